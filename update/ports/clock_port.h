@@ -1,0 +1,24 @@
+#pragma once
+// Time: the local calendar time and the executor's fixed waits.
+#include <cstdint>
+
+namespace quillet {
+
+struct LocalTime {
+  int year = 0;    // four digits
+  int month = 0;   // 1..12
+  int day = 0;
+  int hour = 0;    // 0..23
+  int minute = 0;
+  int second = 0;
+};
+
+class ClockPort {
+ public:
+  virtual ~ClockPort() = default;
+  virtual LocalTime localTime() = 0;
+  // Blocks the thread (the tool runs no message loop while it waits).
+  virtual void sleepMs(std::uint32_t milliseconds) = 0;
+};
+
+}  // namespace quillet

@@ -1,0 +1,59 @@
+#pragma once
+// File-system access with ANSI paths (bytes in the system code page).
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace quillet {
+
+enum : std::uint32_t {
+  kAttrReadOnly = 0x01,
+  kAttrHidden = 0x02,
+  kAttrSystem = 0x04,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+  kAttrNormal = 0x80,
+  kInvalidAttributes = 0xFFFFFFFFu,
+};
+
+struct FileInfo {
+  std::string name;             // the match's name, without folder
+  std::uint32_t attributes = 0;
+  std::uint64_t lastWriteTime = 0;  // 100 ns ticks since 1601 (FILETIME)
+};
+
+// An open wildcard search (_findfirst/_findnext); closed when destroyed.
+class FileSearch {
+ public:
+  virtual ~FileSearch() = default;
+  virtual bool next(FileInfo* info) = 0;
+};
+
+class FileSystemPort {
+ public:
+  virtual ~FileSystemPort() = default;
+  // Reads the whole file as raw bytes; false when it cannot be opened or read.
+  virtual bool readFile(const std::string& path, std::string* bytes) = 0;
+  // Creates or truncates the file and writes the bytes.
+  virtual bool writeFile(const std::string& path, const std::string& bytes) = 0;
+  virtual bool createDirectory(const std::string& path) = 0;   // last component only
+  virtual bool removeDirectory(const std::string& path) = 0;   // empty folder only
+  virtual bool deleteFile(const std::string& path) = 0;
+  // CopyFileA: the copy carries the source's attributes and last-write time.
+  virtual bool copyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // MoveFileExA with MOVEFILE_REPLACE_EXISTING: fails on a target in use.
+  virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
+  virtual std::uint32_t getAttributes(const std::string& path) = 0;  // kInvalidAttributes on failure
+  virtual bool setAttributes(const std::string& path, std::uint32_t attributes) = 0;
+  // FindFirstFileA on a path without wildcards: the entry's data, or false.
+  virtual bool findFile(const std::string& path, FileInfo* info) = 0;
+  // _findfirst: the first match in *first and the search for the rest; null
+  // with *error set to the run-time errno (2 = ENOENT) when nothing matches.
+  virtual std::unique_ptr<FileSearch> findFiles(const std::string& pattern, FileInfo* first,
+                                                int* error) = 0;
+  // The "\StringFileInfo\041104B0\FileVersion" text of the file's version
+  // resource; false when the file has no version resource or no such string.
+  virtual bool fileVersionText(const std::string& path, std::string* text) = 0;
+};
+
+}  // namespace quillet
