@@ -8,6 +8,20 @@ own_dirs=("$PLEXOR_WINE_ROOT" "$PLEXOR_WINE_ROOT/home")
 . "$(dirname "$0")/wine-env.sh"
 own_for_wine_user "${own_dirs[@]}"
 
+# The test user must reach the programs and data in the build folder. A clone
+# under a private home folder (mode 700) would hide them: grant traverse
+# permission (not read) on the folders above, and say so.
+if [ "$(id -u)" = 0 ]; then
+  dir=$(cd "$PLEXOR_WINE_ROOT/.." && pwd)
+  while [ "$dir" != / ]; do
+    if ! setpriv --reuid="$WINE_USER" --regid="$WINE_GROUP" --clear-groups -- test -x "$dir"; then
+      echo "wine-setup: granting others traverse permission on $dir"
+      chmod o+x "$dir"
+    fi
+    dir=$(dirname "$dir")
+  done
+fi
+
 # Display: Xvfb picks a free display number itself.
 pidfile=$PLEXOR_WINE_ROOT/xvfb.pid
 if ! { [ -s "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; }; then
