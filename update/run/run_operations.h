@@ -1,0 +1,36 @@
+#pragma once
+// The operations of the other parts of the update tool that the main flow
+// calls: the installed-product facts, the script reader, the uninstall records
+// and the executor. The flow reaches them only through this interface, so its
+// order and messages are tested with a scripted stand-in, and the program
+// links the real ones (linked_operations.h).
+#include <string>
+
+namespace quillet {
+
+class UpdateApp;
+
+class RunOperations {
+ public:
+  virtual ~RunOperations() = default;
+  // 1 when the product key was read into the application's product facts
+  // (installed version, maker code, edition, programGroupName); else 0.
+  virtual int readInstalledProduct(UpdateApp& app) = 0;
+  // 1 when every base folder of the job is known; else 0.
+  virtual int resolveFolders(UpdateApp& app) = 0;
+  // 1 when the whole script was read into the job; 0 when not (the reader
+  // may already have shown its own message).
+  virtual int readUpdateScript(UpdateApp& app) = 0;
+  // The installed product's model bit, or 0.
+  virtual int installedModelMask(const UpdateApp& app) = 0;
+  // The two lines of the version-abort dialog (UTF-8).
+  virtual void versionAbortLines(const UpdateApp& app, std::string* firstLine,
+                                 std::string* secondLine) = 0;
+  // 1 when the path is recorded for uninstall (newly or already); else 0.
+  virtual int recordUninstallFile(UpdateApp& app, const std::string& path) = 0;
+  virtual int recordUninstallFolder(UpdateApp& app, const std::string& path) = 0;
+  // 5 when every file was placed and the later steps ran; 0 when a copy failed.
+  virtual int executeUpdate(UpdateApp& app) = 0;
+};
+
+}  // namespace quillet
