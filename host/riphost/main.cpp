@@ -1,0 +1,203 @@
+// riphost: a RIP host that loads the raster module, registers one job with
+// the host libraries and drives the module's exports over a page.
+//
+//   riphost --ticket TICKET --out DIR (--send PLANES | --write PLANES16 | --image FILE)
+//           [--band-lines N] [--job-id N] [--dump FILE]
+//
+// Exit status 0 when every export succeeded, else 1 with the failing export
+// named on standard error.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "host/riphost/image_input.h"
+#include "host/riphost/module_loader.h"
+#include "host/riphost/spool_target.h"
+#include "host/riphost/ticket.h"
+#include "host/tessaro/tessaro_host.h"
+#include "host/vindal/vindal_data.h"
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+struct Options {
+  std::string ticket, out, send, write, image, dump;
+  int bandLines = 64;
+  int jobId = 1;
+};
+
+int usage(const char* why) {
+  std::fprintf(stderr,
+               "riphost: %s\nusage: riphost --ticket TICKET --out DIR (--send PLANES | --write PLANES16 | "
+               "--image FILE) [--band-lines N] [--job-id N] [--dump FILE]\n",
+               why);
+  return 2;
+}
+
+bool parse(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (i + 1 >= argc) return false;
+    std::string v = argv[++i];
+    if (a == "--ticket") o.ticket = v;
+    else if (a == "--out") o.out = v;
+    else if (a == "--send") o.send = v;
+    else if (a == "--write") o.write = v;
+    else if (a == "--image") o.image = v;
+    else if (a == "--dump") o.dump = v;
+    else if (a == "--band-lines") o.bandLines = std::atoi(v.c_str());
+    else if (a == "--job-id") o.jobId = std::atoi(v.c_str());
+    else return false;
+  }
+  int inputs = !o.send.empty() + !o.write.empty() + !o.image.empty();
+  return !o.ticket.empty() && !o.out.empty() && inputs == 1 && o.bandLines > 0;
+}
+
+bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+// A Bayer 8 x 8 dither matrix per ink, each shifted so that the inks do not
+// print on the same dots.
+void registerDefaultScreen(int screenId) {
+  static const int bayer[8][8] = {{0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+                                  {12, 44, 4, 36, 14, 46, 6, 38},  {60, 28, 52, 20, 62, 30, 54, 22},
+                                  {3, 35, 11, 43, 1, 33, 9, 41},   {51, 19, 59, 27, 49, 17, 57, 25},
+                                  {15, 47, 7, 39, 13, 45, 5, 37},  {63, 31, 55, 23, 61, 29, 53, 21}};
+  static std::int16_t thresholds[4][64];
+  PlexorScreenEntry entries[4];
+  for (int ink = 0; ink < 4; ++ink) {
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) thresholds[ink][y * 8 + x] = std::int16_t(bayer[y][(x + 2 * ink) % 8] * 4 + 2);
+    std::memset(&entries[ink], 0, sizeof entries[ink]);
+    entries[ink].width = 8;
+    entries[ink].height = 8;
+    entries[ink].shift = std::uint16_t(ink + 1);
+    entries[ink].thresholds = thresholds[ink];
+  }
+  TessaroRegisterScreen(screenId, 4, entries);
+}
+
+class Progress {
+ public:
+  explicit Progress(long total) : total_(total), tty_(isatty(fileno(stderr)) != 0) {}
+  void update(long done) {
+    // On a terminal a single updating line; otherwise a line per tenth.
+    if (tty_) {
+      std::fprintf(stderr, "\rriphost: %ld of %ld rows", done, total_);
+      if (done == total_) std::fputc('\n', stderr);
+    } else if (total_ > 0 && (done * 10 / total_ != shown_ || done == total_)) {
+      shown_ = done * 10 / total_;
+      std::fprintf(stderr, "riphost: %ld of %ld rows\n", done, total_);
+    }
+  }
+
+ private:
+  long total_;
+  bool tty_;
+  long shown_ = 0;
+};
+
+int fail(const char* what) {
+  std::fprintf(stderr, "riphost: %s failed\n", what);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (!parse(argc, argv, o)) return usage("bad arguments");
+  riphost::Ticket ticket;
+  std::string error;
+  if (!riphost::readTicket(o.ticket, ticket, error)) return usage(error.c_str());
+
+  const int width = ticket.number("width", 0), height = ticket.number("height", 0);
+  int planeCount = ticket.number("plane_count", 4);
+  const int bits = ticket.number("bits_per_pixel", 1) == 0 ? 1 : ticket.number("bits_per_pixel", 1);
+  const int leftOffset = ticket.number("left_offset", 0);
+  const long long rowLength = (long long)bits * ((width + (long long)leftOffset + 31) / 32) * 4;
+
+  // The page: pre-screened rows, 16-bit planes, or a picture.
+  std::vector<std::uint8_t> data;
+  riphost::InkImage picture;
+  std::size_t planeBytes = 0;
+  if (!o.send.empty()) {
+    if (!readFile(o.send, data)) return usage("cannot read the --send planes");
+    planeBytes = std::size_t(rowLength) * std::size_t(height);
+  } else if (!o.write.empty()) {
+    if (!readFile(o.write, data)) return usage("cannot read the --write planes");
+    planeBytes = std::size_t(width) * std::size_t(height) * 2;
+  } else {
+    if (!riphost::readInkImage(o.image, picture, error)) return usage(error.c_str());
+    if (picture.width != width || picture.height != height || planeCount != 4) {
+      // The ticket's page size governs; the picture must match it.
+      return usage("the picture's size or plane count does not match the ticket's width, height and plane_count");
+    }
+    planeBytes = std::size_t(width) * std::size_t(height) * 2;
+    for (auto& p : picture.planes) data.insert(data.end(), p.begin(), p.end());
+  }
+  if (data.size() < planeBytes * std::size_t(planeCount)) return usage("the planes file is shorter than the page");
+
+  // What the module will fetch from the host libraries.
+  std::vector<std::uint8_t> block = riphost::buildParamBlock(ticket);
+  TessaroRegisterPrintParams(o.jobId, block.data());
+  TessaroRegisterDevice(ticket.text("device_name", "riphost").c_str(), ticket.text("printer_name").c_str());
+  VindalAdjustData adjust;
+  vindalDefaultAdjustData(&adjust);
+  TessaroRegisterColorAdjustData(ticket.number("colour_adjust_id", 1), &adjust, sizeof adjust);
+  registerDefaultScreen(ticket.number("screen_id", 1));
+
+  if (!riphost::prepareSpoolTarget(o.out, ticket.text("printer_name"), error)) return usage(error.c_str());
+
+  riphost::Module module;
+  const char* path = std::getenv("PLEXOR_VEXMOOR");
+  if (!riphost::loadModule(path && *path ? path : RIPHOST_DEFAULT_MODULE, module, error)) {
+    std::fprintf(stderr, "riphost: %s\n", error.c_str());
+    return 1;
+  }
+
+  void* job = module.init(o.jobId, o.dump.empty() ? nullptr : o.dump.c_str(), width, height, planeCount);
+  if (!job) return fail("InitPrinter_16_FUNC");
+  int result = 0;
+  const char* failed = nullptr;
+  if (module.start(job) != 0) failed = "StartPrinter_16_FUNC";
+  Progress progress(height);
+  const bool screened = !o.send.empty();
+  for (int row = 0; !failed && row < height; row += o.bandLines) {
+    int lines = std::min(o.bandLines, height - row);
+    void* planes[7] = {};
+    for (int p = 0; p < planeCount && p < 7; ++p) {
+      std::size_t rowBytes = screened ? std::size_t(rowLength) : std::size_t(width) * 2;
+      planes[p] = data.data() + planeBytes * std::size_t(p) + rowBytes * std::size_t(row);
+    }
+    if (screened) {
+      if (module.send(job, planes, width, lines, planeCount) != 0) failed = "SendPrinter_16_FUNC";
+    } else if (module.write(job, planes, width, lines, planeCount) != 0) {
+      failed = "WritePrinter_16_FUNC";
+    }
+    progress.update(row + lines);
+  }
+  if (height == 0) progress.update(0);
+  if (!failed && module.stop(job) != 0) failed = "StopPrinter_16_FUNC";
+  if (module.close(job) != 0 && !failed) failed = "ClosePrinter_16_FUNC";
+  if (failed) result = fail(failed);
+  riphost::unloadModule(module);
+  TessaroForgetPrintParams(o.jobId);
+  return result;
+}

@@ -1,0 +1,13 @@
+// Makes the module's spool documents land in the output folder as
+// doc-0001.prn, doc-0002.prn, ...
+#pragma once
+
+#include <string>
+
+namespace riphost {
+
+// Natively: the file spooler's folder (PLEXOR_SPOOL_DIR). On Windows: a raw
+// printer of that name whose port writes each document into the folder.
+bool prepareSpoolTarget(const std::string& outDir, const std::string& printerName, std::string& error);
+
+}  // namespace riphost

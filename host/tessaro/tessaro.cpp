@@ -1,0 +1,216 @@
+// Stand-in for the host's tessaro library: parameter blocks, device
+// information, colour-adjust data, screens and copy bitmaps that the host
+// program registered, served to the raster module.
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "host/tessaro/tessaro_host.h"
+
+namespace {
+
+struct Screen {
+  std::vector<PlexorScreenEntry> entries;
+  std::vector<std::vector<int16_t>> thresholds;
+};
+
+struct OpenBitmap {
+  const std::vector<uint8_t>* bytes;
+  uint64_t position;
+};
+
+// The host's registry: one per process, shared by every job; calls may come
+// from the host's own threads (the stop-waiting flag), hence the lock.
+struct Registry {
+  std::mutex lock;
+  std::map<int, std::vector<uint8_t>> blocks;
+  std::map<std::string, std::string> devices;
+  std::map<int, std::vector<uint8_t>> colorAdjust;
+  std::map<int, std::shared_ptr<Screen>> screens;
+  std::map<int, std::vector<uint8_t>> bitmaps;
+  std::map<int, OpenBitmap> open;
+  int nextHandle = 1;
+  uint32_t nextToken = 1;
+};
+
+Registry& registry() {
+  static Registry r;
+  return r;
+}
+
+}  // namespace
+
+extern "C" {
+
+TESSARO_API void TessaroRegisterPrintParams(int jobNumber, const void* block) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto* b = static_cast<const uint8_t*>(block);
+  r.blocks[jobNumber].assign(b, b + PLEXOR_PARAM_BLOCK_SIZE);
+}
+
+TESSARO_API void TessaroForgetPrintParams(int jobNumber) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  r.blocks.erase(jobNumber);
+}
+
+TESSARO_API int TessaroReadFlags(int jobNumber, uint8_t* waiting, uint8_t* stopWaiting) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto it = r.blocks.find(jobNumber);
+  if (it == r.blocks.end()) return 0;
+  if (waiting) *waiting = it->second[PPB_WAITING];
+  if (stopWaiting) *stopWaiting = it->second[PPB_STOP_WAITING];
+  return 1;
+}
+
+TESSARO_API void TessaroSetStopWaiting(int jobNumber, int value) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto it = r.blocks.find(jobNumber);
+  if (it != r.blocks.end()) it->second[PPB_STOP_WAITING] = uint8_t(value);
+}
+
+TESSARO_API void TessaroRegisterDevice(const char* deviceName, const char* printerName) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  r.devices[deviceName] = printerName;
+}
+
+TESSARO_API void TessaroRegisterColorAdjustData(int dataId, const void* data, int size) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  if (size < 0 || size > PLEXOR_COLOR_ADJUST_DATA_SIZE) return;
+  auto* b = static_cast<const uint8_t*>(data);
+  r.colorAdjust[dataId].assign(b, b + size);
+}
+
+TESSARO_API void TessaroRegisterScreen(int screenId, int count, const PlexorScreenEntry* entries) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto screen = std::make_shared<Screen>();
+  for (int i = 0; i < count; ++i) {
+    const PlexorScreenEntry& e = entries[i];
+    screen->thresholds.emplace_back(e.thresholds, e.thresholds + std::size_t(e.width) * e.height);
+  }
+  for (int i = 0; i < count; ++i) {
+    PlexorScreenEntry e = entries[i];
+    e.thresholds = screen->thresholds[i].data();
+    screen->entries.push_back(e);
+  }
+  r.screens[screenId] = screen;
+}
+
+TESSARO_API void TessaroRegisterCopyBitmap(int bitmapId, const void* bytes, int64_t size) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto* b = static_cast<const uint8_t*>(bytes);
+  r.bitmaps[bitmapId].assign(b, b + size);
+}
+
+TESSARO_API int GetPrintParams(int jobNumber, void* block, int mode, uint32_t* token) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto it = r.blocks.find(jobNumber);
+  if (it == r.blocks.end()) return 0;
+  std::memcpy(block, it->second.data(), PLEXOR_PARAM_BLOCK_SIZE);
+  // A fetch for writing back gets a token that names it.
+  if (token) *token = mode == 1 ? r.nextToken++ : 0;
+  return 1;
+}
+
+TESSARO_API int SetPrintParams(int jobNumber, void* block, int, uint32_t) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto it = r.blocks.find(jobNumber);
+  if (it == r.blocks.end()) return 0;
+  // Only the module's own flag is taken over: the stop-waiting flag belongs
+  // to the host and may have changed since the fetch.
+  it->second[PPB_WAITING] = static_cast<const uint8_t*>(block)[PPB_WAITING];
+  return 1;
+}
+
+TESSARO_API void ClearPrintParamsWorkArea(void*) {
+  // Nothing is attached to a fetched block by this library.
+}
+
+TESSARO_API int GetRIPDevInfo(const char* deviceName, void* record) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto it = r.devices.find(deviceName ? deviceName : "");
+  if (it == r.devices.end()) return 0;
+  auto* out = static_cast<char*>(record);
+  std::memset(out, 0, PLEXOR_DEVINFO_SIZE);
+  std::strncpy(out + PLEXOR_DEVINFO_NAME_OFFSET, it->second.c_str(),
+               PLEXOR_DEVINFO_SIZE - PLEXOR_DEVINFO_NAME_OFFSET - 1);
+  return 1;
+}
+
+TESSARO_API int GetColorAdjustData(int dataId, void* buffer, int, void** bufferAddress) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto it = r.colorAdjust.find(dataId);
+  if (it == r.colorAdjust.end()) return 0;
+  void* target = bufferAddress && *bufferAddress ? *bufferAddress : buffer;
+  std::memset(target, 0, PLEXOR_COLOR_ADJUST_DATA_SIZE);
+  std::memcpy(target, it->second.data(), it->second.size());
+  return 1;
+}
+
+TESSARO_API int GetScreenData(int screenId, void* record, int, uint32_t* token) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto it = r.screens.find(screenId);
+  if (it == r.screens.end()) return 0;
+  auto* out = static_cast<PlexorScreenRecord*>(record);
+  std::memset(out, 0, sizeof *out);
+  out->entryCount = int8_t(it->second->entries.size());
+  out->entries = it->second->entries.data();  // lives as long as the registration
+  if (token) *token = 0;
+  return 1;
+}
+
+TESSARO_API int OpenCopyBitmap(int bitmapId) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto it = r.bitmaps.find(bitmapId);
+  if (it == r.bitmaps.end()) return -1;
+  int handle = r.nextHandle++;
+  r.open[handle] = OpenBitmap{&it->second, 0};
+  return handle;
+}
+
+TESSARO_API int SeekCopyBitmap(int handle, uint32_t low, uint32_t high, int) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto it = r.open.find(handle);
+  if (it == r.open.end()) return 0;
+  it->second.position = (uint64_t(high) << 32) | low;
+  return 1;
+}
+
+TESSARO_API int ReadCopyBitmap(int handle, void* buffer, int count) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto it = r.open.find(handle);
+  if (it == r.open.end() || count < 0) return 0;
+  const auto& bytes = *it->second.bytes;
+  uint64_t pos = it->second.position;
+  uint64_t available = pos < bytes.size() ? bytes.size() - pos : 0;
+  int n = available < uint64_t(count) ? int(available) : count;
+  if (n > 0) std::memcpy(buffer, bytes.data() + pos, std::size_t(n));
+  it->second.position += uint64_t(n);
+  return n;
+}
+
+TESSARO_API void CloseCopyBitmap(int handle) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  r.open.erase(handle);
+}
+
+}  // extern "C"

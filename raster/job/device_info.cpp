@@ -1,0 +1,73 @@
+#include "raster/job/device_info.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+namespace vexmoor {
+
+void formatPrinterName(const char* templ, int counter, char* out, std::size_t capacity) {
+  if (capacity == 0) return;
+  char number[16];
+  std::snprintf(number, sizeof number, "%d", counter);
+  bool used = false;
+  std::size_t n = 0;
+  auto put = [&](char c) {
+    if (n + 1 < capacity) out[n++] = c;
+  };
+  for (const char* p = templ; *p; ++p) {
+    if (p[0] == '%' && p[1] == '%') {
+      put('%');
+      ++p;
+    } else if (p[0] == '%' && p[1] == 'd' && !used) {
+      for (const char* d = number; *d; ++d) put(*d);
+      used = true;
+      ++p;
+    } else {
+      put(*p);
+    }
+  }
+  out[n] = 0;
+}
+
+int takeJobCounter(const char* counterFilePath) {
+  int counter = 1;
+  if (std::FILE* in = std::fopen(counterFilePath, "r")) {
+    int value = 0;
+    if (std::fscanf(in, "%d", &value) == 1) counter = value;
+    std::fclose(in);
+  }
+  int next = counter == INT_MAX ? 1 : counter + 1;  // wraps instead of overflowing
+  if (next < 0) next = 1;
+  if (std::FILE* out = std::fopen(counterFilePath, "w")) {
+    std::fprintf(out, "%d\n", next);
+    std::fclose(out);
+  }
+  return counter;
+}
+
+void readDeviceInfo(const JobEnvironment& env, const PrintParamBlock& block, char* printerName) {
+  printerName[0] = 0;
+  char16_t wideDevice[261];
+  readWideText(block, PPB_DEVICE_NAME, 260, wideDevice, 261);
+  char device[261];
+  env.text.toNarrow(env.text.context, wideDevice, device, sizeof device);
+
+  auto* record = static_cast<unsigned char*>(env.memory.allocateZeroed(env.memory.context, PLEXOR_DEVINFO_SIZE));
+  if (!record) return;
+  if (env.host.getRIPDevInfo(device, record) != 0) {
+    char name[PLEXOR_DEVINFO_SIZE - PLEXOR_DEVINFO_NAME_OFFSET + 1];
+    std::memcpy(name, record + PLEXOR_DEVINFO_NAME_OFFSET, sizeof name - 1);
+    name[sizeof name - 1] = 0;  // the host's text may not be terminated
+    if (!std::strchr(name, '%')) {
+      std::size_t n = 0;  // longer names are cut to the record's 255 characters
+      for (; n + 1 < kPrinterNameCapacity && name[n]; ++n) printerName[n] = name[n];
+      printerName[n] = 0;
+    } else {
+      formatPrinterName(name, takeJobCounter(env.counterFilePath), printerName, kPrinterNameCapacity);
+    }
+  }
+  env.memory.release(env.memory.context, record);
+}
+
+}  // namespace vexmoor

@@ -1,0 +1,26 @@
+// The printer name from the host's device information, with the job counter
+// for template names.
+#pragma once
+
+#include <cstddef>
+
+#include "raster/job/param_block.h"
+
+namespace vexmoor {
+
+constexpr std::size_t kPrinterNameCapacity = 256;
+
+// Fills printerName (kPrinterNameCapacity bytes); empty when the host has no
+// device information for the block's device name.
+void readDeviceInfo(const JobEnvironment& env, const PrintParamBlock& block, char* printerName);
+
+// Formats a template name with one counter value: the first "%d" takes the
+// counter, "%%" gives "%", anything else is copied as it stands. The host's
+// text never reaches a printf format.
+void formatPrinterName(const char* templ, int counter, char* out, std::size_t capacity);
+
+// Reads the counter from the counter file (1 when missing), returns it and
+// stores the next value (wrapping to 1 past the largest int).
+int takeJobCounter(const char* counterFilePath);
+
+}  // namespace vexmoor

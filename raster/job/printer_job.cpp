@@ -1,0 +1,299 @@
+#include "raster/job/printer_job.h"
+
+#include <climits>
+#include <cstring>
+
+#include "raster/encode/command_stream.h"
+#include "raster/encode/mirror.h"
+#include "raster/job/colour_pipeline.h"
+#include "raster/job/copy_layout_hook.h"
+#include "raster/job/print_mode_table.h"
+
+namespace vexmoor {
+namespace {
+
+void* allocate(PrinterJob& job, std::size_t bytes) {
+  return job.env.memory.allocateZeroed(job.env.memory.context, bytes ? bytes : 1);
+}
+
+void release(PrinterJob& job, void* block) {
+  if (block) job.env.memory.release(job.env.memory.context, block);
+}
+
+// Bytes of one packed row of `pixels` pixels: whole 32-bit words.
+long long packedRowBytes(long long bitsPerPixel, long long pixels) {
+  return bitsPerPixel * ((pixels + 31) / 32) * 4;
+}
+
+int sinkWrite(void* context, const void* bytes, std::uint32_t length) {
+  auto* job = static_cast<PrinterJob*>(context);
+  return writeSpoolChannel(job->env, *job->channel, bytes, length) ? 0 : -1;
+}
+
+ByteSink channelSink(PrinterJob& job) { return ByteSink{&sinkWrite, &job}; }
+
+bool ownsConvertedPlanes(const PrinterJob& job) { return job.inputColourType != job.inkSet; }
+
+void releaseBandBuffers(PrinterJob& job) {
+  if (ownsConvertedPlanes(job)) {
+    for (void*& p : job.convertedPlanes) release(job, p), p = nullptr;
+  } else {
+    for (void*& p : job.convertedPlanes) p = nullptr;  // the host's planes
+  }
+  job.convertedCapacity = 0;
+  for (std::uint8_t*& p : job.screenedPlanes) release(job, p), p = nullptr;
+  release(job, job.scratch);
+  job.scratch = nullptr;
+}
+
+// Makes the converted, screened and scratch buffers fit the band; they only grow.
+bool prepareBandBuffers(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
+  job.inputPlaneCount = planeCount;
+  job.inputWidth = job.adjustWidth = width;
+  job.inputLines = lines;
+  job.inputPixels = width * lines;  // checked against overflow by the caller
+  for (int i = 0; i < kMaxInputPlanes; ++i) job.inputPlanes[i] = i < planeCount ? planes[i] : nullptr;
+  job.screenWidth = job.screenWidth2 = width;
+  job.screenLines = lines;
+
+  if (!ownsConvertedPlanes(job)) {
+    for (int i = 0; i < kMaxInputPlanes; ++i) job.convertedPlanes[i] = i < planeCount ? planes[i] : nullptr;
+  } else if (job.convertedCapacity < job.inputPixels || !job.convertedPlanes[0]) {
+    for (int i = 0; i < job.inkCount; ++i) {
+      release(job, job.convertedPlanes[i]);
+      job.convertedPlanes[i] = allocate(job, 2 * std::size_t(job.inputPixels));
+      if (!job.convertedPlanes[i]) return false;
+    }
+    job.convertedCapacity = job.inputPixels;
+  }
+
+  if (width > job.pageWidth) job.pageWidth = width;
+  long long offsetRow = packedRowBytes(job.bitsPerPixel, job.leftOffset);
+  if (offsetRow > job.rowLength) {
+    // A longer row would not fit the channel's compression buffer.
+    if (std::size_t(offsetRow) * 2 > job.channel->compressionSize) return false;
+    job.rowLength = int(offsetRow);
+  }
+  job.bandLines = lines;
+
+  long long needed = (long long)lines * job.rowLength;
+  if (needed > job.screenedCapacity || !job.screenedPlanes[0]) {
+    for (int i = 0; i < job.outputPlaneCount; ++i) {
+      release(job, job.screenedPlanes[i]);
+      job.screenedPlanes[i] = static_cast<std::uint8_t*>(allocate(job, std::size_t(needed)));
+      if (!job.screenedPlanes[i]) return false;
+    }
+    release(job, job.scratch);
+    job.scratch = static_cast<std::uint8_t*>(allocate(job, std::size_t(needed)));
+    if (!job.scratch) return false;
+    job.screenedCapacity = int(needed);
+  }
+  return true;
+}
+
+// A failed allocation leaves the job without band buffers and dump: it takes no more bands.
+int failBandBuffers(PrinterJob& job) {
+  releaseBandBuffers(job);
+  closeInputDump(job.env, job.dump);
+  job.dump = nullptr;
+  job.bandBuffersLost = true;
+  return 1;
+}
+
+int sendBand(PrinterJob& job) {
+  ByteSink sink = channelSink(job);
+  const std::uint8_t* rows[kMaxScreenedPlanes] = {};
+  for (int i = 0; i < job.outputPlaneCount; ++i) rows[i] = job.screenedPlanes[i];
+  if (writeRows(sink, job.channel->compression, job.channel->compressionSize, rows, job.outputPlaneCount,
+                job.rowLength, job.bandLines) != 0)
+    return 1;
+  if (job.rowsPerDocument != 0) {
+    job.rowsInDocument += std::uint32_t(job.bandLines);
+    if (job.rowsInDocument > job.rowsPerDocument) {
+      job.rowsInDocument = 0;
+      endSpoolDocument(job.env, *job.channel);
+      waitForSpoolDiskSpace(job.env, job.jobId, job.printerName);
+      char16_t documentName[261];
+      readWideText(*job.params, PPB_DOCUMENT_NAME, 260, documentName, 261);
+      if (!reopenSpoolChannel(job.env, *job.channel, job.printerName, documentName)) return 1;
+    }
+  }
+  return 0;
+}
+
+// Limits every band must keep, so that nothing reads or writes outside the job's buffers.
+bool bandFitsJob(const PrinterJob& job, void** planes, int width, int lines, int planeCount) {
+  if (job.bandBuffersLost) return false;
+  if (width < 0 || lines < 0 || planeCount < 0 || planeCount > kMaxInputPlanes) return false;
+  if (width > job.initWidth) return false;
+  if ((long long)width * lines > INT_MAX / 2) return false;
+  if ((long long)lines * job.rowLength > INT_MAX) return false;
+  if (planeCount > 0 && !planes) return false;
+  for (int i = 0; i < planeCount; ++i)
+    if (!planes[i]) return false;
+  if (job.dump && planeCount > job.dumpPlaneLimit) return false;
+  return true;
+}
+
+// The copy-then-mirror-then-send path of pre-screened bands (also the top offset).
+int sendScreenedBand(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
+  if (!prepareBandBuffers(job, planes, width, lines, planeCount)) return failBandBuffers(job);
+  const std::size_t bytes = std::size_t(job.rowLength) * std::size_t(lines);
+  for (int i = 0; i < planeCount; ++i) std::memcpy(job.screenedPlanes[i], planes[i], bytes);
+  if (job.mirror == 1) {
+    for (int i = 0; i < job.outputPlaneCount; ++i)
+      mirrorPlane(job.screenedPlanes[i], job.scratch, job.bandLines, job.rowLength, job.pageWidth,
+                  job.bitsPerPixel, std::size_t(job.screenedCapacity));
+  }
+  return sendBand(job);
+}
+
+int sendTopOffsetRows(PrinterJob& job) {
+  if (job.layout) return sendLayoutTopOffset(job);
+  void* zeros = allocate(job, std::size_t(job.screenedCapacity));
+  if (!zeros) return 1;
+  // A plane beyond the screened planes has nowhere to go; blank rows need none.
+  int planeCount = job.inputPlaneCount < job.outputPlaneCount ? job.inputPlaneCount : job.outputPlaneCount;
+  if (planeCount < 0) planeCount = 0;
+  void* planes[kMaxInputPlanes];
+  for (void*& p : planes) p = zeros;
+  int result = 0;
+  for (int row = 0; row < job.topOffset && result == 0; ++row)
+    result = sendScreenedBand(job, planes, job.inputWidth, 1, planeCount);
+  release(job, zeros);
+  return result;
+}
+
+void freeJob(PrinterJob* job) {
+  closeInputDump(job->env, job->dump);
+  job->dump = nullptr;
+  freeCopyLayout(*job);
+  closeColourAdjust(*job);
+  closeScreening(*job);
+  closeSpoolChannel(job->env, job->channel);
+  job->channel = nullptr;
+  releaseParamBlock(job->env, job->params);
+  job->params = nullptr;
+  releaseBandBuffers(*job);
+  MemoryPort memory = job->env.memory;
+  memory.release(memory.context, job);
+}
+
+}  // namespace
+
+PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dumpPath, int width, int height,
+                           int planeCount) {
+  auto* job = static_cast<PrinterJob*>(env.memory.allocateZeroed(env.memory.context, sizeof(PrinterJob)));
+  if (!job) return nullptr;
+  job->env = env;
+  job->params = fetchParamBlock(env, jobId);
+  if (!job->params) return freeJob(job), nullptr;
+  const PrintParamBlock& block = *job->params;
+
+  job->jobId = jobId;
+  job->inputWidth = job->adjustWidth = width;
+  job->inputPlaneCount = readSigned8(block, PPB_INPUT_PLANES);
+  job->inputColourType = std::int8_t(readUnsigned8(block, PPB_INPUT_COLOUR_TYPE));
+  job->screeningMethod = readSigned8(block, PPB_SCREENING);
+  job->mirror = readSigned8(block, PPB_MIRROR);
+  readDeviceInfo(env, block, job->printerName);
+  job->leftOffset = readSigned32(block, PPB_LEFT_OFFSET);
+  job->topOffset = readSigned32(block, PPB_TOP_OFFSET);
+  std::uint8_t bits = readUnsigned8(block, PPB_BITS_PER_PIXEL);
+  job->bitsPerPixel = std::int8_t(bits == 0 ? 1 : bits);
+  job->screenWidth = job->screenWidth2 = job->inputWidth;
+  // Screening method 4 dithers four planes of C, M, Y and K whatever the block says.
+  const bool dither = job->screeningMethod == 4;
+  job->inkCount = dither ? 4 : readSigned8(block, PPB_OUTPUT_PLANES);
+  job->inkSet = std::int8_t(dither ? 2 : readUnsigned8(block, PPB_INK_SET));
+  job->convertedCapacity = 0;
+  job->initWidth = width;
+  job->dumpPlaneLimit = planeCount;
+
+  // Values the job's buffers cannot honour are refused here rather than
+  // overrunning a buffer later.
+  if (width < 0 || height < 0 || job->leftOffset < 0 || job->topOffset < 0 || job->inkCount < 1 ||
+      job->inkCount > kMaxScreenedPlanes || job->bitsPerPixel < 1 || job->bitsPerPixel > 8)
+    return freeJob(job), nullptr;
+
+  job->layout = loadCopyLayout(*job);
+  if (job->layout) {
+    applyCopyLayoutPage(*job);
+  } else {
+    job->pageWidth = job->rasterWidth = width + job->leftOffset;
+    job->pageHeight = height + job->topOffset;
+  }
+  long long rowLength = packedRowBytes(job->bitsPerPixel, job->pageWidth);
+  if (job->pageWidth < 0 || rowLength > INT_MAX / 2) return freeJob(job), nullptr;
+  job->rowLength = int(rowLength);
+  job->outputPlaneCount = job->inkCount;
+  job->outputInkSet = job->inkSet;
+  job->screenedCapacity = job->rowLength;
+
+  openColourAdjust(*job);
+  openScreening(*job);  // a failure leaves the bands unscreened; the job goes on
+  if (dumpPath) job->dump = openInputDump(env, dumpPath, width, height, planeCount);
+
+  char16_t documentName[261];
+  readWideText(block, PPB_DOCUMENT_NAME, 260, documentName, 261);
+  job->channel = openSpoolChannel(env, job->printerName, 2 * std::size_t(job->rowLength), documentName);
+  if (!job->channel) return freeJob(job), nullptr;
+  job->rowsPerDocument =
+      computeRowsPerDocument(env, std::uint32_t(job->rowLength), std::uint32_t(job->outputPlaneCount));
+  job->rowsInDocument = 0;
+  return job;
+}
+
+int startPrinterJob(PrinterJob& job) {
+  char16_t modeName[261];
+  readWideText(*job.params, PPB_MODE_NAME, 260, modeName, 261);
+  int mode = lookupPrintMode(readSigned16(*job.params, PPB_RESOLUTION1), readSigned16(*job.params, PPB_RESOLUTION2),
+                             job.bitsPerPixel, modeName);
+  if (mode < 0) return 1;
+  ByteSink sink = channelSink(job);
+  if (writeJobStart(sink, mode, job.rasterWidth, job.bitsPerPixel) != 0) return 1;
+  if (job.topOffset != 0) return sendTopOffsetRows(job);
+  return 0;
+}
+
+int writePrinterBand(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
+  if (!bandFitsJob(job, planes, width, lines, planeCount)) return 1;
+  // Screening reads inkCount converted planes; without conversion those are the host's.
+  if (!ownsConvertedPlanes(job) && planeCount < job.inkCount) return 1;
+  // Screening writes width pixels from the left offset into every row.
+  if (packedRowBytes(job.bitsPerPixel, (long long)job.leftOffset + width) > job.rowLength) return 1;
+  if (job.dump && !appendContoneBand(*job.dump, planes, width, lines, planeCount)) return 1;
+  if (!prepareBandBuffers(job, planes, width, lines, planeCount)) return failBandBuffers(job);
+  if (job.layout)
+    for (int i = 0; i < job.outputPlaneCount; ++i) std::memset(job.screenedPlanes[i], 0, job.screenedCapacity);
+  colourAdjustBand(job);
+  screenBand(job);
+  if (job.layout) combineCopyLayoutBand(job);
+  return sendBand(job);
+}
+
+int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
+  if (!bandFitsJob(job, planes, width, lines, planeCount)) return 1;
+  if (planeCount > job.outputPlaneCount) return 1;  // no screened buffer to copy into
+  if (job.dump) {
+    // The record holds the packed bytes of each row, not 16-bit samples.
+    int recordBytes = int(packedRowBytes(job.bitsPerPixel, width));
+    if (recordBytes <= job.rowLength)
+      appendScreenedBand(*job.dump, planes, recordBytes, job.rowLength, lines, planeCount);
+  }
+  return sendScreenedBand(job, planes, width, lines, planeCount);
+}
+
+int stopPrinterJob(PrinterJob& job) {
+  if (job.layout && drainCopyLayout(job) != 0) return 1;
+  ByteSink sink = channelSink(job);
+  return writeJobEnd(sink) == 0 ? 0 : 1;
+}
+
+int closePrinterJob(PrinterJob* job) {
+  if (!job) return 1;
+  freeJob(job);
+  return 0;
+}
+
+}  // namespace vexmoor

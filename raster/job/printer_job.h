@@ -1,0 +1,86 @@
+// The job record behind a raster job handle and the operations the exported
+// functions run on it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "raster/job/device_info.h"
+#include "raster/job/input_dump_file.h"
+#include "raster/job/param_block.h"
+#include "raster/job/ports.h"
+#include "raster/job/spool_channel.h"
+
+namespace vexmoor {
+
+struct DitherMatrix;
+struct CopyLayout;  // the copy layout overlay plugs in here; not loaded yet
+
+constexpr int kMaxInputPlanes = 7;
+constexpr int kMaxScreenedPlanes = 6;
+constexpr int kMaxDitherPlanes = 4;
+
+enum class ColourVariant { CMYK, CMYKOrGr, CMYKLcLm };
+
+struct PrinterJob {
+  void* colorAdjust;
+  union {
+    void* errdiff;
+    DitherMatrix* matrices[kMaxDitherPlanes];
+  } screening;
+  SpoolChannel* channel;
+  PrintParamBlock* params;
+  InputDumpFile* dump;
+  CopyLayout* layout;
+  void* inputPlanes[kMaxInputPlanes];
+  int inputWidth;
+  int adjustWidth;
+  int inputLines;
+  int inputPixels;
+  int inputPlaneCount;
+  std::int8_t inputColourType;
+  void* convertedPlanes[kMaxInputPlanes];
+  int screenWidth, screenWidth2, screenLines;
+  int convertedCapacity;
+  int inkCount;
+  std::int8_t inkSet;
+  std::uint8_t* screenedPlanes[kMaxScreenedPlanes];
+  std::uint8_t* scratch;
+  int pageWidth;
+  int rowLength;
+  int bandLines;
+  int screenedCapacity;
+  int outputPlaneCount;
+  std::int8_t outputInkSet;
+  std::int8_t bitsPerPixel;
+  int screeningMethod;
+  int mirror;
+  int jobId;
+  int leftOffset;
+  int topOffset;
+  int rasterWidth;
+  int pageHeight;
+  char printerName[kPrinterNameCapacity];
+  std::uint32_t rowsInDocument;
+  std::uint32_t rowsPerDocument;
+
+  // Beyond the record's documented fields: how the job reaches the machine,
+  // and what the module needs to keep every access inside its own buffers.
+  JobEnvironment env;
+  void* colorAdjustData;  // lent to the colour-adjust open call; kept until the job closes
+  int initWidth;        // width given at open: no band may be wider
+  int dumpPlaneLimit;   // plane count given at open (limits bands while a dump is open)
+  bool screeningOpen;   // whether the screening open succeeded
+  bool bandBuffersLost; // band buffers were released after a failed allocation
+  ColourVariant variant;
+};
+
+PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dumpPath, int width, int height,
+                           int planeCount);
+int startPrinterJob(PrinterJob& job);
+int writePrinterBand(PrinterJob& job, void** planes, int width, int lines, int planeCount);
+int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int planeCount);
+int stopPrinterJob(PrinterJob& job);
+int closePrinterJob(PrinterJob* job);
+
+}  // namespace vexmoor

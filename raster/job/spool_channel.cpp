@@ -1,0 +1,117 @@
+#include "raster/job/spool_channel.h"
+
+#include "raster/job/param_block.h"
+
+namespace vexmoor {
+namespace {
+
+constexpr std::size_t kMaxNameChars = 260;
+constexpr std::uint32_t kWaitStepMilliseconds = 30000;
+constexpr std::uint64_t kGiB = 1073741824;
+
+bool openDocument(const JobEnvironment& env, SpoolChannel& channel, const char* printerName,
+                  const char16_t* documentName) {
+  char16_t wide[kMaxNameChars + 1];
+  env.text.toWide(env.text.context, printerName, wide, kMaxNameChars + 1);
+  PrinterHandle handle = nullptr;
+  if (wide[0] == 0 || !env.spooler.openPrinter(env.spooler.context, wide, false, &handle)) return false;
+  if (!env.spooler.startDoc(env.spooler.context, handle, documentName)) {
+    env.spooler.closePrinter(env.spooler.context, handle);
+    return false;
+  }
+  channel.printer = handle;
+  return true;
+}
+
+}  // namespace
+
+SpoolChannel* openSpoolChannel(const JobEnvironment& env, const char* printerName, std::size_t compressionSize,
+                               const char16_t* documentName) {
+  auto* channel = static_cast<SpoolChannel*>(env.memory.allocateZeroed(env.memory.context, sizeof(SpoolChannel)));
+  if (!channel) return nullptr;
+  channel->compression =
+      static_cast<std::uint8_t*>(env.memory.allocateZeroed(env.memory.context, compressionSize ? compressionSize : 1));
+  channel->compressionSize = compressionSize;
+  if (!channel->compression || !openDocument(env, *channel, printerName, documentName)) {
+    if (channel->compression) env.memory.release(env.memory.context, channel->compression);
+    env.memory.release(env.memory.context, channel);
+    return nullptr;
+  }
+  return channel;
+}
+
+bool writeSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const void* bytes, std::uint32_t length) {
+  if (!channel.printer) return false;  // no document after a failed reopen
+  return env.spooler.write(env.spooler.context, channel.printer, bytes, length);
+}
+
+void endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel) {
+  if (!channel.printer) return;
+  env.spooler.endDoc(env.spooler.context, channel.printer);
+  env.spooler.closePrinter(env.spooler.context, channel.printer);
+  channel.printer = nullptr;
+}
+
+bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const char* printerName,
+                        const char16_t* documentName) {
+  return openDocument(env, channel, printerName, documentName);
+}
+
+void closeSpoolChannel(const JobEnvironment& env, SpoolChannel* channel) {
+  if (!channel) return;
+  endSpoolDocument(env, *channel);
+  env.memory.release(env.memory.context, channel->compression);
+  env.memory.release(env.memory.context, channel);
+}
+
+std::uint32_t rowsPerDocumentFor(std::uint32_t bannerMegabytes, std::uint32_t rowLength,
+                                 std::uint32_t outputPlaneCount) {
+  std::uint32_t bytesPerRow = rowLength * outputPlaneCount;  // modulo 2^32
+  if (bytesPerRow == 0) return 0;  // a zero divisor cannot split anything
+  return (bannerMegabytes * 1048576u) / bytesPerRow;
+}
+
+std::uint32_t computeRowsPerDocument(const JobEnvironment& env, std::uint32_t rowLength,
+                                     std::uint32_t outputPlaneCount) {
+  std::uint32_t spoolMode = 0;
+  if (env.config.readValue(env.config.context, u"SpoolMode", &spoolMode) && spoolMode == 1) return 0;
+  std::uint32_t bannerMode = 0;
+  if (!env.config.readValue(env.config.context, u"BannerMode", &bannerMode) || bannerMode == 0) return 0;
+  return rowsPerDocumentFor(bannerMode, rowLength, outputPlaneCount);
+}
+
+void waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char* printerName) {
+  char16_t wide[kMaxNameChars + 1];
+  env.text.toWide(env.text.context, printerName, wide, kMaxNameChars + 1);
+  bool waitingSet = false;
+  bool firstPass = true;
+  PrinterHandle handle = nullptr;
+  if (!env.spooler.openPrinter(env.spooler.context, wide, true, &handle)) return;
+  for (;;) {
+    char16_t directory[260];  // 520 bytes
+    if (!env.spooler.spoolDirectory(env.spooler.context, handle, directory, 260)) {
+      env.spooler.closePrinter(env.spooler.context, handle);
+      break;
+    }
+    PrinterState state{};
+    bool gotState = env.spooler.printerState(env.spooler.context, handle, &state);
+    env.spooler.closePrinter(env.spooler.context, handle);
+    if (!gotState) break;
+    std::uint64_t freeBytes = 0;
+    if (!env.disk.freeBytesForCaller(env.disk.context, directory, &freeBytes)) break;
+    if (static_cast<std::int64_t>(freeBytes) / static_cast<std::int64_t>(kGiB) >= 4) break;  // room enough
+    if (state.queuedJobs == 0) break;  // waiting would not free space
+    if (firstPass) {
+      setWaitingFlag(env, jobNumber, true);
+      waitingSet = true;
+      firstPass = false;
+    } else if (readStopWaitingFlag(env, jobNumber)) {
+      break;
+    }
+    env.clock.sleepMilliseconds(env.clock.context, kWaitStepMilliseconds);
+    if (!env.spooler.openPrinter(env.spooler.context, wide, true, &handle)) break;
+  }
+  if (waitingSet) setWaitingFlag(env, jobNumber, false);
+}
+
+}  // namespace vexmoor

@@ -1,0 +1,39 @@
+// The output channel: raw spool documents through the spooler port, the rule
+// that splits a long job into several documents, and the wait for spool disk
+// space before each new document.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "raster/job/ports.h"
+
+namespace vexmoor {
+
+struct SpoolChannel {
+  PrinterHandle printer;   // null while no document is open (after a failed reopen)
+  std::uint8_t* compression;
+  std::size_t compressionSize;
+};
+
+SpoolChannel* openSpoolChannel(const JobEnvironment& env, const char* printerName, std::size_t compressionSize,
+                               const char16_t* documentName);
+bool writeSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const void* bytes, std::uint32_t length);
+// Ends the document and closes the printer; the record and its buffer stay.
+void endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel);
+bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const char* printerName,
+                        const char16_t* documentName);
+void closeSpoolChannel(const JobEnvironment& env, SpoolChannel* channel);
+
+// Rows per spool document from "SpoolMode" and "BannerMode"; 0 = never split.
+std::uint32_t computeRowsPerDocument(const JobEnvironment& env, std::uint32_t rowLength,
+                                     std::uint32_t outputPlaneCount);
+std::uint32_t rowsPerDocumentFor(std::uint32_t bannerMegabytes, std::uint32_t rowLength,
+                                 std::uint32_t outputPlaneCount);
+
+// Waits in 30-second steps while the spool disk has less than 4 GiB free for
+// the caller and the printer still has queued jobs, until the host sets the
+// stop-waiting flag. Sets the host's waiting flag for the duration.
+void waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char* printerName);
+
+}  // namespace vexmoor
