@@ -1,0 +1,103 @@
+#pragma once
+// In-memory file system for native tests, with the Win32 behaviour the update
+// tool depends on:
+//  - paths compare without regard to the case of ASCII letters (cp932 texts:
+//    trail bytes are neither folded nor taken for backslashes);
+//  - a folder is created only when its parent exists; files need an existing
+//    folder;
+//  - read-only files cannot be written, deleted, replaced or copied onto;
+//    read-only folders cannot be removed;
+//  - copies carry the source's attributes, last-write time and version text;
+//  - a locked file (held open by another program without sharing) cannot be
+//    read, written, deleted, replaced or renamed;
+//  - findFiles matches * and ? case-insensitively ("*.*" matches every name)
+//    and returns "." and ".." for a non-root folder when they match, as the
+//    run-time search does; names in name order.
+// Faults: a copy from a given source that fails after writing part of the
+// data, and a search that fails with a given errno.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "update/ports/files_port.h"
+
+namespace quillet {
+
+class FakeFileSystem : public FileSystemPort {
+ public:
+  // --- FileSystemPort ---
+  bool readFile(const std::string& path, std::string* bytes) override;
+  bool writeFile(const std::string& path, const std::string& bytes) override;
+  bool createDirectory(const std::string& path) override;
+  bool removeDirectory(const std::string& path) override;
+  bool deleteFile(const std::string& path) override;
+  bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool replaceFile(const std::string& from, const std::string& to) override;
+  std::uint32_t getAttributes(const std::string& path) override;
+  bool setAttributes(const std::string& path, std::uint32_t attributes) override;
+  bool findFile(const std::string& path, FileInfo* info) override;
+  std::unique_ptr<FileSearch> findFiles(const std::string& pattern, FileInfo* first,
+                                        int* error) override;
+  bool fileVersionText(const std::string& path, std::string* text) override;
+
+  // --- Set-up (parents are created as needed) ---
+  void addFolder(const std::string& path, std::uint32_t attributes = kAttrDirectory);
+  void addFile(const std::string& path, const std::string& bytes, std::uint64_t lastWriteTime = 0,
+               std::uint32_t attributes = kAttrArchive);
+  void setVersionText(const std::string& path, const std::string& text);
+  void setLastWriteTime(const std::string& path, std::uint64_t time);
+  void lock(const std::string& path) { locked_[key(path)] = true; }
+  void unlock(const std::string& path) { locked_.erase(key(path)); }
+  // Copies from this source write `bytesWritten` bytes of the data to the
+  // destination and then fail (a full disk, a source that breaks off).
+  void failCopyPartway(const std::string& source, std::size_t bytesWritten);
+  // Copies from this source fail before the destination is touched.
+  void failCopyFrom(const std::string& source) { unreadable_[key(source)] = true; }
+  // findFiles on exactly this pattern fails with the errno.
+  void failSearch(const std::string& pattern, int error) { searchErrors_[key(pattern)] = error; }
+
+  // --- Inspection ---
+  bool exists(const std::string& path) const;
+  bool isFolder(const std::string& path) const;
+  std::string contents(const std::string& path) const;  // empty when missing
+  // Every path below the folder (not the folder itself), in name order.
+  std::vector<std::string> pathsBelow(const std::string& folder) const;
+  // Mutating calls in order: "copy A > B", "replace A > B", "delete P",
+  // "rmdir P", "mkdir P", "write P", "attrib P 0x20".
+  std::vector<std::string> operations;
+
+ private:
+  struct Node {
+    std::string path;  // as first given
+    bool folder = false;
+    std::string bytes;
+    std::uint32_t attributes = 0;
+    std::uint64_t lastWriteTime = 0;
+    bool hasVersion = false;
+    std::string versionText;
+  };
+  static std::string key(const std::string& path);
+  static std::string parentOf(const std::string& path);
+  static std::string nameOf(const std::string& path);
+  Node* node(const std::string& path);
+  const Node* node(const std::string& path) const;
+  bool parentIsFolder(const std::string& path) const;
+  bool isLocked(const std::string& path) const { return locked_.count(key(path)) != 0; }
+  bool hasChildren(const std::string& path) const;
+  FileInfo infoOf(const Node& n, const std::string& name) const;
+
+  std::map<std::string, Node> nodes_;  // by folded path
+  std::map<std::string, bool> locked_;
+  std::map<std::string, std::size_t> partialCopies_;
+  std::map<std::string, bool> unreadable_;
+  std::map<std::string, int> searchErrors_;
+  std::uint64_t clock_ = 0x01C0000000000000ull;  // last-write time of new files
+};
+
+// Run-time wildcard match (* and ?), case-insensitive for ASCII letters;
+// "*.*" matches every name.
+bool matchesWildcard(const std::string& name, const std::string& pattern);
+
+}  // namespace quillet

@@ -1,0 +1,151 @@
+// The executor with the real steps over the fakes: what a run does to files,
+// registry, progress bar and clock, and what the steps not built yet show.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_file_system.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_system.h"
+#include "tests/fakes/fake_ui.h"
+#include "tests/update/ops/test_code_page.h"
+#include "update/ops/executor.h"
+#include "update/ops/patch_records.h"
+
+namespace quillet {
+namespace {
+
+using ::testing::ElementsAre;
+
+const std::string kApp = "C:\\Plexor";
+const std::string kMedia = "D:\\media";
+
+class ExecutorRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    files.addFolder(kApp);
+    files.addFolder(kMedia);
+    registry.createKeyPath("SOFTWARE\\norvane\\Plexor");
+  }
+  int run() {
+    UpdatePorts ports{registry, files, system, clock, ui, services, cp};
+    return executeUpdate(*job, ports);
+  }
+  void addFile(const std::string& name) {
+    files.addFile(kMedia + "\\" + name, "new " + name, 100);
+    FileEntry& entry = job->fileEntries[job->fileEntryCount++];
+    entry.sourcePath = kMedia + "\\" + name;
+    entry.targetPath = kApp + "\\" + name;
+  }
+  void addScriptEffects() {
+    job->workFolders[job->workFolderCount++] = kApp + "\\work";
+    FileEntry& removal = job->fileEntries[job->fileEntryCount++];
+    removal.targetPath = kApp + "\\*.old";
+    removal.removeTarget = 1;
+    files.addFile(kApp + "\\a.old", "stale");
+    RegistryEntry& reg = job->registryEntries[job->registryEntryCount++];
+    reg.operation = kRegSetString;
+    reg.keyPath = "SOFTWARE\\norvane\\Plexor\\Configuration";
+    reg.valueName = "SpoolMode";
+    reg.valueData = "1";
+    PatchInfoEntry& patch = job->patchInfoEntries[job->patchInfoEntryCount++];
+    patch = PatchInfoEntry{"105", "Fix", "2001/02/03", "4:05:06"};
+    PatchDeleteEntry& del = job->patchDeleteEntries[job->patchDeleteEntryCount++];
+    del = PatchDeleteEntry{"", kPatchDeleteAll};
+    registry.setString(std::string(kPatchKeyPath) + "\\100", "Title", "old");
+  }
+
+  std::unique_ptr<UpdateJob> job = std::make_unique<UpdateJob>();
+  FakeRegistry registry;
+  FakeFileSystem files;
+  FakeSystem system;
+  FakeClock clock;
+  FakeUi ui;
+  FakeServices services;
+  TestCp932 cp;
+};
+
+TEST_F(ExecutorRunTest, EmptyScriptWithServiceManager) {
+  EXPECT_EQ(run(), kPlacementComplete);
+  EXPECT_EQ(ui.progress.calls.front(), "range 0x90000");
+  EXPECT_EQ(ui.progress.calls[1], "step 1");
+  EXPECT_EQ(ui.progress.stepIts, 9);
+  EXPECT_TRUE(ui.progress.destroyed);
+  EXPECT_THAT(clock.sleeps, ElementsAre(2000u, 1000u, 500u));
+  EXPECT_TRUE(ui.callsOf("message").empty());
+  EXPECT_EQ(services.openManagers, 0);  // every manager handle closed again
+}
+
+TEST_F(ExecutorRunTest, EmptyScriptWithoutServiceManager) {
+  services.administrator = false;
+  EXPECT_EQ(run(), kPlacementComplete);
+  EXPECT_EQ(ui.progress.stepIts, 8);
+  EXPECT_THAT(clock.sleeps, ElementsAre(1000u, 500u));
+}
+
+TEST_F(ExecutorRunTest, ServicesAndNotificationNotBuiltYetSaySo) {
+  job->serviceToStopCount = 3;
+  job->serviceToStartCount = 2;
+  job->updatePPD = 1;
+  EXPECT_EQ(run(), kPlacementComplete);
+  EXPECT_EQ(ui.progress.calls.front(), "range 0x100000");
+  EXPECT_EQ(ui.progress.stepIts, 16);
+  EXPECT_EQ(clock.totalSleptMs(), 13500u);
+  const std::vector<UiCall> messages = ui.callsOf("message");
+  ASSERT_EQ(messages.size(), 3u);  // stop, start, notification
+  for (const UiCall& message : messages) {
+    EXPECT_NE(message.text.find("まだ実装されていません"), std::string::npos) << message.text;
+  }
+}
+
+TEST_F(ExecutorRunTest, CompleteRunPlacesFilesEditsRegistryAndRecordsPatch) {
+  addScriptEffects();
+  addFile("a.dll");
+  addFile("b.txt");
+  EXPECT_EQ(run(), kPlacementComplete);
+  EXPECT_EQ(job->fileCursor, 3);
+  EXPECT_TRUE(files.isFolder(kApp + "\\work"));
+  EXPECT_FALSE(files.exists(kApp + "\\a.old"));
+  EXPECT_EQ(files.contents(kApp + "\\a.dll"), "new a.dll");
+  EXPECT_EQ(files.contents(kApp + "\\b.txt"), "new b.txt");
+  EXPECT_EQ(registry.stringValue("SOFTWARE\\norvane\\Plexor\\Configuration", "SpoolMode"), "1");
+  EXPECT_THAT(registry.subKeyNames(kPatchKeyPath), ElementsAre("105"));
+  EXPECT_EQ(registry.openHandleCount(), 0);
+}
+
+TEST_F(ExecutorRunTest, CopyFailureOnFirstEntryChangesNoRegistry) {
+  addScriptEffects();
+  job->serviceToStopCount = 1;
+  job->serviceToStartCount = 1;
+  addFile("a.dll");
+  addFile("b.txt");
+  files.failCopyFrom(kMedia + "\\a.dll");
+  EXPECT_EQ(run(), kPlacementFailed);
+  EXPECT_EQ(job->fileCursor, 1);  // the removal entry is passed, a.dll failed
+  EXPECT_TRUE(files.isFolder(kApp + "\\work"));
+  EXPECT_FALSE(files.exists(kApp + "\\a.old"));  // removal still ran
+  EXPECT_FALSE(files.exists(kApp + "\\b.txt"));
+  EXPECT_FALSE(registry.keyExists("SOFTWARE\\norvane\\Plexor\\Configuration"));
+  EXPECT_THAT(registry.subKeyNames(kPatchKeyPath), ElementsAre("100"));
+  // Start services still ran: 9 fixed + 1 stop + 1 start, no notification.
+  EXPECT_EQ(ui.progress.stepIts, 11);
+  EXPECT_EQ(ui.progress.calls.front(), "range 0xB0000");
+  EXPECT_EQ(ui.callsOf("message").size(), 2u);  // stop and start not built yet
+}
+
+TEST_F(ExecutorRunTest, LaunchesAndShortcutsNotBuiltYetSaySoOnlyWhenListed) {
+  job->launchEntries[0].phase = kPhaseBeforeCopy;
+  job->launchEntries[0].commandPath = "C:\\x.exe";
+  job->launchEntryCount = 1;
+  job->shortcutEntryCount = 1;
+  job->processToEndCount = 1;
+  EXPECT_EQ(run(), kPlacementComplete);
+  // processes, one launch phase, shortcuts; the other three phases are empty
+  EXPECT_EQ(ui.callsOf("message").size(), 3u);
+}
+
+}  // namespace
+}  // namespace quillet

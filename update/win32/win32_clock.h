@@ -1,0 +1,13 @@
+#pragma once
+// Local time and blocking waits of the running system.
+#include "update/ports/clock_port.h"
+
+namespace quillet {
+
+class Win32Clock : public ClockPort {
+ public:
+  LocalTime localTime() override;
+  void sleepMs(std::uint32_t milliseconds) override;
+};
+
+}  // namespace quillet
