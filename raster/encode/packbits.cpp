@@ -1,78 +1,183 @@
 #include "raster/encode/packbits.h"
 
-namespace vexmoor {
+#include <cstring>
 
-// One pass with one pending byte; the literal record's header is reserved
-// when the record opens and patched when it closes.
-std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t* out) {
-  enum Mode { kNone, kLiteral, kRepeat };
-  Mode mode = kNone;
-  int count = 0;
-  bool pending = false;
-  std::uint8_t p = 0;
-  std::size_t o = 0;
-  std::size_t header = 0;
-  for (std::size_t i = 0; i < len; ++i) {
-    const std::uint8_t c = in[i];
-    if (!pending) {
-      p = c;
-      pending = true;
-      continue;
+#if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
+#include <emmintrin.h>
+#endif
+
+// The records are fixed by the printer; the speed comes from finding them
+// many bytes at a time. A 64-bit mask marks, for 64 positions at once, where
+// a byte equals its successor: a clear bit is a byte that stands alone (it
+// goes into a literal record), a set bit starts or continues a run. Literal
+// stretches are copied whole and runs are measured with wide compares, so the
+// per-byte work of the one-pending-byte formulation disappears while the
+// records come out identical.
+
+namespace vexmoor {
+namespace {
+
+inline int lowestSetBit(std::uint64_t v) { return __builtin_ctzll(v); }
+
+// Bit t: in[base + t] == in[base + t + 1], for the t with base + t + 1 < len.
+inline std::uint64_t equalNextMask(const std::uint8_t* in, std::size_t base, std::size_t len) {
+  if (base + 1 >= len) return 0;
+  const std::uint8_t* p = in + base;
+  if (len - base >= 65) {
+#if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
+    std::uint64_t mask = 0;
+    for (int q = 0; q < 4; ++q) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * q));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * q + 1));
+      const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b))) & 0xFFFFu;
+      mask |= static_cast<std::uint64_t>(bits) << (16 * q);
     }
-    if (c == p) {
-      if (mode == kLiteral) {
-        if (count > 0) out[header] = static_cast<std::uint8_t>(count - 1);
-        else o = header;
-      }
-      if (mode == kRepeat) {
-        if (++count == 127) {
-          out[o++] = 0x82;
-          out[o++] = p;
-          mode = kNone;
-          count = 0;
-          pending = false;
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int q = 0; q < 8; ++q) {
+      std::uint64_t a, b;
+      std::memcpy(&a, p + 8 * q, 8);
+      std::memcpy(&b, p + 8 * q + 1, 8);
+      // Per byte: 0x80 where the bytes are equal (little-endian lanes).
+      const std::uint64_t x = a ^ b;
+      const std::uint64_t zero = ~(((x & 0x7F7F7F7F7F7F7F7FULL) + 0x7F7F7F7F7F7F7F7FULL) | x) & 0x8080808080808080ULL;
+      std::uint64_t lanes = (zero >> 7) * 0x0102040810204080ULL >> 56;
+      mask |= (lanes & 0xFF) << (8 * q);
+    }
+    return mask;
+#endif
+  }
+  std::uint64_t mask = 0;
+  const std::size_t pairs = len - base - 1;
+  for (std::size_t t = 0; t < pairs; ++t)
+    mask |= static_cast<std::uint64_t>(p[t] == p[t + 1]) << t;
+  return mask;
+}
+
+// Number of bytes equal to b from in[from] on.
+inline std::size_t runLength(const std::uint8_t* in, std::size_t from, std::size_t len, std::uint8_t b) {
+  std::size_t j = from;
+#if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
+  const __m128i value = _mm_set1_epi8(static_cast<char>(b));
+  while (len - j >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + j));
+    const unsigned same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, value)));
+    if (same != 0xFFFFu) return j - from + static_cast<std::size_t>(__builtin_ctz(~same));
+    j += 16;
+  }
+#else
+  const std::uint64_t value = 0x0101010101010101ULL * b;
+  while (len - j >= 8) {
+    std::uint64_t v;
+    std::memcpy(&v, in + j, 8);
+    const std::uint64_t x = v ^ value;
+    if (x != 0) return j - from + static_cast<std::size_t>(lowestSetBit(x) / 8);
+    j += 8;
+  }
+#endif
+  while (j < len && in[j] == b) ++j;
+  return j - from;
+}
+
+// Copies n bytes in 16-byte blocks; may read and write up to 15 bytes more.
+inline void wideCopy(std::uint8_t* to, const std::uint8_t* from, std::size_t n) {
+#if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
+  for (std::size_t k = 0; k < n; k += 16)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + k), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k)));
+#else
+  for (std::size_t k = 0; k < n; k += 8) {
+    std::uint64_t v;
+    std::memcpy(&v, from + k, 8);
+    std::memcpy(to + k, &v, 8);
+  }
+#endif
+}
+
+}  // namespace
+
+std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t* out) {
+  const std::size_t capacity = packBitsMaxOutput(len);
+  std::size_t i = 0;
+  std::size_t o = 0;
+  std::size_t header = 0;  // where the open literal record's header goes
+  unsigned held = 0;       // bytes in the open literal record (0: none open)
+  while (i < len) {
+    // A window of up to 64 positions from i; bit t of mask describes i + t.
+    const std::size_t base = i;
+    const std::uint64_t mask = equalNextMask(in, base, len);
+    const std::size_t windowEnd = len - base < 64 ? len : base + 64;
+    while (i < windowEnd) {
+      std::uint64_t ahead = mask >> (i - base);
+      if ((ahead & 1) == 0) {
+        // Bytes that differ from their successor: literal data.
+        std::size_t singles = ahead != 0 ? static_cast<std::size_t>(lowestSetBit(ahead)) : windowEnd - i;
+        if (held + singles < 127 && o + singles + 17 <= capacity && len - i >= singles + 16) {
+          // Common case: the stretch fits the open record and there is room
+          // to copy in whole 16-byte blocks (the excess is overwritten later).
+          if (held == 0) header = o++;
+          wideCopy(out + o, in + i, singles);
+          o += singles;
+          i += singles;
+          held += static_cast<unsigned>(singles);
+          if (i == windowEnd) break;
+          ahead >>= singles;
+        } else {
+          while (singles != 0) {
+            if (held == 0) header = o++;
+            std::size_t take = 127 - held;
+            if (take > singles) take = singles;
+            std::memcpy(out + o, in + i, take);
+            o += take;
+            i += take;
+            singles -= take;
+            held += static_cast<unsigned>(take);
+            if (held == 127) {
+              if (i == len) break;
+              // A record of 127 single bytes takes the next byte as its
+              // 128th, even when that byte starts a run.
+              out[o++] = in[i++];
+              out[header] = 127;
+              held = 0;
+              if (singles == 0) break;
+              --singles;
+            }
+          }
           continue;
         }
+      }
+      // A run of at least two equal bytes.
+      const std::uint8_t b = in[i];
+      const std::uint64_t notSame = ~ahead;
+      const std::size_t ones = notSame != 0 ? static_cast<std::size_t>(lowestSetBit(notSame)) : 64;
+      std::size_t run;
+      if (i + ones < base + 64) {
+        run = ones + 1;
       } else {
-        mode = kRepeat;
-        count = 2;
+        // in[i .. base + 64] are all b; the run may go on.
+        run = base + 65 - i;
+        run += runLength(in, base + 65, len, b);
       }
-    } else if (mode == kNone) {
-      header = o++;
-      out[o++] = p;
-      count = 1;
-      mode = kLiteral;
-    } else if (mode == kLiteral) {
-      out[o++] = p;
-      if (++count == 127) {
-        out[o++] = c;
-        out[header] = 127;
-        mode = kNone;
-        count = 0;
-        pending = false;
-        continue;
+      if (held != 0) {
+        out[header] = static_cast<std::uint8_t>(held - 1);
+        held = 0;
       }
-    } else {
-      out[o++] = static_cast<std::uint8_t>(1 - count);
-      out[o++] = p;
-      header = o++;
-      count = 0;
-      mode = kLiteral;
+      while (run >= 127) {
+        out[o++] = 0x82;
+        out[o++] = b;
+        run -= 127;
+        i += 127;
+      }
+      if (run >= 2) {
+        out[o++] = static_cast<std::uint8_t>(1 - static_cast<int>(run));
+        out[o++] = b;
+        i += run;
+      }
+      // A single byte left over is the run's last; it stands alone and is
+      // picked up as literal data.
     }
-    p = c;
   }
-  if (mode == kNone) {
-    if (pending) {
-      out[o++] = 0x00;
-      out[o++] = p;
-    }
-  } else if (mode == kLiteral) {
-    out[o++] = p;
-    out[header] = static_cast<std::uint8_t>(count);
-  } else {
-    out[o++] = static_cast<std::uint8_t>(1 - count);
-    out[o++] = p;
-  }
+  if (held != 0) out[header] = static_cast<std::uint8_t>(held - 1);
   return o;
 }
 
