@@ -1,0 +1,99 @@
+#pragma once
+// Ports for reader tests: the fakes of the shared fakes library plus small
+// local doubles for files, clock and user interface.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_system.h"
+#include "update/ports/update_ports.h"
+#include "update/script/update_job.h"
+#include "update/text/cp932_code_page.h"
+
+namespace quillet {
+namespace script_test {
+
+class ScriptFiles : public FileSystemPort {
+ public:
+  std::map<std::string, std::string> files;
+  std::vector<std::string> reads;
+  bool readFile(const std::string& path, std::string* bytes) override {
+    reads.push_back(path);
+    auto it = files.find(path);
+    if (it == files.end()) return false;
+    *bytes = it->second;
+    return true;
+  }
+  bool writeFile(const std::string&, const std::string&) override { return false; }
+  bool createDirectory(const std::string&) override { return false; }
+  bool removeDirectory(const std::string&) override { return false; }
+  bool deleteFile(const std::string&) override { return false; }
+  bool copyFile(const std::string&, const std::string&, bool) override { return false; }
+  bool replaceFile(const std::string&, const std::string&) override { return false; }
+  std::uint32_t getAttributes(const std::string&) override { return kInvalidAttributes; }
+  bool setAttributes(const std::string&, std::uint32_t) override { return false; }
+  bool findFile(const std::string&, FileInfo*) override { return false; }
+  std::unique_ptr<FileSearch> findFiles(const std::string&, FileInfo*, int* error) override {
+    *error = 2;
+    return nullptr;
+  }
+  bool fileVersionText(const std::string&, std::string*) override { return false; }
+};
+
+// Each call of localTime advances one second, so two stamps differ.
+class SteppingClock : public ClockPort {
+ public:
+  LocalTime now{2001, 2, 3, 4, 5, 6};
+  int calls = 0;
+  LocalTime localTime() override {
+    ++calls;
+    LocalTime t = now;
+    ++now.second;
+    return t;
+  }
+  void sleepMs(std::uint32_t) override {}
+};
+
+class MessageUi : public UserInterfacePort {
+ public:
+  std::vector<std::string> messages;
+  void messageBox(const std::string& text) override { messages.push_back(text); }
+  int startDialog(const std::string&) override { return kIdCancel; }
+  int versionAbortDialog(const std::string&, const std::string&) override { return kIdOk; }
+  int adminAbortDialog() override { return kIdOk; }
+  int restartDialog(const std::string&) override { return kIdOk; }
+  int doneDialog(const std::string&) override { return kIdOk; }
+  std::unique_ptr<ProgressWindow> createProgressDialog() override { return nullptr; }
+};
+
+class NoServices : public ServicesPort {
+ public:
+  std::unique_ptr<ServiceManager> openManager() override { return nullptr; }
+};
+
+struct ReaderHarness {
+  FakeRegistry registry;
+  ScriptFiles files;
+  FakeSystem system;
+  SteppingClock clock;
+  MessageUi ui;
+  NoServices services;
+  Cp932CodePage codePage;
+  UpdatePorts ports{registry, files, system, clock, ui, services, codePage};
+  std::unique_ptr<UpdateJob> job = std::make_unique<UpdateJob>();
+
+  ReaderHarness() {
+    job->sourceDir = "D:\\upd";
+    job->workDir = "C:\\P";
+    job->toolDir = "C:\\P\\tool";
+    job->systemDir = "C:\\WINNT\\system32";
+    job->iisDir = "C:\\Inetpub";
+    job->commonProgramsDir = "C:\\All\\Programs";
+    job->commonDesktopDir = "C:\\All\\Desktop";
+  }
+};
+
+}  // namespace script_test
+}  // namespace quillet
