@@ -1,0 +1,140 @@
+// Which colour-adjust and screening calls a job makes, by variant.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "job_fakes.h"
+#include "raster/job/printer_job.h"
+
+namespace vexmoor::testing {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class ColourPipeline : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    world.counterFile = ::testing::TempDir() + "cntxout_colour.log";
+    world.host.devices["dev"] = "P1";
+  }
+  // Opens a job, sends one contone band and closes it.
+  void runJob(std::vector<std::uint8_t> blockBytes, int inputPlanes = 4) {
+    world.host.block(1) = std::move(blockBytes);
+    PrinterJob* job = initPrinterJob(world.env(), 1, nullptr, 16, 2, inputPlanes);
+    ASSERT_NE(job, nullptr);
+    std::vector<std::vector<std::uint8_t>> planes(std::size_t(inputPlanes), std::vector<std::uint8_t>(16 * 2 * 2, 0xFF));
+    std::vector<void*> ptr;
+    for (auto& p : planes) ptr.push_back(p.data());
+    EXPECT_EQ(writePrinterBand(*job, ptr.data(), 16, 2, inputPlanes), 0);
+    EXPECT_EQ(closePrinterJob(job), 0);
+    EXPECT_EQ(world.memory.allocations, world.memory.releases);
+  }
+  FakeWorld world;
+};
+
+TEST_F(ColourPipeline, CmykWithOneBitErrorDiffusion) {
+  runJob(makeBlock(1, 3));
+  EXPECT_EQ(world.host.calls, (Calls{"OpenColorAdjust_CMYK", "OpenErrdiff", "WriteColorAdjust_CMYK_old",
+                                     "WriteErrdiff", "CloseColorAdjust_CMYK", "CloseErrdiff"}));
+}
+
+TEST_F(ColourPipeline, OrangeGreenVariantWithFourLevelDiffusion) {
+  auto b = makeBlock(2, 5);
+  b[PPB_OUTPUT_PLANES] = 6;
+  b[PPB_INK_SET] = 6;
+  runJob(b);
+  EXPECT_EQ(world.host.calls,
+            (Calls{"OpenColorAdjust_CMYKOrGr", "GetErrorDiffParam_LcLm", "OpenErrdiff4", "WriteColorAdjust_CMYKOrGr",
+                   "WriteErrdiff4", "CloseColorAdjust_CMYKOrGr", "CloseErrdiff4"}));
+  EXPECT_EQ(world.host.lastErrdiffParams.inkCount, 98);  // as the library filled it
+}
+
+TEST_F(ColourPipeline, LightInkVariant) {
+  auto b = makeBlock(1, 3);
+  b[PPB_OUTPUT_PLANES] = 6;
+  b[PPB_INK_SET] = 7;
+  runJob(b);
+  EXPECT_EQ(world.host.calls[0], "OpenColorAdjust_CMYKLcLm");
+  EXPECT_NE(std::find(world.host.calls.begin(), world.host.calls.end(), "WriteColorAdjust_CMYKLcLm"),
+            world.host.calls.end());
+  EXPECT_NE(std::find(world.host.calls.begin(), world.host.calls.end(), "CloseColorAdjust_CMYKLcLm"),
+            world.host.calls.end());
+}
+
+TEST_F(ColourPipeline, SixInkSetWithoutColourTypeTwoUsesTheCmykVariant) {
+  auto b = makeBlock(2, 3);
+  b[PPB_INPUT_COLOUR_TYPE] = 1;
+  b[PPB_OUTPUT_PLANES] = 6;
+  b[PPB_INK_SET] = 6;
+  runJob(b);
+  EXPECT_EQ(world.host.calls[0], "OpenColorAdjust_CMYK");
+  EXPECT_EQ(world.host.calls[1], "GetErrorDiffParam");
+}
+
+TEST_F(ColourPipeline, UnfilledDiffusionRecordDefaultsToInkCountAndFourLevels) {
+  world.host.getErrorDiffParamResult = 0;
+  runJob(makeBlock(2, 3));
+  EXPECT_EQ(world.host.lastErrdiffParams.inkCount, 4);
+  EXPECT_EQ(world.host.lastErrdiffParams.levels, 4);
+}
+
+TEST_F(ColourPipeline, OtherInkSetFetchesNoDiffusionRecord) {
+  auto b = makeBlock(2, 3);
+  b[PPB_INK_SET] = 3;
+  runJob(b);
+  EXPECT_EQ(world.host.calls[1], "OpenErrdiff4");
+  EXPECT_EQ(world.host.lastErrdiffParams.inkCount, 4);
+  EXPECT_EQ(world.host.lastErrdiffParams.levels, 4);
+}
+
+TEST_F(ColourPipeline, FailedScreeningOpenStillOpensTheJobAndLeavesBandsUnscreened) {
+  world.host.openErrdiffFails = 1;
+  runJob(makeBlock(1, 3));
+  EXPECT_EQ(world.host.calls, (Calls{"OpenColorAdjust_CMYK", "WriteColorAdjust_CMYK_old", "CloseColorAdjust_CMYK"}));
+}
+
+TEST_F(ColourPipeline, DitherMatricesComeFromTheScreenRecord) {
+  world.host.thresholds.assign(4, 128);
+  for (int i = 0; i < 4; ++i) {
+    PlexorScreenEntry e{};
+    e.width = 2;
+    e.height = 2;
+    e.shift = 1;
+    e.thresholds = world.host.thresholds.data();
+    world.host.screenEntries.push_back(e);
+  }
+  world.host.block(1) = makeBlock(1, 4);
+  PrinterJob* job = initPrinterJob(world.env(), 1, nullptr, 16, 2, 4);
+  ASSERT_NE(job, nullptr);
+  EXPECT_TRUE(job->screeningOpen);
+  // Samples 0xFF00 narrow to 0xFF >= 128: every pixel of the 16 gets a dot.
+  std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(16 * 2 * 2, 0xFF));
+  std::vector<void*> ptr;
+  for (auto& p : planes) ptr.push_back(p.data());
+  ASSERT_EQ(writePrinterBand(*job, ptr.data(), 16, 2, 4), 0);
+  EXPECT_EQ(job->screenedPlanes[0][0], 0xFF);
+  EXPECT_EQ(job->screenedPlanes[0][1], 0xFF);
+  EXPECT_EQ(job->screenedPlanes[3][job->rowLength + 1], 0xFF);
+  closePrinterJob(job);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(ColourPipeline, TooFewScreenEntriesFailTheScreeningOpenWithoutLeaks) {
+  world.host.thresholds.assign(4, 128);
+  PlexorScreenEntry e{};
+  e.width = 2;
+  e.height = 2;
+  e.thresholds = world.host.thresholds.data();
+  world.host.screenEntries.assign(3, e);
+  world.host.block(1) = makeBlock(1, 4);
+  PrinterJob* job = initPrinterJob(world.env(), 1, nullptr, 16, 2, 4);
+  ASSERT_NE(job, nullptr);
+  EXPECT_FALSE(job->screeningOpen);
+  for (auto* m : job->screening.matrices) EXPECT_EQ(m, nullptr);
+  closePrinterJob(job);
+}
+
+}  // namespace
+}  // namespace vexmoor::testing

@@ -1,0 +1,104 @@
+// Fakes of every port the raster job uses: host libraries, spooler, disk,
+// configuration, clock, memory and text.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "raster/job/host_contract.h"
+#include "raster/job/ports.h"
+
+namespace vexmoor::testing {
+
+// The host's libraries. The host port has no context, so the fake in use is
+// reached through FakeHost::current (set by the constructor).
+struct FakeHost {
+  FakeHost();
+  ~FakeHost();
+  static FakeHost* current;
+
+  std::map<int, std::vector<std::uint8_t>> blocks;  // per job number
+  std::map<std::string, std::string> devices;       // device name -> printer name
+  int getPrintParamsResult = 1;                     // 0 makes every fetch fail
+  std::vector<std::uint8_t> waitingHistory;         // waiting flag values handed back
+  int getErrorDiffParamResult = 1;
+  PlexorErrdiffParams lastErrdiffParams{};
+  std::vector<PlexorScreenEntry> screenEntries;
+  std::vector<std::int16_t> thresholds;
+  std::vector<std::string> calls;  // names of the colour and screening calls, in order
+  int openErrdiffFails = 0;
+
+  std::vector<std::uint8_t>& block(int job);
+  HostPort port() const;
+};
+
+// A parameter block with sensible defaults for a CMYK job.
+std::vector<std::uint8_t> makeBlock(int bitsPerPixel = 1, int screening = 3);
+void putWide(std::vector<std::uint8_t>& block, std::size_t offset, const std::u16string& text);
+void put32(std::vector<std::uint8_t>& block, std::size_t offset, std::int32_t value);
+void put16(std::vector<std::uint8_t>& block, std::size_t offset, std::int16_t value);
+
+struct SpoolDocument {
+  std::string printer;
+  std::u16string name;
+  std::string bytes;
+  bool ended = false;
+};
+
+struct FakeSpooler {
+  std::vector<std::string> printers{"P1", "P2"};  // names that open
+  std::vector<SpoolDocument> documents;
+  int writesBeforeFailure = -1;  // -1: never fail
+  int opensBeforeFailure = -1;   // -1: never fail
+  bool spoolDirectoryFound = true;
+  std::uint32_t queuedJobs = 0;
+  int openHandles = 0;
+  int allAccessOpens = 0;
+  SpoolerPort port();
+};
+
+struct FakeDisk {
+  std::uint64_t freeBytes = 5ull << 30;
+  bool fails = false;
+  DiskSpacePort port();
+};
+
+struct FakeConfig {
+  std::map<std::u16string, std::uint32_t> values;
+  ConfigPort port();
+};
+
+struct FakeClock {
+  std::vector<std::uint32_t> sleeps;
+  std::function<void(int)> onSleep;  // called with the number of the sleep (1, 2, ...)
+  ClockPort port();
+};
+
+// calloc/free that counts, and can fail the n-th allocation.
+struct CountingMemory {
+  int allocations = 0;
+  int releases = 0;
+  int failAt = -1;  // 1-based allocation number that fails; -1 never
+  MemoryPort port();
+};
+
+TextPort asciiTextPort();
+
+struct FakeWorld {
+  FakeHost host;
+  FakeSpooler spooler;
+  FakeDisk disk;
+  FakeConfig config;
+  FakeClock clock;
+  CountingMemory memory;
+  std::string counterFile;
+  JobEnvironment env();
+};
+
+// Counts the rows in a command stream: each row ends with one "W" transfer.
+int countRowTransfers(const std::string& stream);
+
+}  // namespace vexmoor::testing

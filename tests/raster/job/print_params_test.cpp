@@ -1,0 +1,221 @@
+// Parameter block, derived job fields, device information with the job
+// counter file, and the print mode table.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "job_fakes.h"
+#include "raster/job/device_info.h"
+#include "raster/job/print_mode_table.h"
+#include "raster/job/printer_job.h"
+
+namespace vexmoor::testing {
+namespace {
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+class PrintParams : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    world.counterFile = ::testing::TempDir() + "cntxout_params.log";
+    std::remove(world.counterFile.c_str());
+    world.host.devices["dev"] = "P1";
+    world.host.block(1) = makeBlock();
+  }
+  void TearDown() override { std::remove(world.counterFile.c_str()); }
+  PrinterJob* open(int width = 100) { return initPrinterJob(world.env(), 1, nullptr, width, 10, 4); }
+  FakeWorld world;
+};
+
+TEST_F(PrintParams, AcceptsTheMagicWithItsZeroByte) {
+  PrinterJob* job = open();
+  ASSERT_NE(job, nullptr);
+  EXPECT_STREQ(job->printerName, "P1");
+  closePrinterJob(job);
+}
+
+TEST_F(PrintParams, RejectsTheMagicFollowedByAnythingButZero) {
+  world.host.block(1)[5] = 'X';
+  EXPECT_EQ(open(), nullptr);
+  world.host.block(1)[5] = 0;
+  world.host.block(1)[4] = 'E';
+  EXPECT_EQ(open(), nullptr);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(PrintParams, FailedFetchOrUnknownJobGivesNoJob) {
+  world.host.getPrintParamsResult = 0;
+  EXPECT_EQ(open(), nullptr);
+  world.host.getPrintParamsResult = 1;
+  EXPECT_EQ(initPrinterJob(world.env(), 2, nullptr, 100, 10, 4), nullptr);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(PrintParams, DerivesTheJobFieldsFromTheBlock) {
+  auto& b = world.host.block(1);
+  b[PPB_INPUT_PLANES] = 3;
+  b[PPB_INPUT_COLOUR_TYPE] = 1;
+  b[PPB_OUTPUT_PLANES] = 6;
+  b[PPB_INK_SET] = 6;
+  b[PPB_MIRROR] = 1;
+  put32(b, PPB_LEFT_OFFSET, 40);
+  put32(b, PPB_TOP_OFFSET, 7);
+  b[PPB_BITS_PER_PIXEL] = 2;
+  PrinterJob* job = open(100);
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(job->inputPlaneCount, 3);
+  EXPECT_EQ(job->inputColourType, 1);
+  EXPECT_EQ(job->inkCount, 6);
+  EXPECT_EQ(job->inkSet, 6);
+  EXPECT_EQ(job->outputPlaneCount, 6);
+  EXPECT_EQ(job->outputInkSet, 6);
+  EXPECT_EQ(job->mirror, 1);
+  EXPECT_EQ(job->leftOffset, 40);
+  EXPECT_EQ(job->topOffset, 7);
+  EXPECT_EQ(job->bitsPerPixel, 2);
+  EXPECT_EQ(job->pageWidth, 140);
+  EXPECT_EQ(job->rasterWidth, 140);
+  EXPECT_EQ(job->pageHeight, 17);
+  EXPECT_EQ(job->rowLength, 2 * 5 * 4);  // 2 bits x ceil(140 / 32) words x 4 bytes
+  EXPECT_EQ(job->screenedCapacity, job->rowLength);
+  EXPECT_EQ(job->channel->compressionSize, std::size_t(2 * job->rowLength));
+  closePrinterJob(job);
+}
+
+TEST_F(PrintParams, BitsPerPixelZeroMeansOne) {
+  world.host.block(1)[PPB_BITS_PER_PIXEL] = 0;
+  PrinterJob* job = open();
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(job->bitsPerPixel, 1);
+  closePrinterJob(job);
+}
+
+TEST_F(PrintParams, DitherScreeningForcesFourPlanesOfInkSetTwo) {
+  auto& b = world.host.block(1);
+  b[PPB_SCREENING] = 4;
+  b[PPB_OUTPUT_PLANES] = 6;
+  b[PPB_INK_SET] = 7;
+  PrinterJob* job = open();
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(job->inkCount, 4);
+  EXPECT_EQ(job->inkSet, 2);
+  EXPECT_EQ(job->outputPlaneCount, 4);
+  EXPECT_EQ(job->outputInkSet, 2);
+  closePrinterJob(job);
+}
+
+TEST_F(PrintParams, RefusesPlaneCountsAndOffsetsTheBuffersCannotHold) {
+  world.host.block(1)[PPB_OUTPUT_PLANES] = 7;
+  EXPECT_EQ(open(), nullptr);
+  world.host.block(1)[PPB_OUTPUT_PLANES] = 0;
+  EXPECT_EQ(open(), nullptr);
+  world.host.block(1)[PPB_OUTPUT_PLANES] = 4;
+  put32(world.host.block(1), PPB_LEFT_OFFSET, -8);
+  EXPECT_EQ(open(), nullptr);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(PrintParams, UnknownDeviceGivesAnEmptyNameAndNoChannel) {
+  world.host.devices.clear();
+  EXPECT_EQ(open(), nullptr);
+  EXPECT_EQ(world.spooler.documents.size(), 0u);
+}
+
+TEST_F(PrintParams, TemplateNameTakesTheCounterAndStoresTheNext) {
+  world.host.devices["dev"] = "Q%d";
+  world.spooler.printers.push_back("Q41");
+  writeText(world.counterFile, "41\n");
+  PrinterJob* job = open();
+  ASSERT_NE(job, nullptr);
+  EXPECT_STREQ(job->printerName, "Q41");
+  EXPECT_EQ(readAll(world.counterFile), "42\n");
+  closePrinterJob(job);
+}
+
+TEST_F(PrintParams, CounterWrapsToOneAfterTheLargestInt) {
+  writeText(world.counterFile, "2147483647");
+  EXPECT_EQ(takeJobCounter(world.counterFile.c_str()), 2147483647);
+  EXPECT_EQ(readAll(world.counterFile), "1\n");
+}
+
+TEST_F(PrintParams, MissingCounterFileStartsAtOne) {
+  EXPECT_EQ(takeJobCounter(world.counterFile.c_str()), 1);
+  EXPECT_EQ(readAll(world.counterFile), "2\n");
+  EXPECT_EQ(takeJobCounter(world.counterFile.c_str()), 2);
+  EXPECT_EQ(readAll(world.counterFile), "3\n");
+}
+
+TEST_F(PrintParams, UnwritableCounterFileLeavesTheNameFormatted) {
+  std::string path = ::testing::TempDir() + "no/such/folder/cntxout.log";
+  EXPECT_EQ(takeJobCounter(path.c_str()), 1);
+}
+
+TEST_F(PrintParams, PlainNameLeavesTheCounterAlone) {
+  writeText(world.counterFile, "5\n");
+  PrinterJob* job = open();
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(readAll(world.counterFile), "5\n");
+  closePrinterJob(job);
+}
+
+TEST(PrinterNameTemplate, OnlyTheFirstPercentDIsReplacedAndOtherConversionsStayText) {
+  char out[64];
+  formatPrinterName("A%dB%dC", 7, out, sizeof out);
+  EXPECT_STREQ(out, "A7B%dC");
+  formatPrinterName("%s%n%%%d", 12, out, sizeof out);
+  EXPECT_STREQ(out, "%s%n%12");
+  formatPrinterName("Printer-%d-long", 123456, out, 10);
+  EXPECT_STREQ(out, "Printer-1");
+}
+
+// ---- print mode table ----
+
+const char16_t* kBanner1Multi = u"job (Banner1\u5358-\u591A\u968E\u8ABF\u5165) x";
+
+TEST(PrintModeTable, TwoBitBannerVariantSelectsModeSix) {
+  EXPECT_EQ(lookupPrintMode(540, 720, 2, kBanner1Multi), 6);
+}
+
+TEST(PrintModeTable, SameNameAtOneBitFindsNoRow) {
+  EXPECT_EQ(lookupPrintMode(540, 720, 1, kBanner1Multi), -1);
+}
+
+TEST(PrintModeTable, EveryRowMatchesItsOwnSubstring) {
+  struct Row { int mode, r1, r2, bits; const char16_t* name; };
+  const Row rows[] = {
+      {0, 1440, 1440, 1, u"(Quality1-\u5358)"},
+      {1, 1440, 720, 2, u"(Quality2-\u5358)"},
+      {2, 720, 720, 2, u"(Quality3-\u9AD8\u54C1\u8CEA-\u5358)"},
+      {3, 720, 720, 2, u"(Quality4-\u9AD8\u54C1\u8CEA-\u53CC)"},
+      {4, 720, 720, 2, u"(Graphics1-\u9AD8\u901F-\u5358)"},
+      {5, 720, 720, 2, u"(Graphics2-\u9AD8\u901F-\u53CC)"},
+      {6, 540, 720, 1, u"(Banner1-\u5358)"},
+      {7, 540, 720, 1, u"(Banner2-\u53CC)"},
+      {8, 720, 720, 2, u"(Banner3-\u9AD8\u54C1\u8CEA-\u5358)"},
+      {9, 720, 720, 1, u"(Banner4-\u9AD8\u901F-\u53CC)"},
+      {7, 540, 720, 2, u"(Banner2\u53CC-\u591A\u968E\u8ABF\u5165)"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(lookupPrintMode(r.r1, r.r2, r.bits, r.name), r.mode);
+}
+
+TEST(PrintModeTable, LastMatchingRowWins) {
+  // Rows 3 and 9 have the same resolutions and depth; both substrings occur.
+  EXPECT_EQ(lookupPrintMode(720, 720, 2, u"(Banner3-\u9AD8\u54C1\u8CEA-\u5358)(Quality3-\u9AD8\u54C1\u8CEA-\u5358)"), 8);
+}
+
+TEST(PrintModeTable, MatchIsCaseSensitiveAndNeedsResolutions) {
+  EXPECT_EQ(lookupPrintMode(1440, 1440, 1, u"(quality1-\u5358)"), -1);
+  EXPECT_EQ(lookupPrintMode(1440, 720, 1, u"(Quality1-\u5358)"), -1);
+  EXPECT_EQ(lookupPrintMode(720, 720, 2, u"no mode here"), -1);
+  EXPECT_EQ(lookupPrintMode(720, 720, 2, u""), -1);
+}
+
+}  // namespace
+}  // namespace vexmoor::testing

@@ -1,0 +1,355 @@
+// The job lifecycle: opening, the job-start commands and top offset, band
+// buffers, the limits every band must keep, splitting, failures and closing.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "job_fakes.h"
+#include "raster/job/printer_job.h"
+
+namespace vexmoor::testing {
+namespace {
+
+const std::string kJobEnd = "\x1b*rC\x1b%0B\x1b" "EPG;";
+
+class PrinterJobTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    world.counterFile = ::testing::TempDir() + "cntxout_job.log";
+    world.host.devices["dev"] = "P1";
+    world.host.block(1) = makeBlock();
+  }
+  std::vector<std::uint8_t>& block() { return world.host.block(1); }
+  PrinterJob* open(int width = 64, int height = 8, const char* dump = nullptr, int planes = 4) {
+    return initPrinterJob(world.env(), 1, dump, width, height, planes);
+  }
+  std::string stream() const {
+    std::string all;
+    for (auto& d : world.spooler.documents) all += d.bytes;
+    return all;
+  }
+  // Screened planes for Send: rows of rowLength bytes.
+  std::vector<std::vector<std::uint8_t>> screened(const PrinterJob& job, int lines, int planes = 4) {
+    std::vector<std::vector<std::uint8_t>> p(std::size_t(planes),
+                                             std::vector<std::uint8_t>(std::size_t(job.rowLength) * lines));
+    for (int i = 0; i < planes; ++i)
+      for (std::size_t k = 0; k < p[std::size_t(i)].size(); ++k) p[std::size_t(i)][k] = std::uint8_t(i * 40 + k);
+    return p;
+  }
+  static std::vector<void*> pointers(std::vector<std::vector<std::uint8_t>>& planes) {
+    std::vector<void*> out;
+    for (auto& p : planes) out.push_back(p.data());
+    return out;
+  }
+  FakeWorld world;
+};
+
+TEST_F(PrinterJobTest, OpeningStartsADocumentAndWritesNothing) {
+  PrinterJob* job = open();
+  ASSERT_NE(job, nullptr);
+  ASSERT_EQ(world.spooler.documents.size(), 1u);
+  EXPECT_EQ(world.spooler.documents[0].name, u"doc");
+  EXPECT_EQ(world.spooler.documents[0].printer, "P1");
+  EXPECT_TRUE(world.spooler.documents[0].bytes.empty());
+  EXPECT_EQ(closePrinterJob(job), 0);
+  EXPECT_TRUE(world.spooler.documents[0].ended);
+  EXPECT_EQ(world.spooler.openHandles, 0);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(PrinterJobTest, WholeJobInOrderWithOneRowTransferPerBandRow) {
+  PrinterJob* job = open(64, 10);
+  ASSERT_NE(job, nullptr);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  const std::string header = stream();
+  EXPECT_EQ(header.substr(0, 9), "\aKavex_PM");
+  EXPECT_NE(header.find("*PQ9;"), std::string::npos);  // Banner4 at 720 x 720, 1 bit
+  auto planes = screened(*job, 4);
+  auto ptr = pointers(planes);
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 4, 4), 0);
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 4, 4), 0);
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 2, 4), 0);
+  EXPECT_EQ(stopPrinterJob(*job), 0);
+  EXPECT_EQ(closePrinterJob(job), 0);
+  const std::string all = stream();
+  EXPECT_EQ(all.compare(0, header.size(), header), 0);
+  EXPECT_EQ(countRowTransfers(all), 10);
+  EXPECT_EQ(all.substr(all.size() - kJobEnd.size()), kJobEnd);
+  EXPECT_EQ(world.spooler.documents.size(), 1u);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(PrinterJobTest, NoModeRowMeansStartFailsAndWritesNothing) {
+  putWide(block(), PPB_MODE_NAME, u"Plain paper");
+  PrinterJob* job = open();
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(startPrinterJob(*job), 1);
+  EXPECT_TRUE(stream().empty());
+  closePrinterJob(job);
+}
+
+TEST_F(PrinterJobTest, TopOffsetSendsThatManyBlankRows) {
+  put32(block(), PPB_TOP_OFFSET, 5);
+  PrinterJob* job = open();
+  ASSERT_NE(job, nullptr);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  EXPECT_EQ(countRowTransfers(stream()), 5);
+  closePrinterJob(job);
+  put32(block(), PPB_TOP_OFFSET, 0);
+  world.spooler.documents.clear();
+  job = open();
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  EXPECT_EQ(countRowTransfers(stream()), 0);
+  closePrinterJob(job);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(PrinterJobTest, TopOffsetStopsAtTheFirstFailedWrite) {
+  put32(block(), PPB_TOP_OFFSET, 50);
+  PrinterJob* job = open();
+  ASSERT_NE(job, nullptr);
+  world.spooler.writesBeforeFailure = 11 + 3 * 12;  // header, then three rows of 12 writes
+  EXPECT_EQ(startPrinterJob(*job), 1);
+  EXPECT_EQ(countRowTransfers(stream()), 3);
+  closePrinterJob(job);
+}
+
+TEST_F(PrinterJobTest, ZeroLineBandSendsNoRowsAndSucceeds) {
+  PrinterJob* job = open();
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  std::size_t before = stream().size();
+  auto planes = screened(*job, 1);
+  auto ptr = pointers(planes);
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 0, 4), 0);
+  std::vector<std::vector<std::uint8_t>> contone(4, std::vector<std::uint8_t>(2));
+  auto cptr = pointers(contone);
+  EXPECT_EQ(writePrinterBand(*job, cptr.data(), 64, 0, 4), 0);
+  EXPECT_EQ(stream().size(), before);
+  closePrinterJob(job);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(PrinterJobTest, NullPlaneArrayOrPlaneIsRefused) {
+  PrinterJob* job = open();
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  EXPECT_EQ(sendPrinterBand(*job, nullptr, 64, 1, 4), 1);
+  void* planes[4] = {nullptr, nullptr, nullptr, nullptr};
+  EXPECT_EQ(writePrinterBand(*job, planes, 64, 1, 4), 1);
+  closePrinterJob(job);
+}
+
+TEST_F(PrinterJobTest, BandsBreakingTheHostLimitsFailWithOne) {
+  PrinterJob* job = open(64, 8, nullptr, 4);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  auto planes = screened(*job, 2, 7);
+  auto ptr = pointers(planes);
+  ptr.push_back(ptr[0]);  // eight pointers
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 65, 1, 4), 1);   // wider than the job
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 1, 5), 1);   // more planes than screened buffers
+  EXPECT_EQ(writePrinterBand(*job, ptr.data(), 64, 1, 8), 1);  // more than seven input planes
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), -1, 1, 4), 1);
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, -1, 4), 1);
+  EXPECT_EQ(writePrinterBand(*job, ptr.data(), 64, 1, 3), 1);  // fewer planes than inks, no conversion
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 2, 4), 0);   // a band that keeps the limits
+  closePrinterJob(job);
+}
+
+TEST_F(PrinterJobTest, WhileADumpIsOpenBandsMayNotExceedItsPlaneCount) {
+  std::string path = ::testing::TempDir() + "vexmoor_job_dump.bin";
+  std::remove(path.c_str());
+  PrinterJob* job = open(64, 8, path.c_str(), 2);
+  ASSERT_NE(job, nullptr);
+  ASSERT_NE(job->dump, nullptr);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  auto planes = screened(*job, 1);
+  auto ptr = pointers(planes);
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 1, 3), 1);
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 1, 2), 0);
+  closePrinterJob(job);
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::fseek(f, 0, SEEK_END);
+  EXPECT_EQ(std::ftell(f), 512 + 8 * 2);  // one row: 8 packed bytes x 2 planes
+  std::fclose(f);
+  std::remove(path.c_str());
+}
+
+TEST_F(PrinterJobTest, UncreatableDumpLeavesTheJobWithoutOne) {
+  std::string path = ::testing::TempDir() + "no/such/folder/dump.bin";
+  PrinterJob* job = open(64, 8, path.c_str());
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(job->dump, nullptr);
+  closePrinterJob(job);
+}
+
+TEST_F(PrinterJobTest, FailedWriteFailsTheCallThatWrote) {
+  PrinterJob* job = open();
+  world.spooler.writesBeforeFailure = 3;
+  EXPECT_EQ(startPrinterJob(*job), 1);
+  EXPECT_EQ(stream(), "\aKavex_PM*ID250;*TM1;");  // what was written stays written
+  world.spooler.writesBeforeFailure = 0;
+  auto planes = screened(*job, 1);
+  auto ptr = pointers(planes);
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 1, 4), 1);
+  EXPECT_EQ(stopPrinterJob(*job), 1);
+  EXPECT_EQ(closePrinterJob(job), 0);
+}
+
+TEST_F(PrinterJobTest, InputTypeEqualToInkSetUsesTheHostsPlanesAndFreesNone) {
+  PrinterJob* job = open();
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  int before = world.memory.allocations;
+  std::vector<std::vector<std::uint8_t>> contone(4, std::vector<std::uint8_t>(64 * 2 * 2, 0x80));
+  auto ptr = pointers(contone);
+  ASSERT_EQ(writePrinterBand(*job, ptr.data(), 64, 2, 4), 0);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(job->convertedPlanes[i], ptr[std::size_t(i)]);
+  // Four screened buffers and the scratch buffer, no converted buffers.
+  EXPECT_EQ(world.memory.allocations - before, 5);
+  EXPECT_EQ(closePrinterJob(job), 0);  // would crash freeing the host's planes
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(PrinterJobTest, BandBuffersGrowOnlyWhenABandNeedsMore) {
+  block()[PPB_INPUT_COLOUR_TYPE] = 1;  // converted buffers of the module's own
+  PrinterJob* job = open();
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  std::vector<std::vector<std::uint8_t>> contone(4, std::vector<std::uint8_t>(64 * 2 * 8));
+  auto ptr = pointers(contone);
+  ASSERT_EQ(writePrinterBand(*job, ptr.data(), 64, 4, 4), 0);
+  EXPECT_EQ(job->convertedCapacity, 256);
+  EXPECT_EQ(job->screenedCapacity, 4 * job->rowLength);
+  int allocations = world.memory.allocations;
+  ASSERT_EQ(writePrinterBand(*job, ptr.data(), 64, 2, 4), 0);
+  EXPECT_EQ(world.memory.allocations, allocations);  // reused
+  ASSERT_EQ(writePrinterBand(*job, ptr.data(), 64, 8, 4), 0);
+  EXPECT_EQ(world.memory.allocations, allocations + 4 + 5);  // four converted, four screened, scratch
+  EXPECT_EQ(job->convertedCapacity, 512);
+  closePrinterJob(job);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(PrinterJobTest, EveryAllocationFailureWhileOpeningGivesNullAndLeaksNothing) {
+  std::string path = ::testing::TempDir() + "vexmoor_alloc_dump.bin";
+  for (int n = 1;; ++n) {
+    FakeWorld w;
+    w.counterFile = world.counterFile;
+    w.host.devices["dev"] = "P1";
+    w.host.block(1) = makeBlock();
+    w.memory.failAt = n;
+    PrinterJob* job = initPrinterJob(w.env(), 1, path.c_str(), 64, 8, 4);
+    if (job) {
+      closePrinterJob(job);
+      if (w.memory.allocations < n) {  // past the last allocation: nothing failed
+        EXPECT_EQ(w.memory.allocations, w.memory.releases);
+        break;
+      }
+      // Only the optional colour-adjust data (4) or dump (5, 6) may be refused.
+      EXPECT_TRUE(n == 4 || n == 5 || n == 6) << n;
+      EXPECT_EQ(w.memory.allocations - 1, w.memory.releases) << "allocation " << n;
+      continue;
+    }
+    EXPECT_EQ(w.memory.allocations - 1, w.memory.releases) << "allocation " << n;
+    EXPECT_EQ(w.spooler.openHandles, 0);
+    ASSERT_LT(n, 50);
+  }
+  std::remove(path.c_str());
+}
+
+TEST_F(PrinterJobTest, AllocationFailureInABandReleasesBandBuffersAndDumpAndRefusesLaterBands) {
+  std::string path = ::testing::TempDir() + "vexmoor_band_dump.bin";
+  block()[PPB_INPUT_COLOUR_TYPE] = 1;
+  PrinterJob* job = open(64, 8, path.c_str());
+  ASSERT_NE(job->dump, nullptr);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  std::vector<std::vector<std::uint8_t>> contone(4, std::vector<std::uint8_t>(64 * 2 * 4));
+  auto ptr = pointers(contone);
+  world.memory.failAt = world.memory.allocations + 6;  // the second screened buffer
+  EXPECT_EQ(writePrinterBand(*job, ptr.data(), 64, 4, 4), 1);
+  EXPECT_EQ(job->dump, nullptr);
+  for (auto* p : job->screenedPlanes) EXPECT_EQ(p, nullptr);
+  for (auto* p : job->convertedPlanes) EXPECT_EQ(p, nullptr);
+  world.memory.failAt = -1;
+  EXPECT_EQ(writePrinterBand(*job, ptr.data(), 64, 4, 4), 1);
+  auto planes = screened(*job, 1);
+  auto sptr = pointers(planes);
+  EXPECT_EQ(sendPrinterBand(*job, sptr.data(), 64, 1, 4), 1);
+  EXPECT_EQ(closePrinterJob(job), 0);
+  EXPECT_EQ(world.memory.allocations - 1, world.memory.releases);
+  std::remove(path.c_str());
+}
+
+TEST_F(PrinterJobTest, SplitFallsOnTheBandDuringWhichTheCountFirstExceedsTheLimit) {
+  // rowLength 8 (64 pixels), 4 planes: 1 MiB / 32 bytes = 32768 rows per document.
+  world.config.values[u"BannerMode"] = 1;
+  PrinterJob* job = open(64, 8);
+  ASSERT_EQ(job->rowsPerDocument, 32768u);
+  job->rowsPerDocument = 5;  // small limit for the test
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  auto planes = screened(*job, 3);
+  auto ptr = pointers(planes);
+  for (int band = 0; band < 5; ++band) ASSERT_EQ(sendPrinterBand(*job, ptr.data(), 64, 3, 4), 0);
+  ASSERT_EQ(stopPrinterJob(*job), 0);
+  closePrinterJob(job);
+  // 3, 6 > 5: split after band 2; 3, 6: split after band 4; band 5 in the last.
+  ASSERT_EQ(world.spooler.documents.size(), 3u);
+  EXPECT_EQ(countRowTransfers(world.spooler.documents[0].bytes), 6);
+  EXPECT_EQ(countRowTransfers(world.spooler.documents[1].bytes), 6);
+  EXPECT_EQ(countRowTransfers(world.spooler.documents[2].bytes), 3);
+  EXPECT_EQ(world.spooler.documents[1].bytes.substr(0, 3), "\x1b*b");  // no job-start commands again
+  for (auto& d : world.spooler.documents) EXPECT_TRUE(d.ended);
+  EXPECT_EQ(world.spooler.documents[2].bytes.substr(world.spooler.documents[2].bytes.size() - kJobEnd.size()),
+            kJobEnd);
+}
+
+TEST_F(PrinterJobTest, FailedReopenAfterASplitFailsTheBandAndCloseIsSafe) {
+  PrinterJob* job = open(64, 8);
+  job->rowsPerDocument = 1;
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  auto planes = screened(*job, 2);
+  auto ptr = pointers(planes);
+  world.spooler.opensBeforeFailure = 1;  // the disk wait's open works, the reopen does not
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 2, 4), 1);
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 2, 4), 1);  // no document to write to
+  EXPECT_EQ(stopPrinterJob(*job), 1);
+  EXPECT_EQ(closePrinterJob(job), 0);
+  EXPECT_EQ(world.spooler.openHandles, 0);
+}
+
+TEST_F(PrinterJobTest, TwoJobsAtOnceAreIndependent) {
+  world.host.devices["dev2"] = "P2";
+  world.host.block(2) = makeBlock(2, 3);
+  putWide(world.host.block(2), PPB_DEVICE_NAME, u"dev2");
+  putWide(world.host.block(2), PPB_DOCUMENT_NAME, u"second");
+  PrinterJob* a = open(64, 8);
+  PrinterJob* b = initPrinterJob(world.env(), 2, nullptr, 200, 8, 4);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  ASSERT_EQ(startPrinterJob(*a), 0);
+  ASSERT_EQ(startPrinterJob(*b), 0);
+  auto pa = screened(*a, 2);
+  auto pb = screened(*b, 3);
+  auto xa = pointers(pa), xb = pointers(pb);
+  EXPECT_EQ(sendPrinterBand(*a, xa.data(), 64, 2, 4), 0);
+  EXPECT_EQ(sendPrinterBand(*b, xb.data(), 200, 3, 4), 0);
+  EXPECT_EQ(sendPrinterBand(*a, xa.data(), 64, 2, 4), 0);
+  EXPECT_EQ(closePrinterJob(b), 0);  // closing one leaves the other working
+  EXPECT_EQ(sendPrinterBand(*a, xa.data(), 64, 2, 4), 0);
+  EXPECT_EQ(stopPrinterJob(*a), 0);
+  EXPECT_EQ(closePrinterJob(a), 0);
+  ASSERT_EQ(world.spooler.documents.size(), 2u);
+  EXPECT_EQ(world.spooler.documents[0].printer, "P1");
+  EXPECT_EQ(world.spooler.documents[1].printer, "P2");
+  EXPECT_EQ(world.spooler.documents[1].name, u"second");
+  EXPECT_EQ(countRowTransfers(world.spooler.documents[0].bytes), 6);
+  EXPECT_EQ(countRowTransfers(world.spooler.documents[1].bytes), 3);
+  EXPECT_NE(world.spooler.documents[0].bytes.find("*IP,1;"), std::string::npos);
+  EXPECT_NE(world.spooler.documents[1].bytes.find("*IP,2;"), std::string::npos);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(PrinterJobTest, ClosingANullJobFails) { EXPECT_EQ(closePrinterJob(nullptr), 1); }
+
+}  // namespace
+}  // namespace vexmoor::testing
