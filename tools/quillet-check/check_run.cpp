@@ -1,0 +1,54 @@
+#include "tools/quillet-check/check_run.h"
+
+#include <memory>
+
+#include "tools/quillet-check/check_options.h"
+#include "tools/quillet-check/check_ports.h"
+#include "tools/quillet-check/job_json.h"
+#include "update/script/script_reader.h"
+#include "update/text/cp932_code_page.h"
+
+namespace quillet {
+
+int runCheck(const std::vector<std::string>& args, const std::string& environmentWindir,
+             ClockPort& clock, std::ostream& out, std::ostream& err) {
+  CheckOptions options;
+  std::string error;
+  if (!parseCheckOptions(args, environmentWindir, &options, &error)) {
+    err << "quillet-check: " << error << "\n" << kCheckUsage;
+    return 2;
+  }
+  if (options.help) {
+    out << kCheckUsage;
+    return 0;
+  }
+
+  HostFiles files;
+  std::string bytes;
+  if (!files.readFile(options.script, &bytes)) {
+    err << "quillet-check: cannot read the script '" << options.script << "'\n";
+    return 2;
+  }
+
+  EmptyRegistry registry;
+  CheckSystem system(options.osMajor, options.windir, options.systemDir);
+  CollectingUi ui;
+  NoServiceManager services;
+  Cp932CodePage codePage;
+  UpdatePorts ports{registry, files, system, clock, ui, services, codePage};
+
+  auto job = std::make_unique<UpdateJob>();  // large: keep it off the stack
+  job->sourceDir = options.sourceDir;
+  job->workDir = options.workDir;
+  job->toolDir = options.toolDir;
+  job->systemDir = options.systemDir;
+  job->iisDir = options.iisDir;
+  job->commonProgramsDir = options.commonProgramsDir;
+  job->commonDesktopDir = options.commonDesktopDir;
+
+  int result = readUpdateScriptFile(*job, options.script, options.programGroup, ports);
+  out << checkReportJson(result, ui.messages, *job, codePage);
+  return result == 1 ? 0 : 1;
+}
+
+}  // namespace quillet
