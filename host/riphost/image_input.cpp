@@ -28,20 +28,20 @@ void separateRgb(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint16_
 
 namespace {
 
-void allocate(InkImage& image, int width, int height) {
+[[maybe_unused]] void allocate(InkImage& image, int width, int height) {
   image.width = width;
   image.height = height;
   image.planes.assign(4, std::vector<std::uint8_t>(std::size_t(width) * std::size_t(height) * 2, 0));
 }
 
-void putInk(InkImage& image, std::size_t pixel, const std::uint16_t cmyk[4]) {
+[[maybe_unused]] void putInk(InkImage& image, std::size_t pixel, const std::uint16_t cmyk[4]) {
   for (int p = 0; p < 4; ++p) {
     image.planes[p][2 * pixel] = std::uint8_t(cmyk[p]);
     image.planes[p][2 * pixel + 1] = std::uint8_t(cmyk[p] >> 8);
   }
 }
 
-bool hasSuffix(const std::string& s, const char* suffix) {
+[[maybe_unused]] bool hasSuffix(const std::string& s, const char* suffix) {
   std::string lower = s;
   for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
   std::size_t n = std::strlen(suffix);

@@ -1,0 +1,76 @@
+#!/bin/bash
+# riphost.exe loads Vexmoor.dll with LoadLibrary and prints through the real
+# spooler of the test's Wine prefix: a raw printer whose port writes each
+# spool document into the output folder. "BannerMode" and "SpoolMode" come
+# from the prefix's registry.
+set -euo pipefail
+run=$PLEXOR_WINE_RUN
+exe=$PLEXOR_BINARY_DIR/host/riphost/riphost.exe
+prefix=$($run --prefix-dir)
+work=$prefix/drive_c/riphost-test
+rm -rf "$work"
+mkdir -p "$work"
+
+# 2000 x 2500 pixels, 1 bit, 4 planes: rowLength 252, 1008 bytes a row.
+cat >"$work/ticket.txt" <<'TICKET'
+# a 1-bit banner page
+width = 2000
+height = 2500
+plane_count = 4
+bits_per_pixel = 1
+resolution1 = 720
+resolution2 = 720
+mode_name = Banner (Banner4-高速-双)
+device_name = dev
+printer_name = Plexor Test
+document_name = 試験 page
+screening = 3
+TICKET
+python3 - "$work/planes.bin" <<'PY'
+import sys
+rl, rows = 252, 2500
+with open(sys.argv[1], "wb") as f:
+    f.write(bytes((i * 13 + (i >> 9)) & 0xFF for i in range(rl * rows * 4)))
+PY
+sed 's/Banner4-高速-双/Quality1-単/' "$work/ticket.txt" >"$work/nomode.txt"
+[ "$(id -u)" = 0 ] && chown -R nobody:nogroup "$work"
+
+key='HKLM\SOFTWARE\norvane\Plexor\Configuration'
+riphost() { $run "$exe" --ticket "C:\\riphost-test\\$1" --out "C:\\riphost-test\\$2" --send 'C:\riphost-test\planes.bin' "${@:3}"; }
+
+# BannerMode 1: 1 MiB / 1008 bytes = 1040 rows a document; bands of 64 rows
+# end documents after rows 1088 and 2176.
+$run reg add "$key" /v BannerMode /t REG_DWORD /d 1 /f >/dev/null
+riphost ticket.txt split 2>"$work/progress.txt"
+docs=$(ls "$work/split")
+[ "$docs" = "$(printf 'doc-0001.prn\ndoc-0002.prn\ndoc-0003.prn')" ] || { echo "split documents: $docs"; exit 1; }
+grep -q '2500 of 2500 rows' "$work/progress.txt" || { echo "no progress shown"; exit 1; }
+
+# SpoolMode 1 turns splitting off: one document with the same bytes.
+$run reg add "$key" /v SpoolMode /t REG_DWORD /d 1 /f >/dev/null
+riphost ticket.txt whole 2>/dev/null
+[ "$(ls "$work/whole")" = doc-0001.prn ] || { echo "SpoolMode 1 still split"; exit 1; }
+cat "$work"/split/doc-000{1,2,3}.prn | cmp - "$work/whole/doc-0001.prn"
+
+python3 - "$work" <<'PY'
+import re, sys
+w = sys.argv[1]
+docs = [open(f"{w}/split/doc-000{i}.prn", "rb").read() for i in (1, 2, 3)]
+head = b"\x07Kavex_PM*ID250;*TM1;*IP,1;*PQ9;*FF0;\x1bE\x1b%0A\x1b*r2000S\x1b*r-4U\x1b*r1A"
+tail = b"\x1b*rC\x1b%0B\x1bEPG;"
+assert docs[0].startswith(head), docs[0][:60]
+assert docs[2].endswith(tail)
+rows = [len(re.findall(rb"\x1b\*b\d+W", d)) for d in docs]
+assert rows == [1088, 1088, 324], rows
+assert docs[1].startswith(b"\x1b*b"), "a split adds no bytes"
+print("split into", rows, "rows")
+PY
+
+# A failing export is named and the exit status is 1.
+set +e
+riphost nomode.txt failed 2>"$work/err.txt"
+rc=$?
+set -e
+[ $rc = 1 ] || { echo "expected exit 1, got $rc"; exit 1; }
+grep -q 'StartPrinter_16_FUNC failed' "$work/err.txt" || { cat "$work/err.txt"; exit 1; }
+echo "riphost under Wine: documents as expected"

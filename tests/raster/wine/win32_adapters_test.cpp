@@ -1,0 +1,136 @@
+// The Win32 ports of the raster module against Wine's spooler, registry and
+// code page: a raw printer created by the test writes to a file port.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winspool.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "raster/spooler/system_ports.h"
+
+namespace vexmoor {
+namespace {
+
+const wchar_t* kPrinter = L"Vexmoor Adapter Test";
+
+std::wstring tempFolder() {
+  wchar_t path[MAX_PATH];
+  GetTempPathW(MAX_PATH, path);
+  std::wstring folder = std::wstring(path) + L"vexmoor-adapters";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+class Win32Adapters : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    outFile = tempFolder() + L"\\port.bin";
+    DRIVER_INFO_3W driver{};
+    driver.cVersion = 3;
+    driver.pName = const_cast<LPWSTR>(L"Vexmoor test raw");
+    driver.pDriverPath = driver.pDataFile = driver.pConfigFile = const_cast<LPWSTR>(L"wineps.drv");
+    driver.pDefaultDataType = const_cast<LPWSTR>(L"RAW");
+    AddPrinterDriverExW(nullptr, 3, reinterpret_cast<LPBYTE>(&driver), APD_COPY_NEW_FILES);
+    PRINTER_INFO_2W info{};
+    info.pPrinterName = const_cast<LPWSTR>(kPrinter);
+    info.pPortName = &outFile[0];
+    info.pDriverName = driver.pName;
+    info.pPrintProcessor = const_cast<LPWSTR>(L"WinPrint");
+    info.pDatatype = const_cast<LPWSTR>(L"RAW");
+    HANDLE h = AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    ASSERT_NE(h, nullptr) << GetLastError();
+    ClosePrinter(h);
+  }
+  static std::wstring outFile;
+  SpoolerPort spooler = systemSpoolerPort();
+};
+std::wstring Win32Adapters::outFile;
+
+std::string readFile(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(Win32Adapters, UnknownPrinterDoesNotOpen) {
+  PrinterHandle h = nullptr;
+  EXPECT_FALSE(spooler.openPrinter(nullptr, u"No Such Printer", false, &h));
+  EXPECT_FALSE(spooler.openPrinter(nullptr, u"No Such Printer", true, &h));
+}
+
+TEST_F(Win32Adapters, RawDocumentArrivesByteForByte) {
+  PrinterHandle h = nullptr;
+  ASSERT_TRUE(spooler.openPrinter(nullptr, reinterpret_cast<const char16_t*>(kPrinter), false, &h));
+  ASSERT_TRUE(spooler.startDoc(nullptr, h, u"\u8A66\u9A13 document"));
+  const std::string first("\x07Kavex_PM\x1b" "E", 11);
+  std::string binary;
+  for (int i = 0; i < 256; ++i) binary.push_back(char(i));
+  EXPECT_TRUE(spooler.write(nullptr, h, first.data(), std::uint32_t(first.size())));
+  EXPECT_TRUE(spooler.write(nullptr, h, binary.data(), std::uint32_t(binary.size())));
+  EXPECT_TRUE(spooler.endDoc(nullptr, h));
+  EXPECT_TRUE(spooler.closePrinter(nullptr, h));
+  EXPECT_EQ(readFile(outFile), first + binary);
+}
+
+TEST_F(Win32Adapters, SpoolDirectoryIsFoundThroughAPrinterHandle) {
+  PrinterHandle h = nullptr;
+  ASSERT_TRUE(spooler.openPrinter(nullptr, reinterpret_cast<const char16_t*>(kPrinter), true, &h));
+  char16_t dir[260] = {};
+  ASSERT_TRUE(spooler.spoolDirectory(nullptr, h, dir, 260));
+  std::wstring text(reinterpret_cast<const wchar_t*>(dir));
+  CharLowerW(&text[0]);
+  EXPECT_NE(text.find(L"spool\\printers"), std::wstring::npos);
+  PrinterState state{};
+  state.queuedJobs = 99;
+  EXPECT_TRUE(spooler.printerState(nullptr, h, &state));
+  EXPECT_EQ(state.queuedJobs, 0u);  // nothing queued here
+  EXPECT_TRUE(spooler.closePrinter(nullptr, h));
+
+  std::uint64_t freeBytes = 0;
+  DiskSpacePort disk = systemDiskSpacePort();
+  EXPECT_TRUE(disk.freeBytesForCaller(nullptr, dir, &freeBytes));
+  EXPECT_GT(freeBytes, 0u);
+  EXPECT_FALSE(disk.freeBytesForCaller(nullptr, u"Q:\\no\\such\\drive", &freeBytes));
+}
+
+TEST_F(Win32Adapters, ConfigurationValuesComeFromTheRegistry) {
+  const wchar_t* path = L"SOFTWARE\\norvane\\Plexor\\Configuration";
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
+  ConfigPort config = systemConfigPort();
+  std::uint32_t value = 7;
+  EXPECT_FALSE(config.readValue(nullptr, u"BannerMode", &value));  // no key
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  DWORD banner = 64;
+  RegSetValueExW(key, L"BannerMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&banner), sizeof banner);
+  // The type is not examined: four bytes of a binary value count as well.
+  const BYTE spool[4] = {1, 0, 0, 0};
+  RegSetValueExW(key, L"SpoolMode", 0, REG_BINARY, spool, 4);
+  RegCloseKey(key);
+  EXPECT_TRUE(config.readValue(nullptr, u"BannerMode", &value));
+  EXPECT_EQ(value, 64u);
+  EXPECT_TRUE(config.readValue(nullptr, u"SpoolMode", &value));
+  EXPECT_EQ(value, 1u);
+  EXPECT_FALSE(config.readValue(nullptr, u"Missing", &value));
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
+}
+
+TEST_F(Win32Adapters, TextConvertsThroughTheAnsiCodePage) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+  TextPort text = systemTextPort();
+  char16_t wide[16];
+  // "表示" in Shift-JIS: the first character's trail byte is 0x5C.
+  text.toWide(nullptr, "\x95\x5C\x8E\xA6", wide, 16);
+  EXPECT_EQ(std::u16string(wide), u"\u8868\u793A");
+  char narrow[16];
+  text.toNarrow(nullptr, u"\u8868\u793A", narrow, sizeof narrow);
+  EXPECT_STREQ(narrow, "\x95\x5C\x8E\xA6");
+  // Too long for the buffer: cut, and still terminated.
+  text.toWide(nullptr, "abcdefgh", wide, 4);
+  EXPECT_EQ(std::u16string(wide), u"abc");
+}
+
+}  // namespace
+}  // namespace vexmoor
