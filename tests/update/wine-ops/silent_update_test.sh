@@ -1,0 +1,122 @@
+#!/bin/bash
+# End to end: "Quillet.exe silent" started from a media folder on a prefix
+# that holds the product key places, replaces, keeps and removes exactly the
+# expected files, applies the registry lines, writes the patch and uninstall
+# records, and ends on its own (a window left open would block it until the
+# time limit).
+set -euo pipefail
+: "${PLEXOR_WINE_RUN:?run under the Wine harness}"
+here=$(cd "$(dirname "$0")" && pwd)
+dlls=$PLEXOR_BINARY_DIR/tests/update/wine-ops
+quillet=$PLEXOR_BINARY_DIR/update/app/Quillet.exe
+prefix=$("$PLEXOR_WINE_RUN" --prefix-dir)
+drive=$prefix/drive_c
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+wine_run() { "$PLEXOR_WINE_RUN" "$@"; }
+
+# --- The installed product: C:\Plexor with its work folder, and the key ---
+rm -rf "$drive/Plexor" "$drive/media" "$drive/inetpub"
+mkdir -p "$drive/Plexor/bin" "$drive/Plexor/old/sub" "$drive/Plexor/dir.tmp" "$drive/Plexor/Copypool" \
+  "$drive/inetpub" "$drive/media/bin"
+cp "$dlls/ver_1_2_3.dll" "$drive/Plexor/bin/keep.dll"
+cp "$dlls/ver_1_2_3.dll" "$drive/Plexor/bin/newer.dll"
+echo "installed notes" >"$drive/Plexor/notes.txt"
+echo "installed, newer" >"$drive/Plexor/older.txt"
+echo "installed read-only" >"$drive/Plexor/ro.dat"
+echo "tree" >"$drive/Plexor/old/a.txt"
+echo "tree" >"$drive/Plexor/old/ro.txt"
+echo "tree" >"$drive/Plexor/old/sub/deep.txt"
+echo "x" >"$drive/Plexor/a.tmp"
+echo "x" >"$drive/Plexor/B.TMP"
+echo "x" >"$drive/Plexor/dir.tmp/inner.txt"
+echo "x" >"$drive/Plexor/keep.txt"
+touch -d '2020-01-01 12:00:00' "$drive/Plexor/older.txt"
+
+# --- The media: the program, the script and the files ---
+cp "$quillet" "$drive/media/Quillet.exe"
+cp "$here/silent_media/quillet.txt" "$drive/media/quillet.txt"
+cp "$dlls/ver_1_2_2.dll" "$drive/media/bin/keep.dll"
+cp "$dlls/ver_1_3_0.dll" "$drive/media/bin/newer.dll"
+cp "$dlls/ver_none.dll" "$drive/media/bin/fresh.dll"
+echo "media notes" >"$drive/media/notes.txt"
+echo "media, older" >"$drive/media/older.txt"
+echo "media absent" >"$drive/media/absent.txt"
+echo "media ro" >"$drive/media/ro.dat"
+touch -d '2019-01-01 12:00:00' "$drive/media/older.txt"
+if [ "$(id -u)" = 0 ]; then
+  chown -R nobody:nogroup "$drive/Plexor" "$drive/media" "$drive/inetpub"
+fi
+# Read-only, hidden and system files: Wine keeps read-only as a missing write
+# bit and the other two in the file's DOS attributes.
+wine_run cmd /c attrib +r 'C:\Plexor\ro.dat' >/dev/null
+wine_run cmd /c attrib +r 'C:\Plexor\old\ro.txt' >/dev/null
+wine_run cmd /c attrib +h +s 'C:\Plexor\old\a.txt' >/dev/null
+wine_run cmd /c attrib +r 'C:\media\ro.dat' >/dev/null
+[ "$(stat -c %A "$drive/Plexor/ro.dat" | cut -c3)" = - ] || fail "set-up: ro.dat is not read-only"
+
+key='HKLM\SOFTWARE\norvane\Plexor'
+wine_run reg add "$key" /ve /d WZ /f >/dev/null
+wine_run reg add "$key" /v VersionNo /d 3.05 /f >/dev/null
+wine_run reg add "$key" /v CopypoolPath /d 'C:\Plexor\Copypool' /f >/dev/null
+wine_run reg add "$key" /v InetPubPath /d 'C:\inetpub' /f >/dev/null
+wine_run reg add "$key\\Update\\100" /v Title /d old /f >/dev/null
+wine_run reg add "$key\\Obsolete\\Child" /v x /d 1 /f >/dev/null
+folders='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+wine_run reg add "$folders" /v "Common Programs" /d 'C:\ProgramData\Programs' /f >/dev/null
+wine_run reg add "$folders" /v "Common Desktop" /d 'C:\users\Public\Desktop' /f >/dev/null
+
+# --- The run ---
+start=$(date +%s)
+if ! timeout 120 "$PLEXOR_WINE_RUN" 'C:\media\Quillet.exe' silent; then
+  fail "Quillet.exe silent did not end by itself (a window left open?) or failed"
+fi
+echo "run took $(($(date +%s) - start)) s"
+
+# --- Files ---
+same() { cmp -s "$1" "$2" || fail "$3"; }
+same "$drive/Plexor/bin/keep.dll" "$dlls/ver_1_2_3.dll" "keep.dll 1.2.3 was replaced by 1.2.2"
+same "$drive/Plexor/bin/newer.dll" "$dlls/ver_1_3_0.dll" "newer.dll 1.2.3 was not replaced by 1.3.0"
+same "$drive/Plexor/bin/fresh.dll" "$dlls/ver_none.dll" "fresh.dll was not placed in bin"
+same "$drive/Plexor/logs/fresh.dll" "$dlls/ver_none.dll" "fresh.dll was not placed in the new work folder logs"
+same "$drive/Plexor/notes.txt" "$drive/media/notes.txt" "notes.txt (equal times? newer media) was not placed"
+[ "$(cat "$drive/Plexor/older.txt")" = "installed, newer" ] || fail "older.txt with an older media copy was replaced"
+[ ! -e "$drive/Plexor/absent.txt" ] || fail "replace: created absent.txt"
+[ "$(cat "$drive/Plexor/ro.dat")" = "media ro" ] || fail "overwrite: did not replace the read-only ro.dat"
+# Wine keeps read-only as a missing owner write bit ([ -w ] would not do as root).
+[ "$(stat -c %A "$drive/Plexor/ro.dat" | cut -c3)" = w ] || fail "ro.dat stayed read-only"
+[ ! -e "$drive/Plexor/old" ] || fail "remove:old left the tree: $(find "$drive/Plexor/old")"
+[ ! -e "$drive/Plexor/a.tmp" ] && [ ! -e "$drive/Plexor/B.TMP" ] && [ ! -e "$drive/Plexor/dir.tmp" ] ||
+  fail "remove:*.tmp left matches"
+[ -e "$drive/Plexor/keep.txt" ] || fail "remove:*.tmp deleted keep.txt"
+leftovers=$(find "$drive/Plexor" -name '*~qt*')
+[ -z "$leftovers" ] || fail "temporary copies left: $leftovers"
+expected_files=$(cd "$drive/Plexor" && find . | sort | tr '\n' ' ')
+want='. ./Copypool ./bin ./bin/fresh.dll ./bin/keep.dll ./bin/newer.dll ./keep.txt ./logs ./logs/fresh.dll ./notes.txt ./older.txt ./ro.dat '
+[ "$expected_files" = "$want" ] || fail "files under C:\\Plexor: $expected_files"
+
+# --- Registry ---
+query() { wine_run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -i " $2 " || true; }
+query "$key\\Configuration" SpoolMode | grep -q 'REG_DWORD *0x2$' || fail "SpoolMode: $(query "$key\\Configuration" SpoolMode)"
+query "$key\\Configuration" BannerMode | grep -q 'REG_SZ *on$' || fail "BannerMode: $(query "$key\\Configuration" BannerMode)"
+if wine_run reg query "$key\\Obsolete" >/dev/null 2>&1; then fail "delSubKey:Obsolete left the key"; fi
+if wine_run reg query "$key\\Update\\100" >/dev/null 2>&1; then fail "PatchDelAll: left patch 100"; fi
+query "$key\\Update\\105" Title | grep -q 'REG_SZ *Fix 105$' || fail "patch 105 Title: $(query "$key\\Update\\105" Title)"
+query "$key\\Update\\105" Date | grep -Eq 'REG_SZ *[0-9]{4}/[0-9]{2}/[0-9]{2}$' || fail "patch 105 Date"
+query "$key\\Update\\105" Time | grep -Eq 'REG_SZ *[0-9]{1,2}:[0-9]{2}:[0-9]{2}$' || fail "patch 105 Time"
+uninst="$key\\UninstFiles"
+check_record() {
+  query "$uninst" "$1" | grep -qF "REG_SZ    $2" || fail "$1 is not $2: $(query "$uninst" "$1")"
+}
+check_record FILE0 'C:\Plexor\bin\keep.dll'
+check_record FILE1 'C:\Plexor\bin\newer.dll'
+check_record FILE2 'C:\Plexor\bin\fresh.dll'
+check_record FILE3 'C:\Plexor\logs\fresh.dll'
+check_record DIR0 'C:\Plexor\logs'
+[ -z "$(query "$uninst" FILE4)" ] || fail "unexpected FILE4 (patch: and replace: entries are not recorded)"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "silent update: all checks passed"
