@@ -43,7 +43,7 @@ int usage(const char* why) {
                "riphost: %s\nusage: riphost --ticket TICKET --out DIR (--send PLANES | --write PLANES16 | "
                "--image FILE) [--band-lines N] [--job-id N] [--dump FILE]\n",
                why);
-  return 2;
+  return 1;
 }
 
 bool parse(int argc, char** argv, Options& o) {

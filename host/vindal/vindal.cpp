@@ -58,8 +58,10 @@ inline void store(void* plane, std::size_t i, double amount) {
 }
 
 double applyCurve(const Adjust& a, int ink, uint16_t v) {
-  int k = v >> 8, f = v & 0xFF;
-  return (a.curve[ink][k] + (a.curve[ink][k + 1] - a.curve[ink][k]) * f / 256.0) / 65535.0;
+  double t = v * (256.0 / 65535.0);  // 0 .. 256, so that full ink stays full
+  int k = std::min(int(t), 255);
+  double f = t - k;
+  return (a.curve[ink][k] + (a.curve[ink][k + 1] - a.curve[ink][k]) * f) / 65535.0;
 }
 
 // The CMYK step for one pixel: curves, then the ink limit on C, M and Y.

@@ -1,0 +1,104 @@
+#!/bin/bash
+# riphost natively: pre-screened, continuous-tone and picture pages through
+# the module into the file spooler's documents, the split by BannerMode, the
+# input dump, and failing exports named with exit status 1.
+#   riphost_native.sh RIPHOST
+set -euo pipefail
+riphost=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+cat >send.txt <<'TICKET'
+width = 2000
+height = 2500
+plane_count = 4
+bits_per_pixel = 1
+resolution1 = 720
+resolution2 = 720
+mode_name = Banner (Banner4-高速-双)
+device_name = dev
+printer_name = Native Printer
+TICKET
+python3 - <<'PY'
+import struct, zlib
+rl, rows = 252, 2500
+open("planes.bin", "wb").write(bytes((i * 13 + (i >> 9)) & 0xFF for i in range(rl * rows * 4)))
+# 16-bit planes, 300 x 40: a horizontal ramp of cyan and a vertical one of black.
+w, h = 300, 40
+data = bytearray()
+for p in range(4):
+    for y in range(h):
+        for x in range(w):
+            v = x * 65535 // (w - 1) if p == 0 else (y * 65535 // (h - 1) if p == 3 else 0)
+            data += struct.pack("<H", v)
+open("contone.bin", "wb").write(data)
+# An RGB PNG, 64 x 32.
+raw = b"".join(b"\0" + bytes(c for x in range(64) for c in (x * 4, 255 - x * 4, y * 8)) for y in range(32))
+def chunk(t, d): return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xFFFFFFFF)
+png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 64, 32, 8, 2, 0, 0, 0)) \
+      + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b"")
+open("picture.png", "wb").write(png)
+PY
+
+# BannerMode 1 splits after rows 1088 and 2176 (bands of 64).
+echo "BannerMode = 1" >split.conf
+PLEXOR_CONFIG=split.conf "$riphost" --ticket send.txt --out split --send planes.bin --dump dump.bin 2>progress.txt
+grep -q '2500 of 2500 rows' progress.txt
+[ "$(ls split)" = "$(printf 'doc-0001.prn\ndoc-0002.prn\ndoc-0003.prn')" ]
+printf 'BannerMode = 1\nSpoolMode = 1\n' >whole.conf
+PLEXOR_CONFIG=whole.conf "$riphost" --ticket send.txt --out whole --send planes.bin 2>/dev/null
+[ "$(ls whole)" = doc-0001.prn ]
+cat split/doc-000{1,2,3}.prn | cmp - whole/doc-0001.prn
+python3 - <<'PY'
+import re
+docs = [open(f"split/doc-000{i}.prn", "rb").read() for i in (1, 2, 3)]
+assert docs[0].startswith(b"\x07Kavex_PM*ID250;*TM1;*IP,1;*PQ9;*FF0;\x1bE\x1b%0A\x1b*r2000S\x1b*r-4U\x1b*r1A")
+assert docs[2].endswith(b"\x1b*rC\x1b%0B\x1bEPG;")
+rows = [len(re.findall(rb"\x1b\*b\d+W", d)) for d in docs]
+assert rows == [1088, 1088, 324], rows
+dump = open("dump.bin", "rb").read()
+assert dump[:22] == b"TITN\x05\x00\x16\x00\xd0\x07\xc4\x09,\x01,\x01\x04\x02\x00\x00\x01" + b"1", dump[:22]
+assert len(dump) == 512 + 2500 * 252 * 4, len(dump)
+planes = open("planes.bin", "rb").read()
+# Row 7's record: packed byte k of plane p at 4 * k + p.
+row = dump[512 + 7 * 1008: 512 + 8 * 1008]
+assert all(row[4 * k + p] == planes[p * 252 * 2500 + 7 * 252 + k] for k in range(252) for p in range(4))
+PY
+
+# Continuous tone, dither matrix, 2 bits.
+sed -e 's/2000/300/; s/2500/40/' -e 's/bits_per_pixel = 1/bits_per_pixel = 2/' \
+    -e 's/Banner4-高速-双/Quality3-高品質-単/' send.txt >write.txt
+echo "screening = 4" >>write.txt
+"$riphost" --ticket write.txt --out write --write contone.bin --band-lines 7 2>/dev/null
+python3 - <<'PY'
+import re
+d = open("write/doc-0001.prn", "rb").read()
+assert b"*IP,2;*PQ2;" in d and b"\x1b*r600S" in d
+assert len(re.findall(rb"\x1b\*b\d+W", d)) == 40
+PY
+
+# A picture, error diffusion.
+sed -e 's/2000/64/; s/2500/32/' send.txt >image.txt
+echo "screening = 3" >>image.txt
+if "$riphost" --ticket image.txt --out image --image picture.png 2>err.txt; then
+  python3 -c "
+import re; d = open('image/doc-0001.prn', 'rb').read()
+assert len(re.findall(rb'\x1b\*b\d+W', d)) == 32"
+else
+  grep -q 'cannot read' err.txt  # built without libpng
+fi
+
+# Failing exports are named, with exit status 1.
+sed 's/Banner4-高速-双/Quality1-単/' send.txt >nomode.txt
+set +e
+"$riphost" --ticket nomode.txt --out nomode --send planes.bin 2>err.txt; rc=$?
+set -e
+[ $rc = 1 ] && grep -q 'StartPrinter_16_FUNC failed' err.txt
+sed 's/device_name = dev/device_name = other/' send.txt >nodevice.txt
+echo "printer_name =" >>nodevice.txt
+set +e
+"$riphost" --ticket nodevice.txt --out nodevice --send planes.bin 2>err.txt; rc=$?
+set -e
+[ $rc = 1 ] && grep -q 'InitPrinter_16_FUNC failed' err.txt
+echo "riphost natively: documents as expected"
