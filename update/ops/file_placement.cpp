@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "update/ops/executor.h"
-#include "update/ops/multibyte_scan.h"
+#include "update/text/mbcs_text.h"
 #include "update/ops/registry_edits.h"
 
 namespace quillet {
@@ -36,8 +36,8 @@ void removeTargets(const UpdateJob& job, FileSystemPort& files, const CodePage& 
 
 int deleteTree(const std::string& pattern, FileSystemPort& files, const CodePage& codePage) {
   std::string folder = pattern;
-  const std::size_t cut = lastCharacter(pattern, '\\', codePage);
-  if (cut != kNoPosition && cut > 0) folder.resize(cut);
+  const std::size_t cut = lastCharIndex(pattern, '\\', codePage);
+  if (cut != kNotFound && cut > 0) folder.resize(cut);
   folder += '\\';
 
   FileInfo match;
@@ -122,10 +122,10 @@ int parseFileVersion(const std::string& text, const CodePage& codePage) {
   std::size_t at = 0;
   for (int part = 0; part < 3; ++part) {
     value = value * 100u + static_cast<std::uint32_t>(runtimeAtol(text.substr(at)));
-    const std::size_t dot = nextCharacter(text, at, '.', codePage);
-    if (dot == kNoPosition) break;
+    const std::size_t dot = firstCharIndex(text.substr(at), '.', codePage);
+    if (dot == kNotFound) break;
     ++dotsPassed;
-    at = dot + 1;
+    at += dot + 1;
   }
   return dotsPassed == 2 ? static_cast<int>(value) : 0;
 }
@@ -134,8 +134,8 @@ std::string temporaryCopyName(const std::string& target, int attempt, const Code
   const std::string suffix = "~qt" + std::to_string(attempt);
   std::string name = target + suffix;
   if (name.size() <= kMaxPathBytes) return name;
-  const std::size_t cut = lastCharacter(target, '\\', codePage);
-  return cut == kNoPosition ? suffix : target.substr(0, cut + 1) + suffix;
+  const std::size_t cut = lastCharIndex(target, '\\', codePage);
+  return cut == kNotFound ? suffix : target.substr(0, cut + 1) + suffix;
 }
 
 int copyOverTarget(const std::string& source, const std::string& target, FileSystemPort& files,

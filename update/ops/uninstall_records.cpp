@@ -16,11 +16,26 @@ constexpr int kSeriesSize = 256;
 constexpr std::uint32_t kEnumBuffer = 520;
 constexpr std::uint32_t kValueBuffer = 1040;
 
+// A value too large for valueExists's buffer still belongs to someone: asked
+// for its size alone, it answers, and its number is not given away.
+bool presentButTooLarge(RegistryPort& registry, const std::string& name) {
+  ScopedKey key(registry);
+  if (!key.open(kLocalMachine, kUninstallKeyPath, kKeyQueryValue)) return false;
+  std::uint32_t size = 0;
+  std::uint32_t type = 0;
+  return registry.queryValue(key.key(), name, &type, nullptr, &size) == kErrorSuccess &&
+         size > kValueBuffer;
+}
+
 int recordInSeries(RegistryPort& registry, const std::string& path, const char* series) {
   if (isPathRecorded(registry, path) == 1) return 1;
   for (int n = 0; n < kSeriesSize; ++n) {
     const std::string name = series + std::to_string(n);
-    if (valueExists(registry, kUninstallKeyPath, name) == 1) continue;  // gaps are filled first
+    // Gaps are filled first; taken numbers are passed over.
+    if (valueExists(registry, kUninstallKeyPath, name) == 1 ||
+        presentButTooLarge(registry, name)) {
+      continue;
+    }
     return setStringValue(registry, kUninstallKeyPath, name, path);
   }
   return 0;

@@ -187,6 +187,19 @@ TEST_F(UninstallRecordsTest, ValueTooLargeToReadCountsAsAbsent) {
   EXPECT_EQ(valueExists(registry, "SOFTWARE\\Missing", "FILE0"), 0);
 }
 
+TEST_F(UninstallRecordsTest, ValueTooLargeToReadKeepsItsNumber) {
+  // Overwriting it would lose another program's record.
+  const std::string foreign(1041, 'x');
+  registry.setRaw(kUninstallKeyPath, "FILE0", kRegSz, foreign);
+  EXPECT_EQ(recordUninstallFile(registry, "C:\\new"), 1);
+  std::uint32_t type = 0;
+  std::string bytes;
+  ASSERT_TRUE(registry.rawValue(kUninstallKeyPath, "FILE0", &type, &bytes));
+  EXPECT_EQ(bytes, foreign);
+  EXPECT_EQ(value("FILE1"), "C:\\new");
+  EXPECT_EQ(registry.openHandleCount(), 0);
+}
+
 TEST_F(UninstallRecordsTest, SearchStopsAtFirstEnumerationError) {
   // A value whose data passes 520 bytes ends the search, as the enumeration
   // answers "more data" for it.
