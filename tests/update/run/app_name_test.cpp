@@ -25,3 +25,25 @@ TEST(ApplicationName, TrailByteBackslashIsPartOfTheName) {
 
 }  // namespace
 }  // namespace quillet
+
+#include "update/app/command_text.h"
+
+namespace quillet {
+namespace {
+
+TEST(CommandLineText, TextAfterTheProgramName) {
+  EXPECT_STREQ(commandLineAfterProgramName("Quillet.exe silent"), "silent");
+  EXPECT_STREQ(commandLineAfterProgramName("\"C:\\my dir\\Quillet.exe\"  \t-silent x"),
+               "-silent x");
+  EXPECT_STREQ(commandLineAfterProgramName("C:\\q\\Quillet.exe"), "");
+  EXPECT_STREQ(commandLineAfterProgramName("\"C:\\q\\Quillet.exe\""), "");
+  EXPECT_STREQ(commandLineAfterProgramName("\"unterminated silent"), "");
+  EXPECT_EQ(commandLineAfterProgramName(nullptr), nullptr);
+}
+
+TEST(CommandLineText, BlanksInsideTheRestAreKept) {
+  EXPECT_STREQ(commandLineAfterProgramName("q.exe a  b "), "a  b ");
+}
+
+}  // namespace
+}  // namespace quillet

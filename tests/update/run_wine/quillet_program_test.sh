@@ -1,0 +1,141 @@
+#!/bin/bash
+# Quillet.exe itself under Wine, in this suite's own prefix, played by
+# quillet_ui_driver.exe (which reports every window the program shows and
+# answers it). Checks: no product key ends without a window; the messages of
+# the flow; the script is read from the program's folder when the program
+# file is Quillet.exe and from the current folder when it is not; a second
+# copy ends at once; the NT/2000 script lines follow the version the system
+# reports; a silent run reaches the executor without the start dialog.
+set -uo pipefail
+run=$PLEXOR_WINE_RUN
+quillet=$PLEXOR_BINARY_DIR/update/app/Quillet.exe
+driver=$PLEXOR_BINARY_DIR/tests/update/run_wine/quillet_ui_driver.exe
+for f in "$quillet" "$driver"; do
+  [ -f "$f" ] || { echo "missing $f (build the Quillet and quillet_ui_driver targets)"; exit 1; }
+done
+. "$PLEXOR_SOURCE_DIR/tests/wine/wine-env.sh"
+prefix=$($run --prefix-dir)
+media=$prefix/drive_c/qmedia
+other=$prefix/drive_c/qother
+mkdir -p "$media" "$other"
+cp "$quillet" "$media/Quillet.exe"
+cp "$quillet" "$media/Other.exe"
+own_for_wine_user "$media" "$other" "$media"/*.exe
+
+failures=0
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+
+# play NAME [driver options] PROGRAM [ARGS...]: runs the program from the
+# folder C:\qother and keeps the driver's report in $out.
+play() {
+  local name=$1
+  shift
+  echo "--- $name"
+  (cd "$other" && $run "$driver" "$@") >"$out" 2>/dev/null
+  cat "$out"
+}
+# expect TEXT: the last report holds the line TEXT exactly.
+expect() {
+  if ! grep -qxF -- "$1" "$out"; then
+    echo "FAIL: expected line: $1"
+    failures=$((failures + 1))
+  fi
+}
+# expect_count N PATTERN: the last report has N lines matching PATTERN.
+expect_count() {
+  local got
+  got=$(grep -c -- "$2" "$out")
+  if [ "$got" != "$1" ]; then
+    echo "FAIL: expected $1 lines matching '$2', got $got"
+    failures=$((failures + 1))
+  fi
+}
+reg_add() { $run reg add "$@" /f >/dev/null 2>&1 || { echo "reg add $* failed"; exit 1; }; }
+write_script() {  # write_script FOLDER LINE...
+  local folder=$1
+  shift
+  printf '%s\r\n' "$@" >"$folder/quillet.txt"
+  own_for_wine_user "$folder/quillet.txt"
+}
+
+product='HKLM\SOFTWARE\norvane\Plexor'
+shell='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+$run reg delete "$product" /f >/dev/null 2>&1
+
+play "no product key" 'C:\qmedia\Quillet.exe'
+expect "exit: 0"
+expect_count 0 '^dialog:'
+
+reg_add "$product" /ve /d WZ
+reg_add "$product" /v ProductName /d 'プレクス'
+reg_add "$product" /v VersionNo /d 3.05
+reg_add "$product" /v CopypoolPath /d 'C:\P\Copypool'
+play "product without publishing folder" 'C:\qmedia\Quillet.exe'
+expect "dialog: Quillet"
+expect "  -1: プレクスが正常にインストールされていません。"
+expect "exit: 0"
+expect_count 1 '^dialog:'
+
+reg_add "$product" /v InetPubPath /d 'C:\inetpub\wwwroot'
+reg_add "$shell" /v 'Common Programs' /d 'C:\All\Programs'
+reg_add "$shell" /v 'Common Desktop' /d 'C:\All\Desktop'
+write_script "$media" 'TargetModel:ZP'
+write_script "$other" 'VerCheckLower:9.00'
+play "Quillet.exe reads the script of its own folder" 'C:\qmedia\Quillet.exe'
+expect "  -1: アップデート対象のPlexorではありません。"
+expect_count 1 '^dialog:'
+
+play "another program file name reads the script of the current folder" 'C:\qmedia\Other.exe'
+expect "dialog: インストールの中止"
+expect "  1013: お使いのプレクスのバージョンは 3.05 です。"
+expect "  1014: このアップデータは 9.00 以上用です。"
+expect "exit: 0"
+
+rm -f "$other/quillet.txt"
+play "no script in the current folder" 'C:\qmedia\Other.exe'
+expect "dialog: Other"
+expect "  -1: スクリプトファイルが見つかりません。"
+
+play "second copy while one runs" --second 'C:\qmedia\Quillet.exe'
+expect "  -1: アップデート対象のPlexorではありません。"
+expect "second: ended, status 0, windows 0"
+expect_count 1 '^dialog:'
+
+# The NT and 2000 target lines, seen through the uninstall records that the
+# run writes before its start dialog (which is not built yet and cancels).
+write_script "$media" 'Admin:0' 'file:a.dll' 'toWorkNT:nt' 'toWork2k:w2k' 'toWork:all'
+appdefaults='HKCU\Software\Wine\AppDefaults\Quillet.exe'
+for version in default nt40 win2k; do
+  $run reg delete "$product\\UninstFiles" /f >/dev/null 2>&1
+  if [ $version = default ]; then
+    $run reg delete "$appdefaults" /f >/dev/null 2>&1
+  else
+    reg_add "$appdefaults" /v Version /d $version
+  fi
+  play "target lines under version $version" 'C:\qmedia\Quillet.exe'
+  expect "exit: 0"
+  records=$($run reg query "$product\\UninstFiles" 2>/dev/null | tr -d '\r')
+  echo "$records"
+  for folder in nt w2k all; do
+    want=no
+    [ $folder = all ] && want=yes
+    [ $folder = nt ] && [ $version = nt40 ] && want=yes
+    [ $folder = w2k ] && [ $version = win2k ] && want=yes
+    if echo "$records" | grep -qF "C:\\P\\$folder\\a.dll"; then got=yes; else got=no; fi
+    if [ $got != $want ]; then
+      echo "FAIL: version $version: record of C:\\P\\$folder\\a.dll: expected $want, got $got"
+      failures=$((failures + 1))
+    fi
+  done
+done
+$run reg delete "$appdefaults" /f >/dev/null 2>&1
+
+write_script "$media" 'Admin:0'
+play "silent run reaches the executor without the start dialog" 'C:\qmedia\Quillet.exe' silent
+expect "dialog: アップデート中．．．"
+expect_count 1 '^dialog:'
+expect "exit: 0"
+
+echo "failures: $failures"
+[ $failures = 0 ]

@@ -1,0 +1,107 @@
+#include "window_texts.h"
+
+namespace quillet_test {
+namespace {
+
+struct ProcessWindows {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectDialog(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<ProcessWindows*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  if (std::wstring(className) == L"#32770") search->found.push_back(window);
+  return TRUE;
+}
+
+std::wstring windowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(window, &text[0], length + 1);
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+BOOL CALLBACK collectControl(HWND window, LPARAM parameter) {
+  auto* shot = reinterpret_cast<DialogSnapshot*>(parameter);
+  if (GetParent(window) != shot->window) return TRUE;  // direct children only
+  ControlText control;
+  control.id = GetDlgCtrlID(window);
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  control.className = className;
+  control.text = windowText(window);
+  control.style = GetWindowLongW(window, GWL_STYLE);
+  control.exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+  shot->controls.push_back(control);
+  return TRUE;
+}
+
+}  // namespace
+
+std::wstring DialogSnapshot::textOf(int id) const {
+  const ControlText* found = control(id);
+  return found != nullptr ? found->text : std::wstring();
+}
+
+const ControlText* DialogSnapshot::control(int id) const {
+  for (const ControlText& c : controls) {
+    if (c.id == id) return &c;
+  }
+  return nullptr;
+}
+
+std::vector<HWND> dialogsOfProcess(DWORD processId) {
+  ProcessWindows search{processId, {}};
+  EnumWindows(&collectDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+DialogSnapshot snapshot(HWND dialog) {
+  DialogSnapshot shot;
+  shot.window = dialog;
+  shot.caption = windowText(dialog);
+  EnumChildWindows(dialog, &collectControl, reinterpret_cast<LPARAM>(&shot));
+  return shot;
+}
+
+HWND waitForDialog(DWORD processId, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  do {
+    const std::vector<HWND> dialogs = dialogsOfProcess(processId);
+    if (!dialogs.empty()) return dialogs.front();
+    Sleep(20);
+  } while (GetTickCount64() < end);
+  return nullptr;
+}
+
+void pressButton(HWND dialog, int id) {
+  HWND button = GetDlgItem(dialog, id);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+std::string toUtf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], length,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::wstring fromUtf8(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], length);
+  return out;
+}
+
+}  // namespace quillet_test

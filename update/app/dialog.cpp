@@ -1,0 +1,119 @@
+#include "update/app/dialog.h"
+
+#include <vector>
+
+#include "update/win32/win32_code_page.h"
+
+namespace quillet {
+
+HINSTANCE resourceInstance() { return GetModuleHandleW(nullptr); }
+
+std::wstring loadResourceString(UINT id) {
+  const wchar_t* text = nullptr;
+  // With a zero buffer size LoadStringW hands out the resource text itself.
+  const int length = LoadStringW(resourceInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || text == nullptr) return std::wstring();
+  return std::wstring(text, static_cast<std::size_t>(length));
+}
+
+void CWnd::SetWindowTextUtf8(const std::string& utf8) const {
+  SetWindowTextWide(utf8ToWide(utf8));
+}
+
+void CWnd::SetWindowTextWide(const std::wstring& text) const {
+  ::SetWindowTextW(m_hWnd, text.c_str());
+}
+
+std::wstring CWnd::GetWindowTextWide() const {
+  const int length = ::GetWindowTextLengthW(m_hWnd);
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+  const int got = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
+  return std::wstring(buffer.data(), static_cast<std::size_t>(got > 0 ? got : 0));
+}
+
+CDialog::~CDialog() {
+  // A dialog object that goes away takes its window with it.
+  if (m_hWnd != nullptr) {
+    HWND window = m_hWnd;
+    SetWindowLongPtrW(window, DWLP_USER, 0);
+    m_hWnd = nullptr;
+    ::DestroyWindow(window);
+  }
+}
+
+INT_PTR CDialog::DoModal() {
+  modal_ = true;
+  return DialogBoxParamW(resourceInstance(), MAKEINTRESOURCEW(templateId_), nullptr,
+                         &CDialog::dialogProcedure, reinterpret_cast<LPARAM>(this));
+}
+
+bool CDialog::Create(UINT templateId) {
+  templateId_ = templateId;
+  modal_ = false;
+  HWND window = CreateDialogParamW(resourceInstance(), MAKEINTRESOURCEW(templateId), nullptr,
+                                   &CDialog::dialogProcedure, reinterpret_cast<LPARAM>(this));
+  return window != nullptr;
+}
+
+BOOL CDialog::DestroyWindow() {
+  if (m_hWnd == nullptr) return FALSE;
+  return ::DestroyWindow(m_hWnd);
+}
+
+void CDialog::EndDialog(int result) {
+  if (modal_) {
+    ::EndDialog(m_hWnd, result);
+  } else {
+    // A modeless dialog has no modal loop to end; it just goes out of sight.
+    ::ShowWindow(m_hWnd, SW_HIDE);
+  }
+}
+
+BOOL CDialog::OnInitDialog() {
+  DoDataExchange();
+  return TRUE;
+}
+
+bool CDialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR*) { return false; }
+
+INT_PTR CALLBACK CDialog::dialogProcedure(HWND window, UINT message, WPARAM wParam,
+                                          LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* dialog = reinterpret_cast<CDialog*>(lParam);
+    SetWindowLongPtrW(window, DWLP_USER, lParam);
+    dialog->m_hWnd = window;
+    return dialog->OnInitDialog();
+  }
+  auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+  if (dialog == nullptr) return FALSE;
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED || lParam == 0) {
+        if (LOWORD(wParam) == IDOK) {
+          dialog->OnOK();
+          return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+          dialog->OnCancel();
+          return TRUE;
+        }
+      }
+      break;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, DWLP_USER, 0);
+      dialog->m_hWnd = nullptr;
+      dialog->PostNcDestroy();  // may delete the dialog object
+      return FALSE;
+    default:
+      break;
+  }
+  INT_PTR result = 0;
+  if (dialog->OnMessage(message, wParam, lParam, &result)) {
+    // Messages with a return value of their own need DWLP_MSGRESULT.
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace quillet

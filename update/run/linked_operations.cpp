@@ -1,0 +1,47 @@
+#include "update/run/linked_operations.h"
+
+#include "update/ops/executor.h"
+#include "update/ops/uninstall_records.h"
+#include "update/run/preconditions.h"
+#include "update/run/update_app.h"
+#include "update/script/script_reader.h"
+
+namespace quillet {
+
+int LinkedOperations::readInstalledProduct(UpdateApp& app) {
+  return quillet::readInstalledProduct(app.product, app.ports());
+}
+
+int LinkedOperations::resolveFolders(UpdateApp& app) {
+  return quillet::resolveFolders(app.job, app.ports());
+}
+
+int LinkedOperations::readUpdateScript(UpdateApp& app) {
+  return quillet::readUpdateScript(app.job, app.product.programGroupName, app.ports());
+}
+
+int LinkedOperations::installedModelMask(const UpdateApp& app) {
+  return quillet::installedModelMask(app.product);
+}
+
+void LinkedOperations::versionAbortLines(const UpdateApp& app, std::string* firstLine,
+                                         std::string* secondLine) {
+  const VersionAbortLines lines =
+      composeVersionAbortLines(app.product, app.job, app.ports().codePage);
+  *firstLine = lines.firstLine;
+  *secondLine = lines.secondLine;
+}
+
+int LinkedOperations::recordUninstallFile(UpdateApp& app, const std::string& path) {
+  return quillet::recordUninstallFile(app.ports().registry, path);
+}
+
+int LinkedOperations::recordUninstallFolder(UpdateApp& app, const std::string& path) {
+  return quillet::recordUninstallFolder(app.ports().registry, path);
+}
+
+int LinkedOperations::executeUpdate(UpdateApp& app) {
+  return quillet::executeUpdate(app.job, app.ports());
+}
+
+}  // namespace quillet
