@@ -32,7 +32,7 @@ class UpdateApp : public CWinApp {
   // they are not valid text in the code page).
   std::string programGroupNameUtf8() const;
 
-  UpdatePorts& ports() { return ports_; }
+  UpdatePorts& ports() const { return ports_; }
 
   std::unique_ptr<HeldHandle> instanceSemaphore;
   // Installed version, edition, maker code and programGroupName.
