@@ -6,6 +6,7 @@
 //
 // Exit status 0 when every export succeeded, else 1 with the failing export
 // named on standard error.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,6 @@
 #include "host/riphost/ticket.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>

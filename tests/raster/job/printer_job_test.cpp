@@ -8,6 +8,7 @@
 
 #include "job_fakes.h"
 #include "raster/job/printer_job.h"
+#include "stream_reader.h"
 
 namespace vexmoor::testing {
 namespace {
@@ -347,6 +348,49 @@ TEST_F(PrinterJobTest, TwoJobsAtOnceAreIndependent) {
   EXPECT_NE(world.spooler.documents[0].bytes.find("*IP,1;"), std::string::npos);
   EXPECT_NE(world.spooler.documents[1].bytes.find("*IP,2;"), std::string::npos);
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(PrinterJobTest, MirrorFlagMirrorsPreScreenedRowsAcrossThePageWidth) {
+  block()[PPB_MIRROR] = 1;
+  PrinterJob* job = open(10, 1);  // pageWidth 10, rowLength 4
+  ASSERT_NE(job, nullptr);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(4, 0));
+  planes[0][0] = 0xA0;  // pixels 0 and 2
+  auto ptr = pointers(planes);
+  ASSERT_EQ(sendPrinterBand(*job, ptr.data(), 10, 1, 4), 0);
+  EXPECT_EQ(planes[0][0], 0xA0);  // the host's plane is not touched
+  closePrinterJob(job);
+  DecodedPage page = decodeRows(stream());
+  ASSERT_TRUE(page.ok);
+  ASSERT_EQ(page.rows[1].size(), 1u);  // plane 0 is sent second
+  // Pixels 9 and 7: bit 1 of byte 0 and bit 1 of byte 1.
+  EXPECT_EQ(page.rows[1][0], (std::vector<std::uint8_t>{0x01, 0x40, 0x00, 0x00}));
+}
+
+TEST_F(PrinterJobTest, ContoneBandsAreDumpedBeforeTheyAreProcessed) {
+  std::string path = ::testing::TempDir() + "vexmoor_write_dump.bin";
+  std::remove(path.c_str());
+  PrinterJob* job = open(3, 2, path.c_str(), 4);
+  ASSERT_NE(job->dump, nullptr);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(3 * 2 * 2));
+  for (int p = 0; p < 4; ++p)
+    for (int i = 0; i < 6; ++i) planes[std::size_t(p)][std::size_t(2 * i + 1)] = std::uint8_t(p * 16 + i);
+  auto ptr = pointers(planes);
+  ASSERT_EQ(writePrinterBand(*job, ptr.data(), 3, 2, 4), 0);
+  closePrinterJob(job);
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::vector<std::uint8_t> bytes(512 + 24 + 1);
+  ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), f), 512u + 24u);
+  std::fclose(f);
+  std::remove(path.c_str());
+  // Row 1, pixel 2: sample 5 of each plane.
+  EXPECT_EQ(bytes[512 + 12 + 8], 5);
+  EXPECT_EQ(bytes[512 + 12 + 8 + 3], 3 * 16 + 5);
+  EXPECT_EQ(bytes[512], 0);
+  EXPECT_EQ(bytes[512 + 1], 16);
 }
 
 TEST_F(PrinterJobTest, ClosingANullJobFails) { EXPECT_EQ(closePrinterJob(nullptr), 1); }
