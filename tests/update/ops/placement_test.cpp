@@ -155,7 +155,7 @@ TEST_F(PlacementTest, PlacesKeepsAndReplacesByTheRules) {
   EXPECT_EQ(at("newer.dll"), "offered");
   EXPECT_EQ(at("fresh.txt"), "offered");
   EXPECT_FALSE(files.exists(kApp + "\\replace-none.txt"));
-  EXPECT_TRUE(files.pathsBelow(kApp).size() == 3u);  // no temporary left behind
+  EXPECT_EQ(files.pathsBelow(kApp).size(), 3u);  // no temporary left behind
 }
 
 TEST_F(PlacementTest, OverwriteReplacesReadOnlyOlderFileAndLeavesItWritable) {

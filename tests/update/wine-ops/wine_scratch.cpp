@@ -85,6 +85,7 @@ std::string programFolder() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder = path;
+  // The build tree's path is ASCII, so a plain byte search is safe here.
   return folder.substr(0, folder.find_last_of('\\'));
 }
 
