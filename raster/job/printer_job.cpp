@@ -35,13 +35,16 @@ ByteSink channelSink(PrinterJob& job) { return ByteSink{&sinkWrite, &job}; }
 bool ownsConvertedPlanes(const PrinterJob& job) { return job.inputColourType != job.inkSet; }
 
 void releaseBandBuffers(PrinterJob& job) {
-  if (ownsConvertedPlanes(job)) {
-    for (void*& p : job.convertedPlanes) release(job, p), p = nullptr;
-  } else {
-    for (void*& p : job.convertedPlanes) p = nullptr;  // the host's planes
+  const bool own = ownsConvertedPlanes(job);  // otherwise they are the host's planes
+  for (void*& p : job.convertedPlanes) {
+    if (own) release(job, p);
+    p = nullptr;
   }
   job.convertedCapacity = 0;
-  for (std::uint8_t*& p : job.screenedPlanes) release(job, p), p = nullptr;
+  for (std::uint8_t*& p : job.screenedPlanes) {
+    release(job, p);
+    p = nullptr;
+  }
   release(job, job.scratch);
   job.scratch = nullptr;
 }

@@ -89,6 +89,55 @@ else
   grep -q 'cannot read' err.txt  # built without libpng
 fi
 
+# A CMYK TIFF of full cyan on the left half: every cyan dot there, no other ink.
+python3 - <<'PY'
+import struct
+w, h = 64, 8
+pixels = b"".join(bytes((255, 0, 0, 0) if x < 32 else (0, 0, 0, 0)) for y in range(h) for x in range(w))
+entries = [(256, 3, 1, w), (257, 3, 1, h), (258, 3, 1, 8), (259, 3, 1, 1), (262, 3, 1, 5),
+           (273, 4, 1, 0), (277, 3, 1, 4), (278, 3, 1, h), (279, 4, 1, len(pixels)), (284, 3, 1, 1)]
+ifd_at = 8
+data_at = ifd_at + 2 + 12 * len(entries) + 4
+out = b"II*\0" + struct.pack("<I", ifd_at) + struct.pack("<H", len(entries))
+for tag, typ, count, value in entries:
+    if tag == 273: value = data_at
+    out += struct.pack("<HHI", tag, typ, count) + (struct.pack("<HH", value, 0) if typ == 3 else struct.pack("<I", value))
+out += struct.pack("<I", 0) + pixels
+open("cyan.tif", "wb").write(out)
+PY
+sed -e 's/2000/64/; s/2500/8/' send.txt >tiff.txt
+if "$riphost" --ticket tiff.txt --out tiff --image cyan.tif 2>err.txt; then
+  python3 - <<'PY'
+import re
+d = open("tiff/doc-0001.prn", "rb").read()
+start = d.index(b"\x1b*r1A") + 5
+def unpack(b):
+    out, i = bytearray(), 0
+    while i < len(b):
+        h = b[i] - 256 if b[i] > 127 else b[i]; i += 1
+        if h >= 0: out += b[i:i + h + 1]; i += h + 1
+        elif h != -128: out += bytes([b[i]]) * (1 - h); i += 1
+    return bytes(out)
+rows = {0: [], 1: [], 2: [], 3: []}
+plane, method = 0, 0
+i = start
+while d[i:i + 3] == b"\x1b*b":
+    m = re.match(rb"\x1b\*b(\d+)([MVW])", d[i:])
+    n, c = int(m.group(1)), m.group(2)
+    i += m.end()
+    if c == b"M": method = n; continue
+    row = unpack(d[i:i + n]) if method == 2 else d[i:i + n]
+    rows[plane].append(row); i += n
+    plane = 0 if c == b"W" else plane + 1
+assert len(rows[1]) == 8
+for r in rows[1]: assert r == b"\xff" * 4 + b"\0" * 4, r   # stream order K C M Y: cyan second
+for p in (0, 2, 3):
+    for r in rows[p]: assert r == b"\0" * 8, (p, r)
+PY
+else
+  grep -q 'cannot read' err.txt  # built without libtiff
+fi
+
 # Failing exports are named, with exit status 1.
 sed 's/Banner4-高速-双/Quality1-単/' send.txt >nomode.txt
 set +e
