@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef _WIN32
+#include <wincodec.h>
+#include <windows.h>
+#endif
 #ifdef RIPHOST_HAVE_PNG
 #include <png.h>
 #endif
@@ -130,9 +134,78 @@ bool readTiff(const std::string& path, InkImage& image, std::string& error) {
 }
 #endif
 
+#ifdef _WIN32
+// Windows: the platform's imaging component decodes PNG and TIFF. CMYK
+// pictures keep their inks; anything else is converted to BGRA and separated.
+template <typename T>
+struct ComPtr {
+  T* p = nullptr;
+  ~ComPtr() {
+    if (p) p->Release();
+  }
+  T** operator&() { return &p; }
+  T* operator->() { return p; }
+};
+
+bool readWithWic(const std::string& path, InkImage& image, std::string& error) {
+  HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  bool ok = false;
+  {
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(n > 0 ? std::size_t(n) : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], n);
+    UINT w = 0, h = 0;
+    WICPixelFormatGUID format{};
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(&factory))) ||
+        FAILED(factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, &decoder)) ||
+        FAILED(decoder->GetFrame(0, &frame)) || FAILED(frame->GetSize(&w, &h)) ||
+        FAILED(frame->GetPixelFormat(&format))) {
+      error = "cannot decode " + path;
+    } else if (IsEqualGUID(format, GUID_WICPixelFormat32bppCMYK)) {
+      std::vector<std::uint8_t> px(std::size_t(w) * h * 4);
+      if (SUCCEEDED(frame->CopyPixels(nullptr, w * 4, UINT(px.size()), px.data()))) {
+        allocate(image, int(w), int(h));
+        for (std::size_t i = 0; i < std::size_t(w) * h; ++i) {
+          std::uint16_t ink[4];
+          for (int p = 0; p < 4; ++p) ink[p] = std::uint16_t(px[4 * i + p] * 257u);
+          putInk(image, i, ink);
+        }
+        ok = true;
+      }
+    } else {
+      ComPtr<IWICFormatConverter> converter;
+      std::vector<std::uint8_t> px(std::size_t(w) * h * 4);
+      if (SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+          SUCCEEDED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
+                                          0.0, WICBitmapPaletteTypeCustom)) &&
+          SUCCEEDED(converter->CopyPixels(nullptr, w * 4, UINT(px.size()), px.data()))) {
+        allocate(image, int(w), int(h));
+        for (std::size_t i = 0; i < std::size_t(w) * h; ++i) {
+          std::uint16_t ink[4];
+          separateRgb(px[4 * i + 2] * 257u, px[4 * i + 1] * 257u, px[4 * i] * 257u, ink);
+          putInk(image, i, ink);
+        }
+        ok = true;
+      }
+    }
+    if (!ok && error.empty()) error = "cannot convert " + path;
+  }
+  if (SUCCEEDED(init)) CoUninitialize();
+  return ok;
+}
+#endif
+
 }  // namespace
 
 bool readInkImage(const std::string& path, InkImage& image, std::string& error) {
+#ifdef _WIN32
+  return readWithWic(path, image, error);
+#endif
 #ifdef RIPHOST_HAVE_TIFF
   if (hasSuffix(path, ".tif") || hasSuffix(path, ".tiff")) return readTiff(path, image, error);
 #endif

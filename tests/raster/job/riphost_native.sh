@@ -7,7 +7,9 @@ set -euo pipefail
 riphost=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+export PYTHONPATH=$(dirname "$(realpath "$0")")
 cd "$work"
+python3 "$PYTHONPATH/make_pictures.py"
 
 cat >send.txt <<'TICKET'
 width = 2000
@@ -33,12 +35,6 @@ for p in range(4):
             v = x * 65535 // (w - 1) if p == 0 else (y * 65535 // (h - 1) if p == 3 else 0)
             data += struct.pack("<H", v)
 open("contone.bin", "wb").write(data)
-# An RGB PNG, 64 x 32.
-raw = b"".join(b"\0" + bytes(c for x in range(64) for c in (x * 4, 255 - x * 4, y * 8)) for y in range(32))
-def chunk(t, d): return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xFFFFFFFF)
-png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 64, 32, 8, 2, 0, 0, 0)) \
-      + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b"")
-open("picture.png", "wb").write(png)
 PY
 
 # BannerMode 1 splits after rows 1088 and 2176 (bands of 64).
@@ -82,58 +78,15 @@ PY
 sed -e 's/2000/64/; s/2500/32/' send.txt >image.txt
 echo "screening = 3" >>image.txt
 if "$riphost" --ticket image.txt --out image --image picture.png 2>err.txt; then
-  python3 -c "
-import re; d = open('image/doc-0001.prn', 'rb').read()
-assert len(re.findall(rb'\x1b\*b\d+W', d)) == 32"
+  python3 -c "import decode_stream; assert len(decode_stream.plane_rows(open('image/doc-0001.prn', 'rb').read())[2]) == 32"
 else
   grep -q 'cannot read' err.txt  # built without libpng
 fi
 
 # A CMYK TIFF of full cyan on the left half: every cyan dot there, no other ink.
-python3 - <<'PY'
-import struct
-w, h = 64, 8
-pixels = b"".join(bytes((255, 0, 0, 0) if x < 32 else (0, 0, 0, 0)) for y in range(h) for x in range(w))
-entries = [(256, 3, 1, w), (257, 3, 1, h), (258, 3, 1, 8), (259, 3, 1, 1), (262, 3, 1, 5),
-           (273, 4, 1, 0), (277, 3, 1, 4), (278, 3, 1, h), (279, 4, 1, len(pixels)), (284, 3, 1, 1)]
-ifd_at = 8
-data_at = ifd_at + 2 + 12 * len(entries) + 4
-out = b"II*\0" + struct.pack("<I", ifd_at) + struct.pack("<H", len(entries))
-for tag, typ, count, value in entries:
-    if tag == 273: value = data_at
-    out += struct.pack("<HHI", tag, typ, count) + (struct.pack("<HH", value, 0) if typ == 3 else struct.pack("<I", value))
-out += struct.pack("<I", 0) + pixels
-open("cyan.tif", "wb").write(out)
-PY
 sed -e 's/2000/64/; s/2500/8/' send.txt >tiff.txt
 if "$riphost" --ticket tiff.txt --out tiff --image cyan.tif 2>err.txt; then
-  python3 - <<'PY'
-import re
-d = open("tiff/doc-0001.prn", "rb").read()
-start = d.index(b"\x1b*r1A") + 5
-def unpack(b):
-    out, i = bytearray(), 0
-    while i < len(b):
-        h = b[i] - 256 if b[i] > 127 else b[i]; i += 1
-        if h >= 0: out += b[i:i + h + 1]; i += h + 1
-        elif h != -128: out += bytes([b[i]]) * (1 - h); i += 1
-    return bytes(out)
-rows = {0: [], 1: [], 2: [], 3: []}
-plane, method = 0, 0
-i = start
-while d[i:i + 3] == b"\x1b*b":
-    m = re.match(rb"\x1b\*b(\d+)([MVW])", d[i:])
-    n, c = int(m.group(1)), m.group(2)
-    i += m.end()
-    if c == b"M": method = n; continue
-    row = unpack(d[i:i + n]) if method == 2 else d[i:i + n]
-    rows[plane].append(row); i += n
-    plane = 0 if c == b"W" else plane + 1
-assert len(rows[1]) == 8
-for r in rows[1]: assert r == b"\xff" * 4 + b"\0" * 4, r   # stream order K C M Y: cyan second
-for p in (0, 2, 3):
-    for r in rows[p]: assert r == b"\0" * 8, (p, r)
-PY
+  python3 -c "import decode_stream; decode_stream.check_cyan_half('tiff/doc-0001.prn')"
 else
   grep -q 'cannot read' err.txt  # built without libtiff
 fi

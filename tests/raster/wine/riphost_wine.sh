@@ -33,6 +33,10 @@ with open(sys.argv[1], "wb") as f:
     f.write(bytes((i * 13 + (i >> 9)) & 0xFF for i in range(rl * rows * 4)))
 PY
 sed 's/Banner4-高速-双/Quality1-単/' "$work/ticket.txt" >"$work/nomode.txt"
+export PYTHONPATH=$PLEXOR_SOURCE_DIR/tests/raster/job
+(cd "$work" && python3 "$PYTHONPATH/make_pictures.py")
+sed -e 's/2000/64/; s/2500/32/' "$work/ticket.txt" >"$work/png.txt"
+sed -e 's/2000/64/; s/2500/8/' "$work/ticket.txt" >"$work/tiff.txt"
 [ "$(id -u)" = 0 ] && chown -R nobody:nogroup "$work"
 
 key='HKLM\SOFTWARE\norvane\Plexor\Configuration'
@@ -65,6 +69,14 @@ assert rows == [1088, 1088, 324], rows
 assert docs[1].startswith(b"\x1b*b"), "a split adds no bytes"
 print("split into", rows, "rows")
 PY
+
+# Pictures through the imaging component: PNG (RGB) and a CMYK TIFF.
+$run "$exe" --ticket 'C:\riphost-test\png.txt' --out 'C:\riphost-test\png' --image 'C:\riphost-test\picture.png' 2>/dev/null
+$run "$exe" --ticket 'C:\riphost-test\tiff.txt' --out 'C:\riphost-test\tiff' --image 'C:\riphost-test\cyan.tif' 2>/dev/null
+(cd "$work" && python3 -c "
+import decode_stream
+assert len(decode_stream.plane_rows(open('png/doc-0001.prn', 'rb').read())[2]) == 32
+decode_stream.check_cyan_half('tiff/doc-0001.prn')")
 
 # A failing export is named and the exit status is 1.
 set +e
