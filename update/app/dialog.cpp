@@ -2,9 +2,29 @@
 
 #include <vector>
 
+#include "update/app/win_app.h"
 #include "update/win32/win32_code_page.h"
 
 namespace quillet {
+
+std::wstring messageBoxCaption() {
+  if (CWinApp* app = CWinApp::current(); app != nullptr && !app->m_pszAppName.empty()) {
+    return ansiToWide(app->m_pszAppName);
+  }
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring name(path, length < MAX_PATH ? length : 0);
+  const std::size_t slash = name.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) name.erase(0, slash + 1);
+  const std::size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos) name.erase(dot);
+  return name;
+}
+
+void frameworkMessageBox(const std::string& utf8Text) {
+  MessageBoxW(nullptr, utf8ToWide(utf8Text).c_str(), messageBoxCaption().c_str(),
+              MB_OK | MB_ICONWARNING);
+}
 
 HINSTANCE resourceInstance() { return GetModuleHandleW(nullptr); }
 

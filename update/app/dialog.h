@@ -69,6 +69,13 @@ class CDialog : public CWnd {
   bool modal_ = false;
 };
 
+// The framework's standard message box: OK button, warning icon, the
+// application's name as caption; the text is UTF-8.
+void frameworkMessageBox(const std::string& utf8Text);
+// That caption: the application's name, or the program file's name when no
+// application object exists.
+std::wstring messageBoxCaption();
+
 // The module whose resources hold the dialog templates and strings.
 HINSTANCE resourceInstance();
 // A string of the string table (empty when missing).

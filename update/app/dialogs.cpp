@@ -1,8 +1,94 @@
 #include "update/app/dialogs.h"
 
+#include <vector>
+
 #include "update/win32/win32_code_page.h"
 
 namespace quillet {
+namespace {
+
+// The whole file as raw bytes; false when it cannot be opened or read, or is
+// far larger than any picture the dialog would draw.
+bool readWholeFile(const std::string& path, std::string* bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size = {};
+  bool ok = GetFileSizeEx(file, &size) != 0 &&
+            static_cast<std::uint64_t>(size.QuadPart) <= 2 * kMaxTitlePictureBits;
+  if (ok) {
+    bytes->assign(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    ok = size.QuadPart == 0 ||
+         (ReadFile(file, &(*bytes)[0], static_cast<DWORD>(size.QuadPart), &read, nullptr) != 0);
+    bytes->resize(read);
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+}  // namespace
+
+BOOL StartDialog::OnInitDialog() {
+  CDialog::OnInitDialog();
+  loadTitlePicture();
+  m_edit.ShowWindow(SW_HIDE);
+  SetActiveWindow(m_hWnd);
+  return TRUE;
+}
+
+void StartDialog::loadTitlePicture() {
+  std::string bytes;
+  if (!readWholeFile(sourceDir + "\\title.bmp", &bytes)) {
+    frameworkMessageBox("起動画面のファイルが見つかりません。");
+    return;
+  }
+  // A file that is no drawable bitmap leaves the black picture area.
+  parseTitlePicture(bytes, &titlePicture);
+}
+
+bool StartDialog::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR* result) {
+  if (message == WM_PAINT) {
+    paint();
+    *result = 0;
+    return true;
+  }
+  if (message == WM_DESTROY) {
+    titlePicture = TitlePicture{};  // the picture lives as long as the window
+  }
+  return false;
+}
+
+void StartDialog::paint() {
+  // The dialog's own painting: its background was erased already.
+  PAINTSTRUCT paint;
+  BeginPaint(m_hWnd, &paint);
+  EndPaint(m_hWnd, &paint);
+  // The picture control paints its black rectangle first.
+  InvalidateRect(m_picture.m_hWnd, nullptr, TRUE);
+  UpdateWindow(m_picture.m_hWnd);
+  if (titlePicture.loaded()) {
+    HDC target = GetDC(m_picture.m_hWnd);
+    HDC memory = CreateCompatibleDC(target);
+    const auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(titlePicture.description.data());
+    HBITMAP bitmap =
+        CreateDIBitmap(target, info, CBM_INIT, titlePicture.bits.data(),
+                       reinterpret_cast<const BITMAPINFO*>(titlePicture.description.data()),
+                       DIB_RGB_COLORS);
+    if (bitmap != nullptr) {
+      HGDIOBJ previous = SelectObject(memory, bitmap);
+      RECT area;
+      GetClientRect(m_picture.m_hWnd, &area);
+      StretchBlt(target, 0, 0, area.right, area.bottom, memory, 0, 0, titlePicture.width,
+                 titlePicture.height, SRCCOPY);
+      SelectObject(memory, previous);
+      DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(m_picture.m_hWnd, target);
+  }
+  UpdateWindow(m_hWnd);
+}
 
 std::wstring formatResourceString(UINT id, const std::wstring& name) {
   std::wstring text = loadResourceString(id);

@@ -4,8 +4,33 @@
 
 #include "update/app/dialog.h"
 #include "update/app/resource.h"
+#include "update/run/title_picture.h"
 
 namespace quillet {
+
+// Asks the operator to start the update, over the title picture
+// "title.bmp" of the update media, stretched to the whole dialog.
+class StartDialog : public CDialog {
+ public:
+  StartDialog() : CDialog(IDD_START_DIALOG) {}
+
+  std::string sourceDir;  // ANSI; the folder that holds title.bmp
+  CStatic m_picture;      // control 1009
+  CEdit m_edit;           // control 1008
+  TitlePicture titlePicture;
+
+ protected:
+  void DoDataExchange() override {
+    DDX_Control(IDC_START_PICTURE, m_picture);
+    DDX_Control(IDC_START_EDIT, m_edit);
+  }
+  BOOL OnInitDialog() override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+
+ private:
+  void loadTitlePicture();
+  void paint();
+};
 
 // Modeless: created on the heap, shown while the update runs, destroyed with
 // DestroyWindow, after which it deletes itself.

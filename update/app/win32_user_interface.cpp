@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include "update/app/dialogs.h"
-#include "update/app/win_app.h"
 #include "update/win32/win32_code_page.h"
 
 namespace quillet {
@@ -54,33 +53,21 @@ int dialogNotBuilt(const char* utf8Name) {
   const std::string text = std::string(utf8Name) +
                            "はまだ組み込まれていません。アップデートを中止します。\n(" +
                            utf8Name + " is not built yet.)";
-  MessageBoxW(nullptr, utf8ToWide(text).c_str(), messageBoxCaption().c_str(),
-              MB_OK | MB_ICONWARNING);
+  frameworkMessageBox(text);
   return IDCANCEL;
 }
 
 }  // namespace
 
-std::wstring messageBoxCaption() {
-  if (CWinApp* app = CWinApp::current(); app != nullptr && !app->m_pszAppName.empty()) {
-    return ansiToWide(app->m_pszAppName);
-  }
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring name(path, length);
-  const std::size_t slash = name.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) name.erase(0, slash + 1);
-  const std::size_t dot = name.rfind(L'.');
-  if (dot != std::wstring::npos) name.erase(dot);
-  return name;
-}
-
 void Win32UserInterface::messageBox(const std::string& utf8Text) {
-  MessageBoxW(nullptr, utf8ToWide(utf8Text).c_str(), messageBoxCaption().c_str(),
-              MB_OK | MB_ICONWARNING);
+  frameworkMessageBox(utf8Text);
 }
 
-int Win32UserInterface::startDialog(const std::string&) { return dialogNotBuilt("StartDialog"); }
+int Win32UserInterface::startDialog(const std::string& sourceDir) {
+  StartDialog dialog;
+  dialog.sourceDir = sourceDir;
+  return static_cast<int>(dialog.DoModal());
+}
 
 int Win32UserInterface::versionAbortDialog(const std::string& utf8FirstLine,
                                            const std::string& utf8SecondLine) {

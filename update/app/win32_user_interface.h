@@ -18,8 +18,4 @@ class Win32UserInterface : public UserInterfacePort {
   std::unique_ptr<ProgressWindow> createProgressDialog() override;
 };
 
-// The caption of the standard message box: the application's name, or the
-// program file's name when no application object exists.
-std::wstring messageBoxCaption();
-
 }  // namespace quillet

@@ -103,7 +103,8 @@ expect "second: ended, status 0, windows 0"
 expect_count 1 '^dialog:'
 
 # The NT and 2000 target lines, seen through the uninstall records that the
-# run writes before its start dialog (which is not built yet and cancels).
+# run writes before its start dialog; the start dialog is cancelled, and the
+# records stay.
 write_script "$media" 'Admin:0' 'file:a.dll' 'toWorkNT:nt' 'toWork2k:w2k' 'toWork:all'
 appdefaults='HKCU\Software\Wine\AppDefaults\Quillet.exe'
 for version in default nt40 win2k; do
@@ -113,7 +114,9 @@ for version in default nt40 win2k; do
   else
     reg_add "$appdefaults" /v Version /d $version
   fi
-  play "target lines under version $version" 'C:\qmedia\Quillet.exe'
+  play "target lines under version $version" --answer 2 'C:\qmedia\Quillet.exe'
+  expect "  -1: 起動画面のファイルが見つかりません。"
+  expect "  1: インストール開始"
   expect "exit: 0"
   records=$($run reg query "$product\\UninstFiles" 2>/dev/null | tr -d '\r')
   echo "$records"
@@ -136,6 +139,22 @@ play "silent run reaches the executor without the start dialog" 'C:\qmedia\Quill
 expect "dialog: アップデート中．．．"
 expect_count 1 '^dialog:'
 expect "exit: 0"
+
+printf 'BM' >"$media/title.bmp"  # not a drawable picture: black area, no message
+own_for_wine_user "$media/title.bmp"
+play "confirmed interactive run ends with the completion dialog" 'C:\qmedia\Quillet.exe'
+expect "  1: インストール開始"
+expect "dialog: アップデート中．．．"
+expect "dialog: インストール完了"
+expect "  1012: プレクスのアップデートは正常に終了しました。"
+expect_count 3 '^dialog:'
+expect "exit: 0"
+
+write_script "$media" 'Admin:0' 'Reboot:1'
+play "silent run with restart still asks about the restart" 'C:\qmedia\Quillet.exe' -silent
+expect "dialog: アップデート中．．．"
+expect "  -1: RestartDialogはまだ組み込まれていません。アップデートを中止します。|(RestartDialog is not built yet.)"
+expect_count 2 '^dialog:'
 
 echo "failures: $failures"
 [ $failures = 0 ]

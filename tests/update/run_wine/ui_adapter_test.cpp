@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
+#include <string>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -107,19 +109,188 @@ TEST_F(UiAdapter, EscapeEndsAModalDialogWithCancel) {
   EXPECT_EQ(ui.doneDialog("Plexor"), IDCANCEL);
 }
 
-TEST_F(UiAdapter, DialogsNotBuiltYetSaySoAndNeverConfirm) {
-  {
-    DialogAnswerer answerer(IDOK);
-    EXPECT_EQ(ui.startDialog("C:\\media"), IDCANCEL);
-    const DialogSnapshot& shot = answerer.wait();
-    EXPECT_NE(shot.textOf(0xFFFF).find(L"StartDialog"), std::wstring::npos);
+TEST_F(UiAdapter, RestartDialogNotBuiltYetSaysSoAndNeverConfirms) {
+  DialogAnswerer answerer(IDOK);
+  EXPECT_NE(ui.restartDialog("Plexor"), IDOK);
+  const DialogSnapshot& shot = answerer.wait();
+  EXPECT_NE(shot.textOf(0xFFFF).find(L"RestartDialog"), std::wstring::npos);
+}
+
+// A bitmap file of one colour: 8 bits per pixel with a 256-entry table whose
+// entry 1 is the colour, or 24 bits per pixel.
+std::string solidBitmap(int width, int height, int bits, COLORREF colour) {
+  const int stride = (width * bits + 31) / 32 * 4;
+  const int table = bits == 8 ? 1024 : 0;
+  const int offset = 14 + 40 + table;
+  std::string file(static_cast<std::size_t>(offset + stride * height), '\0');
+  auto put32 = [&file](int at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  file[0] = 'B';
+  file[1] = 'M';
+  put32(2, static_cast<std::uint32_t>(file.size()));
+  put32(10, static_cast<std::uint32_t>(offset));
+  put32(14, 40);
+  put32(18, static_cast<std::uint32_t>(width));
+  put32(22, static_cast<std::uint32_t>(height));
+  file[26] = 1;
+  file[28] = static_cast<char>(bits);
+  const char blue = static_cast<char>(GetBValue(colour));
+  const char green = static_cast<char>(GetGValue(colour));
+  const char red = static_cast<char>(GetRValue(colour));
+  if (bits == 8) {
+    file[54 + 4] = blue;
+    file[54 + 5] = green;
+    file[54 + 6] = red;
   }
-  {
-    DialogAnswerer answerer(IDOK);
-    EXPECT_NE(ui.restartDialog("Plexor"), IDOK);
-    const DialogSnapshot& shot = answerer.wait();
-    EXPECT_NE(shot.textOf(0xFFFF).find(L"RestartDialog"), std::wstring::npos);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int at = offset + y * stride + x * (bits / 8);
+      if (bits == 8) {
+        file[at] = 1;
+      } else {
+        file[at] = blue;
+        file[at + 1] = green;
+        file[at + 2] = red;
+      }
+    }
   }
+  return file;
+}
+
+// A fresh folder below the temporary folder, with or without title.bmp.
+std::string mediaFolder(const char* name, const std::string& picture) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + name;
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string path = folder + "\\title.bmp";
+  DeleteFileA(path.c_str());
+  if (!picture.empty()) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, picture.data(), static_cast<DWORD>(picture.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  return folder;
+}
+
+// What the screen shows of the start dialog, read before a button is pressed.
+struct StartDialogView {
+  bool found = false;
+  std::wstring message;  // a message box shown before the dialog, if any
+  COLORREF pictureCorner = CLR_INVALID;
+  COLORREF pictureCentre = CLR_INVALID;
+  COLORREF okButton = CLR_INVALID;
+  bool editVisible = true;
+  DialogSnapshot shot;
+};
+
+COLORREF screenPixel(int x, int y) {
+  HDC screen = GetDC(nullptr);
+  const COLORREF pixel = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return pixel;
+}
+
+// The static control's "black" rectangle: the window-frame or dark-shadow
+// colour of the scheme (black on Windows, dark grey in Wine's default one).
+bool isBlackRectangleColour(COLORREF pixel) {
+  return pixel == GetSysColor(COLOR_WINDOWFRAME) || pixel == GetSysColor(COLOR_3DDKSHADOW);
+}
+
+class StartDialogViewer {
+ public:
+  explicit StartDialogViewer(int button) {
+    thread_ = std::thread([this, button] {
+      HWND dialog = quillet_test::waitForDialog(GetCurrentProcessId(), 10000);
+      if (dialog != nullptr && GetDlgItem(dialog, IDC_START_PICTURE) == nullptr) {
+        view_.message = quillet_test::snapshot(dialog).textOf(0xFFFF);  // the message box
+        quillet_test::pressButton(dialog, IDOK);
+        const ULONGLONG end = GetTickCount64() + 10000;
+        do {
+          Sleep(50);
+          dialog = nullptr;
+          for (HWND w : quillet_test::dialogsOfProcess(GetCurrentProcessId())) {
+            if (GetDlgItem(w, IDC_START_PICTURE) != nullptr) dialog = w;
+          }
+        } while (dialog == nullptr && GetTickCount64() < end);
+      }
+      if (dialog == nullptr) return;
+      Sleep(500);  // painted
+      view_.found = true;
+      view_.shot = quillet_test::snapshot(dialog);
+      RECT picture;
+      GetWindowRect(GetDlgItem(dialog, IDC_START_PICTURE), &picture);
+      view_.pictureCorner = screenPixel(picture.left + 3, picture.top + 3);
+      view_.pictureCentre =
+          screenPixel((picture.left + picture.right) / 2, (picture.top + picture.bottom) / 3);
+      RECT ok;
+      GetWindowRect(GetDlgItem(dialog, IDOK), &ok);
+      view_.okButton = screenPixel((ok.left + ok.right) / 2, ok.top + 2);
+      view_.editVisible = IsWindowVisible(GetDlgItem(dialog, IDC_START_EDIT)) != 0;
+      quillet_test::pressButton(dialog, button);
+    });
+  }
+  ~StartDialogViewer() {
+    if (thread_.joinable()) thread_.join();
+  }
+  const StartDialogView& wait() {
+    thread_.join();
+    return view_;
+  }
+
+ private:
+  std::thread thread_;
+  StartDialogView view_;
+};
+
+TEST_F(UiAdapter, StartDialogStretchesAnEightBitTitlePictureOverTheWholeDialog) {
+  const COLORREF red = RGB(255, 0, 0);
+  const std::string folder = mediaFolder("quillet_start8", solidBitmap(16, 8, 8, red));
+  StartDialogViewer viewer(IDOK);
+  EXPECT_EQ(ui.startDialog(folder), IDOK);
+  const StartDialogView& view = viewer.wait();
+  ASSERT_TRUE(view.found);
+  EXPECT_TRUE(view.message.empty());
+  EXPECT_EQ(view.shot.caption, L"");
+  EXPECT_EQ(view.shot.textOf(IDOK), L"インストール開始");
+  EXPECT_EQ(view.shot.textOf(IDCANCEL), L"ｷｬﾝｾﾙ");
+  EXPECT_EQ(view.pictureCorner, red);
+  EXPECT_EQ(view.pictureCentre, red);
+  EXPECT_NE(view.okButton, red) << "the buttons stay above the picture";
+  EXPECT_FALSE(view.editVisible);
+}
+
+TEST_F(UiAdapter, StartDialogDrawsATwentyFourBitPictureAndCancelEndsIt) {
+  const COLORREF green = RGB(0, 255, 0);
+  const std::string folder = mediaFolder("quillet_start24", solidBitmap(3, 2, 24, green));
+  StartDialogViewer viewer(IDCANCEL);
+  EXPECT_EQ(ui.startDialog(folder), IDCANCEL);
+  const StartDialogView& view = viewer.wait();
+  ASSERT_TRUE(view.found);
+  EXPECT_EQ(view.pictureCorner, green);
+  EXPECT_EQ(view.pictureCentre, green);
+}
+
+TEST_F(UiAdapter, StartDialogWithoutTitlePictureSaysSoAndShowsTheBlackArea) {
+  const std::string folder = mediaFolder("quillet_start_none", "");
+  StartDialogViewer viewer(IDCANCEL);
+  EXPECT_EQ(ui.startDialog(folder), IDCANCEL);
+  const StartDialogView& view = viewer.wait();
+  ASSERT_TRUE(view.found);
+  EXPECT_EQ(view.message, L"起動画面のファイルが見つかりません。");
+  EXPECT_TRUE(isBlackRectangleColour(view.pictureCentre)) << std::hex << view.pictureCentre;
+}
+
+TEST_F(UiAdapter, StartDialogWithAnUndrawableFileShowsTheBlackAreaSilently) {
+  const std::string folder = mediaFolder("quillet_start_bad", std::string(100, 'x'));
+  StartDialogViewer viewer(IDOK);
+  EXPECT_EQ(ui.startDialog(folder), IDOK);
+  const StartDialogView& view = viewer.wait();
+  ASSERT_TRUE(view.found);
+  EXPECT_TRUE(view.message.empty());
+  EXPECT_TRUE(isBlackRectangleColour(view.pictureCentre)) << std::hex << view.pictureCentre;
 }
 
 TEST_F(UiAdapter, ProgressDialogIsShownSteppedAndDestroyed) {
