@@ -223,8 +223,13 @@ PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dum
   if (job->layout) {
     applyCopyLayoutPage(*job);
   } else {
-    job->pageWidth = job->rasterWidth = width + job->leftOffset;
-    job->pageHeight = height + job->topOffset;
+    // The page includes the offsets; a page whose size an int cannot hold
+    // would wrap to a small or negative size and undersize every buffer.
+    const long long pageWidth = (long long)width + job->leftOffset;
+    const long long pageHeight = (long long)height + job->topOffset;
+    if (pageWidth > INT_MAX || pageHeight > INT_MAX) return freeJob(job), nullptr;
+    job->pageWidth = job->rasterWidth = int(pageWidth);
+    job->pageHeight = int(pageHeight);
   }
   long long rowLength = packedRowBytes(job->bitsPerPixel, job->pageWidth);
   if (job->pageWidth < 0 || rowLength > INT_MAX / 2) return freeJob(job), nullptr;

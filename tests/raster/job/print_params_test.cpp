@@ -122,6 +122,23 @@ TEST_F(PrintParams, RefusesPlaneCountsAndOffsetsTheBuffersCannotHold) {
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
 }
 
+TEST_F(PrintParams, RefusesAPageWhoseSizeWithTheOffsetsPassesTheLargestInt) {
+  // The sums would wrap: a page "narrower" than its band and rows too short
+  // for the pixels written into them.
+  put32(world.host.block(1), PPB_LEFT_OFFSET, 100);
+  EXPECT_EQ(open(2147483647 - 50), nullptr);
+  put32(world.host.block(1), PPB_LEFT_OFFSET, 0);
+  put32(world.host.block(1), PPB_TOP_OFFSET, 10);
+  EXPECT_EQ(initPrinterJob(world.env(), 1, nullptr, 100, 2147483647 - 5, 4), nullptr);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+  // Right at the limit the page is still taken.
+  put32(world.host.block(1), PPB_TOP_OFFSET, 5);
+  PrinterJob* job = initPrinterJob(world.env(), 1, nullptr, 100, 2147483647 - 5, 4);
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(job->pageHeight, 2147483647);
+  closePrinterJob(job);
+}
+
 TEST_F(PrintParams, UnknownDeviceGivesAnEmptyNameAndNoChannel) {
   world.host.devices.clear();
   EXPECT_EQ(open(), nullptr);
