@@ -112,8 +112,23 @@ void toWide(void*, const char* text, char16_t* out, std::size_t capacity) {
 void toNarrow(void*, const char16_t* text, char* out, std::size_t capacity) {
   if (!capacity) return;
   int n = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWSTR>(text), -1, out, int(capacity), nullptr, nullptr);
-  if (n <= 0) out[0] = 0;
-  out[capacity - 1] = 0;
+  if (n > 0) {
+    out[capacity - 1] = 0;
+    return;
+  }
+  // Too long: keep the whole characters that fit (a double-byte character is
+  // never cut in half), character by character.
+  std::size_t used = 0;
+  for (const char16_t* p = text; *p;) {
+    int units = (p[0] >= 0xD800 && p[0] < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) ? 2 : 1;
+    char bytes[8];
+    int k = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWSTR>(p), units, bytes, int(sizeof bytes), nullptr,
+                                nullptr);
+    if (k <= 0 || used + std::size_t(k) + 1 > capacity) break;
+    for (int i = 0; i < k; ++i) out[used++] = bytes[i];
+    p += units;
+  }
+  out[used] = 0;
 }
 
 }  // namespace

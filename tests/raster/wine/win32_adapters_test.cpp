@@ -130,6 +130,14 @@ TEST_F(Win32Adapters, TextConvertsThroughTheAnsiCodePage) {
   // Too long for the buffer: cut, and still terminated.
   text.toWide(nullptr, "abcdefgh", wide, 4);
   EXPECT_EQ(std::u16string(wide), u"abc");
+  // A name whose Shift-JIS form is longer than the buffer keeps the whole
+  // characters that fit instead of losing everything.
+  text.toNarrow(nullptr, u"\u8868\u793A\u8868\u793A", narrow, 6);
+  EXPECT_STREQ(narrow, "\x95\x5C\x8E\xA6");
+  text.toNarrow(nullptr, u"a\u8868\u793A", narrow, 3);
+  EXPECT_STREQ(narrow, "a");  // never half a double-byte character
+  text.toNarrow(nullptr, u"abcdefgh", narrow, 4);
+  EXPECT_STREQ(narrow, "abc");
 }
 
 }  // namespace
