@@ -204,22 +204,47 @@ TEST(PrintModeTable, SameNameAtOneBitFindsNoRow) {
   EXPECT_EQ(lookupPrintMode(540, 720, 1, kBanner1Multi), -1);
 }
 
-TEST(PrintModeTable, EveryRowMatchesItsOwnSubstring) {
-  struct Row { int mode, r1, r2, bits; const char16_t* name; };
-  const Row rows[] = {
-      {0, 1440, 1440, 1, u"(Quality1-\u5358)"},
-      {1, 1440, 720, 2, u"(Quality2-\u5358)"},
-      {2, 720, 720, 2, u"(Quality3-\u9AD8\u54C1\u8CEA-\u5358)"},
-      {3, 720, 720, 2, u"(Quality4-\u9AD8\u54C1\u8CEA-\u53CC)"},
-      {4, 720, 720, 2, u"(Graphics1-\u9AD8\u901F-\u5358)"},
-      {5, 720, 720, 2, u"(Graphics2-\u9AD8\u901F-\u53CC)"},
-      {6, 540, 720, 1, u"(Banner1-\u5358)"},
-      {7, 540, 720, 1, u"(Banner2-\u53CC)"},
-      {8, 720, 720, 2, u"(Banner3-\u9AD8\u54C1\u8CEA-\u5358)"},
-      {9, 720, 720, 1, u"(Banner4-\u9AD8\u901F-\u53CC)"},
-      {7, 540, 720, 2, u"(Banner2\u53CC-\u591A\u968E\u8ABF\u5165)"},
-  };
-  for (const Row& r : rows) EXPECT_EQ(lookupPrintMode(r.r1, r.r2, r.bits, r.name), r.mode);
+// The twelve rows as the printer's mode names spell them (written with the
+// characters themselves, not code points, so that a wrong ideograph in the
+// table shows up here).
+struct ModeRow {
+  int mode, r1, r2, bits;
+  const char16_t* name;
+};
+const ModeRow kModeRows[12] = {
+    {0, 1440, 1440, 1, u"(Quality1-単)"},
+    {1, 1440, 720, 2, u"(Quality2-単)"},
+    {2, 720, 720, 2, u"(Quality3-高品質-単)"},
+    {3, 720, 720, 2, u"(Quality4-高品質-双)"},
+    {4, 720, 720, 2, u"(Graphics1-高速-単)"},
+    {5, 720, 720, 2, u"(Graphics2-高速-双)"},
+    {6, 540, 720, 1, u"(Banner1-単)"},
+    {7, 540, 720, 1, u"(Banner2-双)"},
+    {8, 720, 720, 2, u"(Banner3-高品質-単)"},
+    {9, 720, 720, 1, u"(Banner4-高速-双)"},
+    {6, 540, 720, 2, u"(Banner1単-多階調入)"},
+    {7, 540, 720, 2, u"(Banner2双-多階調入)"},
+};
+
+TEST(PrintModeTable, EveryRowMatchesItsOwnNameInsideALongerModeName) {
+  for (const ModeRow& r : kModeRows) {
+    std::u16string name = u"A4 " + std::u16string(r.name) + u" 普通紙";
+    EXPECT_EQ(lookupPrintMode(r.r1, r.r2, r.bits, name.c_str()), r.mode) << r.mode;
+  }
+}
+
+TEST(PrintModeTable, EveryRowNeedsItsResolutionsAndBitDepth) {
+  for (const ModeRow& r : kModeRows) {
+    EXPECT_EQ(lookupPrintMode(r.r1, r.r2, 3 - r.bits, r.name), -1) << r.mode;
+    EXPECT_EQ(lookupPrintMode(r.r2, r.r1 == r.r2 ? 360 : r.r1, r.bits, r.name), -1) << r.mode;
+  }
+}
+
+TEST(PrintModeTable, ASimilarIdeographDoesNotMatch) {
+  // 単 (U+5358) against 单 (U+5355), 双 (U+53CC) against 雙 (U+96D9).
+  EXPECT_EQ(lookupPrintMode(1440, 1440, 1, u"(Quality1-单)"), -1);
+  EXPECT_EQ(lookupPrintMode(720, 720, 2, u"(Quality4-高品質-雙)"), -1);
+  EXPECT_EQ(lookupPrintMode(540, 720, 2, u"(Banner2双-多階調)"), -1);
 }
 
 TEST(PrintModeTable, LastMatchingRowWins) {
