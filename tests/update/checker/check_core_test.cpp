@@ -126,6 +126,14 @@ TEST_F(RunCheckTest, InvalidBytesBecomeReplacementCharacters) {
   EXPECT_NE(out.find("\"a\xEF\xBF\xBDz\""), std::string::npos) << out;
 }
 
+TEST_F(RunCheckTest, ControlBytesAreEscapedAndAStrayLeadByteKeepsItsNeighbour) {
+  write("startSvc:a\x01" "b\x1b" "c\r\nstopSvc:x\x81\ty\r\n");
+  std::string out, err;
+  ASSERT_EQ(run({}, &out, &err), 0);
+  EXPECT_NE(out.find("\"a\\u0001b\\u001bc\""), std::string::npos) << out;
+  EXPECT_NE(out.find("\"x\xEF\xBF\xBD\\ty\""), std::string::npos) << out;
+}
+
 TEST_F(RunCheckTest, OverflowGivesStatusOneWithTheMessage) {
   std::string script;
   for (int i = 0; i < 9; ++i) script += "stopSvc:s\n";

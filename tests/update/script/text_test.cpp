@@ -121,5 +121,13 @@ TEST_F(TextTest, LenientConversionReplacesOnlyTheBadCharacter) {
   EXPECT_EQ(toUtf8Lenient(kSo, cp), "\xE3\x82\xBD");  // ソ U+30BD
 }
 
+TEST_F(TextTest, LeadByteBeforeANonTrailByteSpoilsOnlyItself) {
+  // Bytes below 0x40 are never the second byte of a character: a blank, a
+  // tab or a quote after a stray lead byte is a character of its own.
+  EXPECT_EQ(toUtf8Lenient("x\x81 y", cp), "x\xEF\xBF\xBD y");
+  EXPECT_EQ(toUtf8Lenient("\x95\t\x95\x5C", cp), "\xEF\xBF\xBD\t\xE8\xA1\xA8");
+  EXPECT_EQ(toUtf8Lenient("\x81\"", cp), "\xEF\xBF\xBD\"");
+}
+
 }  // namespace
 }  // namespace quillet
