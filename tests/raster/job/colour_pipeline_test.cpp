@@ -95,6 +95,73 @@ TEST_F(ColourPipeline, FailedScreeningOpenStillOpensTheJobAndLeavesBandsUnscreen
   EXPECT_EQ(world.host.calls, (Calls{"OpenColorAdjust_CMYK", "WriteColorAdjust_CMYK_old", "CloseColorAdjust_CMYK"}));
 }
 
+TEST_F(ColourPipeline, CallsCarryTheBandsSizeTheRowLengthOffsetMirrorAndTheJobsBuffers) {
+  auto b = makeBlock(2, 5);
+  b[PPB_OUTPUT_PLANES] = 6;
+  b[PPB_INK_SET] = 6;
+  b[PPB_MIRROR] = 1;
+  put32(b, PPB_LEFT_OFFSET, 5);
+  put32(b, PPB_COLOR_ADJUST_ID, 77);
+  world.host.block(3) = b;
+  PrinterJob* job = initPrinterJob(world.env(), 3, nullptr, 16, 9, 4);
+  ASSERT_NE(job, nullptr);
+  // A band narrower than the page: 12 pixels, 3 rows, 4 planes.
+  std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(12 * 3 * 2, 0x40));
+  std::vector<void*> ptr;
+  for (auto& p : planes) ptr.push_back(p.data());
+  ASSERT_EQ(writePrinterBand(*job, ptr.data(), 12, 3, 4), 0);
+  // 2 bits x ceil((16 + 5) / 32) words x 4 bytes.
+  EXPECT_EQ(job->rowLength, 8);
+  EXPECT_EQ(world.host.callArgs,
+            (Calls{"GetColorAdjustData 77 0 1",     // identifier, 0, address of the buffer
+                   "OpenErrdiff4 3 16 6",           // job number, width at open, ink count
+                   "WriteColorAdjust_CMYKOrGr 12 3 4 6",  // band width, rows, input planes, inks
+                   "WriteErrdiff4 6 12 8 3 5 1"}));  // inks, width, row length, rows, left offset, mirror
+  EXPECT_EQ(world.host.colorAdjustDataOpened, world.host.colorAdjustDataAddress);
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(world.host.lastConverted[i], job->convertedPlanes[i]) << i;
+    EXPECT_NE(world.host.lastConverted[i], nullptr) << i;
+    EXPECT_EQ(world.host.lastScreened[i], job->screenedPlanes[i]) << i;
+  }
+  for (int i = 0; i < 4; ++i) EXPECT_NE(world.host.lastConverted[i], ptr[std::size_t(i)]) << i;
+  EXPECT_EQ(closePrinterJob(job), 0);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(ColourPipeline, CmykBandIsAdjustedInTheHostsPlanesWithTheBandsSize) {
+  auto b = makeBlock(1, 3);
+  put32(b, PPB_LEFT_OFFSET, 40);
+  world.host.block(1) = b;
+  PrinterJob* job = initPrinterJob(world.env(), 1, nullptr, 30, 9, 4);
+  ASSERT_NE(job, nullptr);
+  std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(30 * 2 * 2, 0x40));
+  std::vector<void*> ptr;
+  for (auto& p : planes) ptr.push_back(p.data());
+  ASSERT_EQ(writePrinterBand(*job, ptr.data(), 30, 2, 4), 0);
+  EXPECT_EQ(world.host.callArgs, (Calls{"GetColorAdjustData 0 0 1", "OpenErrdiff 1 30 4",
+                                        "WriteColorAdjust_CMYK_old 30 2 4", "WriteErrdiff 4 30 12 2 40 0"}));
+  // Input colour type equals the ink set: the diffusion reads the host's planes.
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(world.host.lastConverted[i], ptr[std::size_t(i)]) << i;
+  closePrinterJob(job);
+}
+
+TEST_F(ColourPipeline, DitherScreensComeFromTheBlocksScreenIdentifier) {
+  world.host.thresholds.assign(4, 128);
+  PlexorScreenEntry e{};
+  e.width = 2;
+  e.height = 2;
+  e.thresholds = world.host.thresholds.data();
+  world.host.screenEntries.assign(4, e);
+  auto b = makeBlock(1, 4);
+  put32(b, PPB_SCREEN_ID, 55);
+  world.host.block(1) = b;
+  PrinterJob* job = initPrinterJob(world.env(), 1, nullptr, 16, 2, 4);
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(world.host.callArgs, (Calls{"GetColorAdjustData 0 0 1", "GetScreenData 55 0", "GetScreenData 55 0",
+                                        "GetScreenData 55 0", "GetScreenData 55 0"}));
+  closePrinterJob(job);
+}
+
 TEST_F(ColourPipeline, DitherMatricesComeFromTheScreenRecord) {
   world.host.thresholds.assign(4, 128);
   for (int i = 0; i < 4; ++i) {

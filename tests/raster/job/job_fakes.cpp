@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <regex>
+#include <string>
 
 namespace vexmoor::testing {
 
@@ -72,8 +74,20 @@ int getRIPDevInfo(const char* device, void* record) {
   std::strcpy(static_cast<char*>(record) + PLEXOR_DEVINFO_NAME_OFFSET, it->second.c_str());
   return 1;
 }
-int getColorAdjustData(int, void*, int, void**) { return 1; }
-int getScreenData(int, void* record, int, std::uint32_t*) {
+std::string joined(const char* name, std::initializer_list<long long> values) {
+  std::string s = name;
+  for (long long v : values) s += " " + std::to_string(v);
+  return s;
+}
+void note(const char* name, std::initializer_list<long long> values) { H().callArgs.push_back(joined(name, values)); }
+
+int getColorAdjustData(int id, void* buffer, int zero, void** address) {
+  note("GetColorAdjustData", {id, zero, *address == buffer ? 1 : 0});
+  H().colorAdjustDataAddress = *address;
+  return 1;
+}
+int getScreenData(int id, void* record, int zero, std::uint32_t*) {
+  note("GetScreenData", {id, zero});
   auto* r = static_cast<PlexorScreenRecord*>(record);
   if (H().screenEntries.empty()) return 0;
   r->entryCount = std::int8_t(H().screenEntries.size());
@@ -84,14 +98,24 @@ void* handle(const char* name) {
   H().calls.push_back(name);
   return reinterpret_cast<void*>(std::uintptr_t(0x1000 + H().calls.size()));
 }
-void* openCMYK(void*) { return handle("OpenColorAdjust_CMYK"); }
-void* openOrGr(void*) { return handle("OpenColorAdjust_CMYKOrGr"); }
-void* openLcLm(void*) { return handle("OpenColorAdjust_CMYKLcLm"); }
-int writeCMYK(void*, void**, int, int, int) { return H().calls.push_back("WriteColorAdjust_CMYK_old"), 1; }
-int writeOrGr(void*, void**, int, int, int, void**, int) {
+void* openCMYK(void* data) { return H().colorAdjustDataOpened = data, handle("OpenColorAdjust_CMYK"); }
+void* openOrGr(void* data) { return H().colorAdjustDataOpened = data, handle("OpenColorAdjust_CMYKOrGr"); }
+void* openLcLm(void* data) { return H().colorAdjustDataOpened = data, handle("OpenColorAdjust_CMYKLcLm"); }
+int writeCMYK(void*, void**, int width, int lines, int planeCount) {
+  note("WriteColorAdjust_CMYK_old", {width, lines, planeCount});
+  return H().calls.push_back("WriteColorAdjust_CMYK_old"), 1;
+}
+void noteConverted(void** converted) {
+  for (int i = 0; i < 7; ++i) H().lastConverted[i] = converted[i];
+}
+int writeOrGr(void*, void**, int width, int lines, int planeCount, void** converted, int inkCount) {
+  note("WriteColorAdjust_CMYKOrGr", {width, lines, planeCount, inkCount});
+  noteConverted(converted);
   return H().calls.push_back("WriteColorAdjust_CMYKOrGr"), 1;
 }
-int writeLcLm(void*, void**, int, int, int, void**, int) {
+int writeLcLm(void*, void**, int width, int lines, int planeCount, void** converted, int inkCount) {
+  note("WriteColorAdjust_CMYKLcLm", {width, lines, planeCount, inkCount});
+  noteConverted(converted);
   return H().calls.push_back("WriteColorAdjust_CMYKLcLm"), 1;
 }
 void closeCMYK(void*) { H().calls.push_back("CloseColorAdjust_CMYK"); }
@@ -107,8 +131,12 @@ int errdiffParamLcLm(void*, void* record) {
   if (H().getErrorDiffParamResult) static_cast<PlexorErrdiffParams*>(record)->inkCount = 98;
   return H().getErrorDiffParamResult;
 }
-void* openErrdiff(int, int, int) { return H().openErrdiffFails ? nullptr : handle("OpenErrdiff"); }
-void* openErrdiff4(int, int, int, void* params) {
+void* openErrdiff(int job, int width, int inkCount) {
+  note("OpenErrdiff", {job, width, inkCount});
+  return H().openErrdiffFails ? nullptr : handle("OpenErrdiff");
+}
+void* openErrdiff4(int job, int width, int inkCount, void* params) {
+  note("OpenErrdiff4", {job, width, inkCount});
   std::memcpy(&H().lastErrdiffParams, params, sizeof(PlexorErrdiffParams));
   return H().openErrdiffFails ? nullptr : handle("OpenErrdiff4");
 }
@@ -119,10 +147,18 @@ int writeErrdiffAny(const char* name, int ink, void** screened, int rowLength, i
     for (int r = 0; r < lines; ++r) static_cast<std::uint8_t*>(screened[i])[std::size_t(r) * rowLength] = 0xA5;
   return 1;
 }
-int writeErrdiff(void*, int ink, void**, void** s, int, int rowLength, int lines, int, char) {
+void noteErrdiff(const char* name, int ink, void** c, void** s, int width, int rowLength, int lines, int left,
+                 char mirror) {
+  note(name, {ink, width, rowLength, lines, left, mirror});
+  noteConverted(c);
+  for (int i = 0; i < 7; ++i) H().lastScreened[i] = i < 6 ? s[i] : nullptr;
+}
+int writeErrdiff(void*, int ink, void** c, void** s, int width, int rowLength, int lines, int left, char mirror) {
+  noteErrdiff("WriteErrdiff", ink, c, s, width, rowLength, lines, left, mirror);
   return writeErrdiffAny("WriteErrdiff", ink, s, rowLength, lines);
 }
-int writeErrdiff4(void*, int ink, void**, void** s, int, int rowLength, int lines, int, char) {
+int writeErrdiff4(void*, int ink, void** c, void** s, int width, int rowLength, int lines, int left, char mirror) {
+  noteErrdiff("WriteErrdiff4", ink, c, s, width, rowLength, lines, left, mirror);
   return writeErrdiffAny("WriteErrdiff4", ink, s, rowLength, lines);
 }
 void closeErrdiff(void*) { H().calls.push_back("CloseErrdiff"); }

@@ -29,6 +29,12 @@ struct FakeHost {
   std::vector<PlexorScreenEntry> screenEntries;
   std::vector<std::int16_t> thresholds;
   std::vector<std::string> calls;  // names of the colour and screening calls, in order
+  // The same calls with the arguments that matter, e.g. "OpenErrdiff 1 16 4".
+  std::vector<std::string> callArgs;
+  void* lastConverted[7] = {};  // plane arrays of the last band call
+  void* lastScreened[7] = {};
+  void* colorAdjustDataAddress = nullptr;  // what GetColorAdjustData was told
+  void* colorAdjustDataOpened = nullptr;   // what the open call was given
   int openErrdiffFails = 0;
 
   std::vector<std::uint8_t>& block(int job);
