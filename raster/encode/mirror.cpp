@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vexmoor {
 namespace {
 
@@ -34,6 +38,25 @@ std::uint64_t reverseUnits(std::uint64_t v, int bitsPerPixel) {
   return v;
 }
 
+#if defined(__SSE2__)
+// 16 bytes in reverse order, the pixels inside each byte reversed too.
+inline __m128i reverse16(__m128i v, int bitsPerPixel) {
+  v = _mm_shuffle_epi32(v, 0x1B);
+  v = _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0xB1), 0xB1);
+  v = _mm_or_si128(_mm_srli_epi16(v, 8), _mm_slli_epi16(v, 8));
+  if (bitsPerPixel == 1) {
+    const __m128i m1 = _mm_set1_epi8(0x55);
+    v = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 1), m1), _mm_slli_epi16(_mm_and_si128(v, m1), 1));
+  }
+  if (bitsPerPixel <= 2) {
+    const __m128i m2 = _mm_set1_epi8(0x33), m4 = _mm_set1_epi8(0x0F);
+    v = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 2), m2), _mm_slli_epi16(_mm_and_si128(v, m2), 2));
+    v = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 4), m4), _mm_slli_epi16(_mm_and_si128(v, m4), 4));
+  }
+  return v;
+}
+#endif
+
 }  // namespace
 
 void mirrorRow(const std::uint8_t* src, std::uint8_t* dst, int rowLength, int pageWidth,
@@ -46,6 +69,15 @@ void mirrorRow(const std::uint8_t* src, std::uint8_t* dst, int rowLength, int pa
   // Reverse whole bytes: the row's last used byte comes first. The pixels
   // then sit `pad` bits too far right when the page ends inside a byte.
   std::size_t j = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; j + 16 <= used; j += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + used - 16 - j));
+    // Blank stretches, common on a page, need no reversing.
+    const bool blank = _mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)) == 0xFFFF;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + j), blank ? zero : reverse16(v, bitsPerPixel));
+  }
+#endif
   for (; j + 8 <= used; j += 8) {
     // bytes src[used-8-j .. used-1-j] reversed in order: read little-endian
     // and store big-endian.
@@ -79,9 +111,13 @@ void mirrorPlane(std::uint8_t* plane, std::uint8_t* scratch, int rows, int rowLe
   const std::size_t length = static_cast<std::size_t>(rowLength);
   std::size_t fitting = capacity / length;
   if (fitting > static_cast<std::size_t>(rows)) fitting = static_cast<std::size_t>(rows);
-  for (std::size_t r = 0; r < fitting; ++r)
+  // Each row goes into the same row of scratch and straight back while it is
+  // still in the cache; the plane and the scratch end as after mirroring the
+  // whole band into scratch and copying it back at once.
+  for (std::size_t r = 0; r < fitting; ++r) {
     mirrorRow(plane + r * length, scratch + r * length, rowLength, pageWidth, bitsPerPixel);
-  std::memcpy(plane, scratch, fitting * length);
+    std::memcpy(plane + r * length, scratch + r * length, length);
+  }
 }
 
 }  // namespace vexmoor

@@ -25,14 +25,13 @@ inline std::uint64_t equalNextMask(const std::uint8_t* in, std::size_t base, std
   const std::uint8_t* p = in + base;
   if (len - base >= 65) {
 #if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
-    std::uint64_t mask = 0;
-    for (int q = 0; q < 4; ++q) {
+    // Written out four times: the compiler does not unroll it at -O2.
+    const auto quarter = [p](int q) {
       const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * q));
       const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * q + 1));
-      const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b))) & 0xFFFFu;
-      mask |= static_cast<std::uint64_t>(bits) << (16 * q);
-    }
-    return mask;
+      return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b))) & 0xFFFFu);
+    };
+    return quarter(0) | quarter(1) << 16 | quarter(2) << 32 | quarter(3) << 48;
 #else
     std::uint64_t mask = 0;
     for (int q = 0; q < 8; ++q) {
@@ -60,6 +59,24 @@ inline std::size_t runLength(const std::uint8_t* in, std::size_t from, std::size
   std::size_t j = from;
 #if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
   const __m128i value = _mm_set1_epi8(static_cast<char>(b));
+  // 64 bytes per step: one branch per step, and the run's end found with
+  // one bit scan, so that runs of typical length cost one test.
+  while (len - j >= 64) {
+    const auto* block = reinterpret_cast<const __m128i*>(in + j);
+    const __m128i c0 = _mm_cmpeq_epi8(_mm_loadu_si128(block), value);
+    const __m128i c1 = _mm_cmpeq_epi8(_mm_loadu_si128(block + 1), value);
+    const __m128i c2 = _mm_cmpeq_epi8(_mm_loadu_si128(block + 2), value);
+    const __m128i c3 = _mm_cmpeq_epi8(_mm_loadu_si128(block + 3), value);
+    const __m128i all = _mm_and_si128(_mm_and_si128(c0, c1), _mm_and_si128(c2, c3));
+    if (_mm_movemask_epi8(all) != 0xFFFF) {
+      const auto bits = [](__m128i c) {
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(c)) & 0xFFFFu);
+      };
+      const std::uint64_t same = bits(c0) | bits(c1) << 16 | bits(c2) << 32 | bits(c3) << 48;
+      return j - from + static_cast<std::size_t>(lowestSetBit(~same));
+    }
+    j += 64;
+  }
   while (len - j >= 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + j));
     const unsigned same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, value)));
@@ -80,11 +97,15 @@ inline std::size_t runLength(const std::uint8_t* in, std::size_t from, std::size
   return j - from;
 }
 
-// Copies n bytes in 16-byte blocks; may read and write up to 15 bytes more.
+// Copies n (at least 1) bytes in 16-byte blocks; may read and write up to 15
+// bytes more.
 inline void wideCopy(std::uint8_t* to, const std::uint8_t* from, std::size_t n) {
 #if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
-  for (std::size_t k = 0; k < n; k += 16)
+  std::size_t k = 0;
+  do {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to + k), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k)));
+    k += 16;
+  } while (k < n);
 #else
   for (std::size_t k = 0; k < n; k += 8) {
     std::uint64_t v;
