@@ -172,6 +172,14 @@ TEST_F(PrintParams, MissingCounterFileStartsAtOne) {
 TEST_F(PrintParams, UnwritableCounterFileLeavesTheNameFormatted) {
   std::string path = ::testing::TempDir() + "no/such/folder/cntxout.log";
   EXPECT_EQ(takeJobCounter(path.c_str()), 1);
+  world.counterFile = path;
+  world.host.devices["dev"] = "Q%d";
+  world.spooler.printers.push_back("Q1");
+  PrinterJob* job = open();
+  ASSERT_NE(job, nullptr);
+  EXPECT_STREQ(job->printerName, "Q1");
+  EXPECT_EQ(world.spooler.documents.at(0).printer, "Q1");
+  closePrinterJob(job);
 }
 
 TEST_F(PrintParams, PlainNameLeavesTheCounterAlone) {

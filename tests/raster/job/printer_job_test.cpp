@@ -107,6 +107,29 @@ TEST_F(PrinterJobTest, TopOffsetSendsThatManyBlankRows) {
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
 }
 
+TEST_F(PrinterJobTest, BlankTopOffsetRowsComeAfterTheJobStartAndBeforeTheFirstBand) {
+  put32(block(), PPB_TOP_OFFSET, 3);
+  PrinterJob* job = open(64, 4);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  auto planes = screened(*job, 2);
+  auto ptr = pointers(planes);
+  ASSERT_EQ(sendPrinterBand(*job, ptr.data(), 64, 2, 4), 0);
+  ASSERT_EQ(stopPrinterJob(*job), 0);
+  closePrinterJob(job);
+  DecodedPage page = decodeRows(stream());
+  ASSERT_TRUE(page.ok);
+  const int streamPlane[4] = {3, 0, 1, 2};  // K C M Y
+  for (int s = 0; s < 4; ++s) {
+    ASSERT_EQ(page.rows[s].size(), 5u) << s;
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(page.rows[s][std::size_t(r)], std::vector<std::uint8_t>(8, 0)) << s;
+    const auto& source = planes[std::size_t(streamPlane[s])];
+    for (int r = 0; r < 2; ++r)
+      EXPECT_EQ(page.rows[s][std::size_t(3 + r)],
+                std::vector<std::uint8_t>(source.begin() + 8 * r, source.begin() + 8 * (r + 1)))
+          << s;
+  }
+}
+
 TEST_F(PrinterJobTest, TopOffsetStopsAtTheFirstFailedWrite) {
   put32(block(), PPB_TOP_OFFSET, 50);
   PrinterJob* job = open();
@@ -302,6 +325,36 @@ TEST_F(PrinterJobTest, SplitFallsOnTheBandDuringWhichTheCountFirstExceedsTheLimi
   for (auto& d : world.spooler.documents) EXPECT_TRUE(d.ended);
   EXPECT_EQ(world.spooler.documents[2].bytes.substr(world.spooler.documents[2].bytes.size() - kJobEnd.size()),
             kJobEnd);
+}
+
+TEST_F(PrinterJobTest, SplitEndsTheDocumentThenWaitsForSpaceThenStartsTheNext) {
+  PrinterJob* job = open(64, 8);
+  job->rowsPerDocument = 2;
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  auto planes = screened(*job, 3);
+  auto ptr = pointers(planes);
+  world.disk.freeBytes = 3ull << 30;
+  world.spooler.queuedJobs = 1;
+  world.clock.onSleep = [&](int n) {
+    // While the module waits, the first document is complete and no other has begun.
+    ASSERT_EQ(world.spooler.documents.size(), 1u);
+    EXPECT_TRUE(world.spooler.documents[0].ended);
+    EXPECT_EQ(world.spooler.openHandles, 0);
+    EXPECT_EQ(world.host.block(1)[PPB_WAITING], 1);
+    if (n == 2) world.spooler.queuedJobs = 0;
+  };
+  ASSERT_EQ(sendPrinterBand(*job, ptr.data(), 64, 3, 4), 0);
+  EXPECT_EQ(world.clock.sleeps, (std::vector<std::uint32_t>{30000, 30000}));
+  EXPECT_EQ(world.host.waitingHistory, (std::vector<std::uint8_t>{1, 0}));
+  ASSERT_EQ(world.spooler.documents.size(), 2u);
+  EXPECT_FALSE(world.spooler.documents[1].ended);
+  EXPECT_EQ(world.spooler.documents[1].name, u"doc");
+  EXPECT_TRUE(world.spooler.documents[1].bytes.empty());
+  EXPECT_EQ(job->rowsInDocument, 0u);
+  world.clock.onSleep = nullptr;
+  ASSERT_EQ(stopPrinterJob(*job), 0);
+  EXPECT_EQ(world.spooler.documents[1].bytes, kJobEnd);
+  closePrinterJob(job);
 }
 
 TEST_F(PrinterJobTest, FailedReopenAfterASplitFailsTheBandAndCloseIsSafe) {
