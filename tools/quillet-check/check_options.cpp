@@ -41,7 +41,9 @@ struct Seen {
 std::string scriptFolderOf(const std::string& scriptPath) {
   Cp932CodePage cp;
   std::size_t back = lastCharIndex(scriptPath, '\\', cp);
-  std::size_t slash = lastCharIndex(scriptPath, '/', cp);
+  // A slash is never the second byte of a cp932 character, and a host path
+  // in UTF-8 may hold bytes that look like lead bytes: find it byte-wise.
+  std::size_t slash = scriptPath.rfind('/');
   std::size_t cut = back == kNotFound ? slash : (slash == kNotFound ? back : std::max(back, slash));
   if (cut == kNotFound) return ".";
   if (cut == 0) return scriptPath.substr(0, 1);  // a file in the root folder

@@ -32,8 +32,9 @@ extern const char kCheckUsage[];
 bool parseCheckOptions(const std::vector<std::string>& args, const std::string& environmentWindir,
                        CheckOptions* options, std::string* error);
 
-// The folder part of a host path: before the last backslash or slash that
-// is not part of a two-byte cp932 character; "." when there is none.
+// The folder part of a host path: before the last slash or the last
+// backslash that is not part of a two-byte cp932 character, whichever comes
+// later; "." when there is none.
 std::string scriptFolderOf(const std::string& scriptPath);
 
 }  // namespace quillet

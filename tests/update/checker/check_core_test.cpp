@@ -75,6 +75,11 @@ TEST(CheckOptionsTest, ScriptFolderIsMultiByteAware) {
   // 表 (0x95 0x5C) ends in a backslash byte that is not a separator.
   EXPECT_EQ(scriptFolderOf("\x95\x5Cquillet.txt"), ".");
   EXPECT_EQ(scriptFolderOf("D:\\\x95\x5C\\quillet.txt"), "D:\\\x95\x5C");
+  // A slash (0x2F) is never the second byte of a character: a host path whose
+  // folder name ends in a byte that looks like a lead byte ("ぁ" in UTF-8 is
+  // E3 81 81) is still cut at its last slash.
+  EXPECT_EQ(scriptFolderOf("/tmp/\xE3\x81\x81/quillet.txt"), "/tmp/\xE3\x81\x81");
+  EXPECT_EQ(scriptFolderOf("\x81/quillet.txt"), "\x81");
 }
 
 TEST(JsonTest, StringsAreEscaped) {
