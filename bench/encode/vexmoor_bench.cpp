@@ -18,6 +18,11 @@
 #include "raster/encode/mirror.h"
 #include "raster/encode/packbits.h"
 
+#if defined(VEXMOOR_BENCH_REAL_JOB)
+#include "raster/job/printer_job.h"
+#include "tests/raster/job/job_fakes.h"
+#endif
+
 namespace {
 
 using vexmoor::bench::RowKind;
@@ -104,6 +109,38 @@ void bandPathBench(benchmark::State& state, RowKind kind, bool mirror) {
   benchmark::DoNotOptimize(written);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * planeBytes * kPlanes));
 }
+
+#if defined(VEXMOOR_BENCH_REAL_JOB)
+// The job's own SendPrinter_16_FUNC path (prepare, copy, mirror, compress and
+// write), over the job's port fakes with a spooler whose writes go nowhere.
+void sendPrinterBench(benchmark::State& state, RowKind kind, bool mirror) {
+  vexmoor::testing::FakeWorld world;
+  world.counterFile = "/dev/null";
+  world.host.devices["dev"] = "P1";
+  world.host.block(1) = vexmoor::testing::makeBlock(1, 3);
+  vexmoor::JobEnvironment env = world.env();
+  env.spooler.write = [](void*, vexmoor::PrinterHandle, const void*, std::uint32_t) { return true; };
+  const int width = static_cast<int>(kRowLength * 8);
+  vexmoor::PrinterJob* job = vexmoor::initPrinterJob(env, 1, nullptr, width, 1 << 30, kPlanes);
+  if (job == nullptr || job->rowLength != static_cast<int>(kRowLength) || vexmoor::startPrinterJob(*job) != 0) {
+    state.SkipWithError("the job did not open as expected");
+    if (job) vexmoor::closePrinterJob(job);
+    return;
+  }
+  job->mirror = mirror ? 1 : 0;
+  Band band(kind, kRowLength);
+  void* planes[kPlanes];
+  for (int p = 0; p < kPlanes; ++p) planes[p] = band.host[p].data();
+  for (auto _ : state) {
+    if (vexmoor::sendPrinterBand(*job, planes, width, static_cast<int>(kBandLines), kPlanes) != 0) {
+      state.SkipWithError("SendPrinter path failed");
+      break;
+    }
+  }
+  vexmoor::closePrinterJob(job);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kRowLength * kBandLines * kPlanes));
+}
+#endif
 
 void memcpyBench(benchmark::State& state) {
   const std::size_t bytes = kRowLength * kBandLines * kPlanes;
@@ -193,6 +230,21 @@ void printRatios(const RateCollector& c) {
                   copy / path);
     }
   }
+#if defined(VEXMOOR_BENCH_REAL_JOB)
+  std::printf("\nThe job's SendPrinter_16_FUNC path (same bands, null spooler)\n");
+  std::printf("%-24s %8s %10s %12s\n", "row kind", "mirror", "GB/s", "memcpy/path");
+  for (RowKind kind : vexmoor::bench::allRowKinds()) {
+    for (int mirror : {1, 0}) {
+      const double path = rate(c, "send_printer/" + vexmoor::bench::rowKindName(kind) + "/mirror:" + std::to_string(mirror));
+      if (path == 0) continue;
+      std::printf("%-24s %8d %10.2f %12.2f\n", vexmoor::bench::rowKindName(kind).c_str(), mirror, path / gb,
+                  copy / path);
+    }
+  }
+#else
+  std::printf("(the job's SendPrinter_16_FUNC path is not built in; the band path above is the same sequence of the\n"
+              " encoding functions)\n");
+#endif
   std::printf("targets: blank rows memcpy/path <= 4; error-diffused rows >= 1 GB/s\n");
   std::printf("\nDither: %.2f G samples/s; mirror 1-bit: %.2f GB/s, 1-bit unaligned width: %.2f GB/s, 2-bit: %.2f GB/s\n",
               rate(c, "dither/16x16") / gb, rate(c, "mirror/1bit") / gb, rate(c, "mirror/1bit_unaligned") / gb,
@@ -216,6 +268,13 @@ int main(int argc, char** argv) {
       benchmark::RegisterBenchmark(
           ("band_path/" + vexmoor::bench::rowKindName(kind) + "/mirror:" + std::to_string(mirror)).c_str(),
           bandPathBench, kind, mirror != 0);
+#if defined(VEXMOOR_BENCH_REAL_JOB)
+  for (RowKind kind : vexmoor::bench::allRowKinds())
+    for (int mirror : {1, 0})
+      benchmark::RegisterBenchmark(
+          ("send_printer/" + vexmoor::bench::rowKindName(kind) + "/mirror:" + std::to_string(mirror)).c_str(),
+          sendPrinterBench, kind, mirror != 0);
+#endif
   benchmark::RegisterBenchmark("dither/16x16", ditherBench);
   benchmark::RegisterBenchmark("mirror/1bit", mirrorBench, 1, 0);
   benchmark::RegisterBenchmark("mirror/1bit_unaligned", mirrorBench, 1, 3);
