@@ -90,7 +90,7 @@ TEST(VersionTest, AbortLinesAboveTheUpperBoundEvenWithALowerBound) {
   EXPECT_EQ(lines.secondLine, "このアップデータは 2.09 以下用です。");
 }
 
-TEST(VersionTest, DefaultUpperBoundShowsAs100000) {
+TEST(VersionTest, DefaultUpperBound100000ShowsAs1000Point00) {
   Cp932CodePage cp;
   auto job = std::make_unique<UpdateJob>();
   InstalledProduct p = productOf(0, 0, 1000, 1);
