@@ -97,6 +97,25 @@ std::wstring formatResourceString(UINT id, const std::wstring& name) {
   return text;
 }
 
+BOOL RestartDialog::OnInitDialog() {
+  CDialog::OnInitDialog();
+  CheckRadioButton(m_hWnd, IDC_RESTART_YES, IDC_RESTART_NO, IDC_RESTART_YES);
+  const std::wstring name = utf8ToWide(programGroupName);
+  m_message.SetWindowTextWide(formatResourceString(IDS_UPDATE_DONE, name) + L"\n" +
+                              formatResourceString(IDS_RESTART_NEEDED, name));
+  return TRUE;
+}
+
+void RestartDialog::OnOK() {
+  if (SendMessageW(GetDlgItem(IDC_RESTART_YES), BM_GETCHECK, 0, 0) == BST_CHECKED) {
+    const int result = restart_();
+    if (result != 0) {
+      frameworkMessageBox("コンピュータが再起動できません。(" + std::to_string(result) + ")");
+    }
+  }
+  CDialog::OnOK();
+}
+
 BOOL VersionAbortDialog::OnInitDialog() {
   CDialog::OnInitDialog();
   m_firstLine.SetWindowTextUtf8(firstLine);

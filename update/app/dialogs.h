@@ -1,5 +1,6 @@
 #pragma once
 // The update tool's dialogs over the templates of quillet.rc.
+#include <functional>
 #include <string>
 
 #include "update/app/dialog.h"
@@ -47,6 +48,26 @@ class ProgressDialog : public CDialog {
   void OnCancel() override {}
   void OnOK() override {}
   void PostNcDestroy() override { delete this; }
+};
+
+// Completion with a restart: the restart choice is selected at start, and
+// the button restarts the computer when it still is.
+class RestartDialog : public CDialog {
+ public:
+  // restart: the restart request; 0 when the system accepted it.
+  explicit RestartDialog(std::function<int()> restart)
+      : CDialog(IDD_RESTART_DIALOG), restart_(std::move(restart)) {}
+
+  std::string programGroupName;  // UTF-8
+  CStatic m_message;             // control 1011
+
+ protected:
+  void DoDataExchange() override { DDX_Control(IDC_RESTART_TEXT, m_message); }
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+
+ private:
+  std::function<int()> restart_;
 };
 
 class AdminAbortDialog : public CDialog {

@@ -46,17 +46,6 @@ class Win32ProgressWindow : public ProgressWindow {
   ProgressDialog* dialog_;
 };
 
-// Dialogs that belong to a later stage of the tool. Until they exist the run
-// must not pretend that the user confirmed anything: the operator is told,
-// and the answer is "cancel".
-int dialogNotBuilt(const char* utf8Name) {
-  const std::string text = std::string(utf8Name) +
-                           "はまだ組み込まれていません。アップデートを中止します。\n(" +
-                           utf8Name + " is not built yet.)";
-  frameworkMessageBox(text);
-  return IDCANCEL;
-}
-
 }  // namespace
 
 void Win32UserInterface::messageBox(const std::string& utf8Text) {
@@ -82,8 +71,10 @@ int Win32UserInterface::adminAbortDialog() {
   return static_cast<int>(dialog.DoModal());
 }
 
-int Win32UserInterface::restartDialog(const std::string&) {
-  return dialogNotBuilt("RestartDialog");
+int Win32UserInterface::restartDialog(const std::string& utf8ProgramGroupName) {
+  RestartDialog dialog(restart_);
+  dialog.programGroupName = utf8ProgramGroupName;
+  return static_cast<int>(dialog.DoModal());
 }
 
 int Win32UserInterface::doneDialog(const std::string& utf8ProgramGroupName) {

@@ -151,10 +151,14 @@ expect_count 3 '^dialog:'
 expect "exit: 0"
 
 write_script "$media" 'Admin:0' 'Reboot:1'
-play "silent run with restart still asks about the restart" 'C:\qmedia\Quillet.exe' -silent
+# (Closed with Esc: the restart itself is tested without restarting anything.)
+play "silent run with restart still asks about the restart" --answer 2 'C:\qmedia\Quillet.exe' -silent
 expect "dialog: アップデート中．．．"
-expect "  -1: RestartDialogはまだ組み込まれていません。アップデートを中止します。|(RestartDialog is not built yet.)"
+expect "dialog: インストール完了"
+expect "  1011: プレクスのアップデートは正常に終了しました。|プレクスを使用する場合には、コンピュータを再起動する必要があります。"
+expect "  1007: コンピュータを再起動する。"
 expect_count 2 '^dialog:'
+expect "exit: 0"
 
 echo "failures: $failures"
 [ $failures = 0 ]

@@ -4,7 +4,9 @@
 //
 //   quillet_ui_driver [--answer ID] [--second] [--timeout MS] PROGRAM [ARGS...]
 //
-// --answer ID   the button pressed in dialogs that have it (default IDOK, 1)
+// --answer ID   the button pressed in dialogs that have it (default IDOK, 1);
+//               2 (IDCANCEL) is sent as the Esc key would, button or not.
+//               Message boxes are always answered with OK.
 // --second      once the first dialog is up, starts the program a second
 //               time and reports how it ended and whether it showed anything
 // Ends with "exit: N" (the program's exit status); a program still running
@@ -143,14 +145,17 @@ int main() {
           CloseHandle(other.hProcess);
         }
       }
-      if (hasButton(shot, answer)) {
-        pressButton(window, answer);
+      if (shot.control(0xFFFF) != nullptr) {
+        pressButton(window, IDOK);  // a message box: its text static, its OK button
         answered.insert(window);
-      } else if (shot.controls.size() <= 3 && hasButton(shot, IDOK)) {
-        pressButton(window, IDOK);  // a message box has only its OK button
+      } else if (!hasButton(shot, IDOK) && !hasButton(shot, IDCANCEL)) {
+        passive.insert(window);     // nothing to press (the progress dialog)
+      } else if (answer == IDCANCEL || hasButton(shot, answer)) {
+        pressButton(window, answer);  // IDCANCEL is the Esc key, button or not
         answered.insert(window);
       } else {
-        passive.insert(window);
+        pressButton(window, IDOK);
+        answered.insert(window);
       }
     }
   }

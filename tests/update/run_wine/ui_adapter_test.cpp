@@ -109,11 +109,105 @@ TEST_F(UiAdapter, EscapeEndsAModalDialogWithCancel) {
   EXPECT_EQ(ui.doneDialog("Plexor"), IDCANCEL);
 }
 
-TEST_F(UiAdapter, RestartDialogNotBuiltYetSaysSoAndNeverConfirms) {
-  DialogAnswerer answerer(IDOK);
-  EXPECT_NE(ui.restartDialog("Plexor"), IDOK);
-  const DialogSnapshot& shot = answerer.wait();
-  EXPECT_NE(shot.textOf(0xFFFF).find(L"RestartDialog"), std::wstring::npos);
+// Plays the restart dialog: records it, optionally picks "do not restart",
+// presses a button, then answers and records a message box that follows.
+class RestartDialogPlayer {
+ public:
+  RestartDialogPlayer(bool chooseNoRestart, int button) {
+    thread_ = std::thread([this, chooseNoRestart, button] {
+      HWND dialog = quillet_test::waitForDialog(GetCurrentProcessId(), 10000);
+      if (dialog == nullptr) return;
+      Sleep(100);
+      shot_ = quillet_test::snapshot(dialog);
+      yesChecked_ = IsDlgButtonChecked(dialog, IDC_RESTART_YES) == BST_CHECKED;
+      noChecked_ = IsDlgButtonChecked(dialog, IDC_RESTART_NO) == BST_CHECKED;
+      if (chooseNoRestart) {
+        SendMessageW(GetDlgItem(dialog, IDC_RESTART_NO), BM_CLICK, 0, 0);
+      }
+      quillet_test::pressButton(dialog, button);
+      const ULONGLONG end = GetTickCount64() + 2000;
+      while (GetTickCount64() < end) {
+        for (HWND w : quillet_test::dialogsOfProcess(GetCurrentProcessId())) {
+          if (w == dialog) continue;
+          Sleep(100);
+          message_ = quillet_test::snapshot(w).textOf(0xFFFF);
+          quillet_test::pressButton(w, IDOK);
+          return;
+        }
+        if (!IsWindow(dialog)) break;
+        Sleep(20);
+      }
+    });
+  }
+  ~RestartDialogPlayer() {
+    if (thread_.joinable()) thread_.join();
+  }
+  void wait() { thread_.join(); }
+
+  DialogSnapshot shot_;
+  bool yesChecked_ = false;
+  bool noChecked_ = false;
+  std::wstring message_;
+
+ private:
+  std::thread thread_;
+};
+
+class RestartDialogTest : public UiAdapter {
+ protected:
+  int restarts = 0;
+  int restartResult = 0;
+  Win32UserInterface restartingUi{[this] {
+    ++restarts;
+    return restartResult;
+  }};
+};
+
+TEST_F(RestartDialogTest, OpensWithRestartSelectedAndTheProductTexts) {
+  RestartDialogPlayer player(false, IDOK);
+  EXPECT_EQ(restartingUi.restartDialog("プレクス"), IDOK);
+  player.wait();
+  EXPECT_EQ(player.shot_.caption, L"インストール完了");
+  EXPECT_TRUE(player.yesChecked_);
+  EXPECT_FALSE(player.noChecked_);
+  EXPECT_EQ(player.shot_.textOf(IDC_RESTART_TEXT),
+            L"プレクスのアップデートは正常に終了しました。\n"
+            L"プレクスを使用する場合には、コンピュータを再起動する必要があります。");
+  EXPECT_EQ(player.shot_.textOf(IDOK), L"終了");
+  EXPECT_EQ(restarts, 1) << "OK with the restart choice requests the restart";
+  EXPECT_TRUE(player.message_.empty());
+}
+
+TEST_F(RestartDialogTest, NoRestartChoiceDoesNotRestart) {
+  RestartDialogPlayer player(true, IDOK);
+  EXPECT_EQ(restartingUi.restartDialog("Plexor"), IDOK);
+  player.wait();
+  EXPECT_EQ(restarts, 0);
+}
+
+TEST_F(RestartDialogTest, EscapeEndsWithoutRestartWhateverIsSelected) {
+  RestartDialogPlayer player(false, IDCANCEL);
+  EXPECT_EQ(restartingUi.restartDialog("Plexor"), IDCANCEL);
+  player.wait();
+  EXPECT_EQ(restarts, 0);
+}
+
+TEST_F(RestartDialogTest, RefusedRestartIsShownWithItsCode) {
+  restartResult = -3;
+  RestartDialogPlayer player(false, IDOK);
+  EXPECT_EQ(restartingUi.restartDialog("Plexor"), IDOK);
+  player.wait();
+  EXPECT_EQ(restarts, 1);
+  EXPECT_EQ(player.message_, L"コンピュータが再起動できません。(-3)");
+}
+
+TEST(RestartRequest, AcceptedByTheSystemUnderWine) {
+  // Only where the request cannot shut anything down: Wine's is a stub.
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) {
+    GTEST_SKIP() << "not under Wine: the request would restart this machine";
+  }
+  EXPECT_EQ(restartComputer(), kRestartRequested);
 }
 
 // A bitmap file of one colour: 8 bits per pixel with a 256-entry table whose
