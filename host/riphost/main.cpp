@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,21 @@ class Progress {
   long shown_ = 0;
 };
 
+// a x b without wrapping.
+bool multiply(std::size_t a, std::size_t b, std::size_t& product) {
+  if (b != 0 && a > std::numeric_limits<std::size_t>::max() / b) return false;
+  product = a * b;
+  return true;
+}
+
+// Bytes of one plane: rows of rowBytes bytes. A negative size counts as an
+// empty plane (the module refuses such a page itself, before any band).
+bool planeSize(long long rowBytes, long long rows, std::size_t& bytes) {
+  bytes = 0;
+  if (rowBytes <= 0 || rows <= 0) return true;
+  return multiply(std::size_t(rowBytes), std::size_t(rows), bytes);
+}
+
 int fail(const char* what) {
   std::fprintf(stderr, "riphost: %s failed\n", what);
   return 1;
@@ -140,10 +156,10 @@ int main(int argc, char** argv) {
   std::size_t planeBytes = 0;
   if (!o.send.empty()) {
     if (!readFile(o.send, data)) return usage("cannot read the --send planes");
-    planeBytes = std::size_t(rowLength) * std::size_t(height);
+    if (!planeSize(rowLength, height, planeBytes)) return usage("the page is too large");
   } else if (!o.write.empty()) {
     if (!readFile(o.write, data)) return usage("cannot read the --write planes");
-    planeBytes = std::size_t(width) * std::size_t(height) * 2;
+    if (!planeSize(2LL * width, height, planeBytes)) return usage("the page is too large");
   } else {
     if (!riphost::readInkImage(o.image, picture, error)) return usage(error.c_str());
     if (picture.width != width || picture.height != height || planeCount != 4) {
@@ -153,7 +169,10 @@ int main(int argc, char** argv) {
     planeBytes = std::size_t(width) * std::size_t(height) * 2;
     for (auto& p : picture.planes) data.insert(data.end(), p.begin(), p.end());
   }
-  if (data.size() < planeBytes * std::size_t(planeCount)) return usage("the planes file is shorter than the page");
+  // Every plane pointer handed to the module must lie inside the file's bytes.
+  std::size_t pageBytes = 0;
+  if (!multiply(planeBytes, std::size_t(std::max(planeCount, 0)), pageBytes)) return usage("the page is too large");
+  if (data.size() < pageBytes) return usage("the planes file is shorter than the page");
 
   // What the module will fetch from the host libraries.
   std::vector<std::uint8_t> block = riphost::buildParamBlock(ticket);

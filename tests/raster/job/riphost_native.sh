@@ -103,4 +103,12 @@ set +e
 "$riphost" --ticket nodevice.txt --out nodevice --send planes.bin 2>err.txt; rc=$?
 set -e
 [ $rc = 1 ] && grep -q 'InitPrinter_16_FUNC failed' err.txt
+# A page whose size wraps the size arithmetic (2^30 x 2^30 samples of 2 bytes
+# in 8 planes is 2^64 bytes) is refused before the module sees a band.
+sed -e 's/2000/1073741824/; s/2500/1073741824/; s/plane_count = 4/plane_count = 8/' send.txt >huge.txt
+: >empty.bin
+set +e
+"$riphost" --ticket huge.txt --out huge --write empty.bin 2>err.txt; rc=$?
+set -e
+[ $rc = 1 ] && grep -q 'the page is too large' err.txt
 echo "riphost natively: documents as expected"
