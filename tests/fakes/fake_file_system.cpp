@@ -236,7 +236,7 @@ bool FakeFileSystem::removeDirectory(const std::string& path) {
 bool FakeFileSystem::deleteFile(const std::string& path) {
   operations.push_back("delete " + path);
   const Node* n = node(path);
-  if (n == nullptr || n->folder || (n->attributes & kAttrReadOnly) || isLocked(path)) {
+  if (n == nullptr || n->folder || (n->attributes & kAttrReadOnly) || isHeldOpen(path)) {
     return false;
   }
   nodes_.erase(key(path));
@@ -274,10 +274,10 @@ bool FakeFileSystem::copyFile(const std::string& from, const std::string& to, bo
 bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {
   operations.push_back("replace " + from + " > " + to);
   const Node* source = node(from);
-  if (source == nullptr || source->folder || isLocked(from)) return false;
+  if (source == nullptr || source->folder || isHeldOpen(from)) return false;
   const Node* target = node(to);
   if (target != nullptr &&
-      (target->folder || (target->attributes & kAttrReadOnly) || isLocked(to))) {
+      (target->folder || (target->attributes & kAttrReadOnly) || isHeldOpen(to))) {
     return false;
   }
   if (target == nullptr && !parentIsFolder(to)) return false;

@@ -10,6 +10,9 @@
 //  - copies carry the source's attributes, last-write time and version text;
 //  - a locked file (held open by another program without sharing) cannot be
 //    read, written, deleted, replaced or renamed;
+//  - a file held open with read and write sharing (but not delete sharing)
+//    can be read and overwritten in place, but not deleted, replaced or
+//    renamed;
 //  - findFiles matches * and ? case-insensitively ("*.*" matches every name)
 //    and returns "." and ".." for a non-root folder when they match, as the
 //    run-time search does; names in name order.
@@ -50,6 +53,7 @@ class FakeFileSystem : public FileSystemPort {
   void setLastWriteTime(const std::string& path, std::uint64_t time);
   void lock(const std::string& path) { locked_[key(path)] = true; }
   void unlock(const std::string& path) { locked_.erase(key(path)); }
+  void holdOpenSharingWrite(const std::string& path) { sharedOpen_[key(path)] = true; }
   // Copies from this source write `bytesWritten` bytes of the data to the
   // destination and then fail (a full disk, a source that breaks off).
   void failCopyPartway(const std::string& source, std::size_t bytesWritten);
@@ -85,11 +89,15 @@ class FakeFileSystem : public FileSystemPort {
   const Node* node(const std::string& path) const;
   bool parentIsFolder(const std::string& path) const;
   bool isLocked(const std::string& path) const { return locked_.count(key(path)) != 0; }
+  bool isHeldOpen(const std::string& path) const {
+    return isLocked(path) || sharedOpen_.count(key(path)) != 0;
+  }
   bool hasChildren(const std::string& path) const;
   FileInfo infoOf(const Node& n, const std::string& name) const;
 
   std::map<std::string, Node> nodes_;  // by folded path
   std::map<std::string, bool> locked_;
+  std::map<std::string, bool> sharedOpen_;
   std::map<std::string, std::size_t> partialCopies_;
   std::map<std::string, bool> unreadable_;
   std::map<std::string, int> searchErrors_;

@@ -151,11 +151,14 @@ int copyOverTarget(const std::string& source, const std::string& target, FileSys
     discardTemporary(temporary, files);
     return 0;
   }
-  if (!files.replaceFile(temporary, target)) {
-    discardTemporary(temporary, files);
-    return 0;
-  }
-  return 1;
+  if (files.replaceFile(temporary, target)) return 1;
+  // A target that another program holds open while sharing writes cannot be
+  // replaced by rename, but can be overwritten in place, as a plain copy onto
+  // it would do. The data now comes from the complete local temporary, so a
+  // source that breaks off can no longer cut the installed file short.
+  const bool copied = files.copyFile(temporary, target, false);
+  discardTemporary(temporary, files);
+  return copied ? 1 : 0;
 }
 
 }  // namespace quillet

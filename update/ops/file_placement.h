@@ -37,7 +37,9 @@ int parseFileVersion(const std::string& text, const CodePage& codePage);
 
 // Copies source over target so that a failure leaves the target untouched:
 // the data goes to a fresh temporary file beside the target, which then
-// replaces it. 1 on success; on failure the temporary is gone again.
+// replaces it; a target that cannot be replaced by rename (held open with
+// write sharing) is overwritten from the temporary instead. 1 on success; the
+// temporary is gone again either way.
 int copyOverTarget(const std::string& source, const std::string& target, FileSystemPort& files,
                    const CodePage& codePage);
 // The temporary's name for attempt n: target + "~qt" + n, or, when that

@@ -262,6 +262,24 @@ TEST_F(PlacementTest, LockedTargetFailsAndStaysUnchanged) {
   EXPECT_EQ(files.pathsBelow(kApp).size(), 1u);
 }
 
+TEST_F(PlacementTest, TargetHeldOpenWithWriteSharingIsOverwrittenInPlace) {
+  // Another program keeps the installed file open but lets others write it:
+  // the file cannot be replaced by rename, yet a plain copy onto it works, so
+  // the update must not fail on it.
+  installed("shared.dat", "installed", nullptr, 1);
+  offered("shared.dat", "offered", nullptr, 2, kAttrReadOnly | kAttrArchive);
+  files.holdOpenSharingWrite(kApp + "\\shared.dat");
+  add("shared.dat");
+  add("next.txt");
+  offered("next.txt", "next", nullptr);
+  EXPECT_EQ(placeFiles(*job, files, cp), kPlacementComplete);
+  EXPECT_EQ(job->fileCursor, 2);
+  EXPECT_EQ(at("shared.dat"), "offered");
+  EXPECT_EQ(files.getAttributes(kApp + "\\shared.dat") & kAttrReadOnly, 0u);
+  EXPECT_EQ(at("next.txt"), "next");
+  EXPECT_EQ(files.pathsBelow(kApp).size(), 2u);  // the temporary is gone
+}
+
 TEST_F(PlacementTest, TemporaryNeverOverwritesAnExistingFile) {
   installed("a.txt", "installed", nullptr, 1);
   installed("a.txt~qt0", "someone else's", nullptr, 1);

@@ -234,6 +234,27 @@ TEST_F(WinePlacementTest, CopyOntoFileHeldOpenWithoutSharingFails) {
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
+TEST_F(WinePlacementTest, FileHeldOpenWithWriteSharingIsReplacedInPlace) {
+  // Held open with read and write sharing: a rename over it fails, a copy
+  // onto it works; the placement must succeed and leave no temporary.
+  stage("shared.dll", "1_2_2", "1_3_0");
+  stage("after.dll", "", "1_2_2");
+  HANDLE held = CreateFileA((app_ / "shared.dll").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const int result = place();
+  CloseHandle(held);
+  EXPECT_EQ(result, kPlacementComplete);
+  EXPECT_EQ(job->fileCursor, 2);
+  EXPECT_TRUE(replaced("shared.dll", "1_3_0"));
+  EXPECT_TRUE(replaced("after.dll", "1_2_2"));
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA((app_ / "*~qt*").c_str(), &data);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
 TEST_F(WinePlacementTest, UnreadableSourceLeavesInstalledFileIntact) {
   stage("a.dll", "1_2_2", "1_3_0");
   const std::string before = readBytes(app_ / "a.dll");
