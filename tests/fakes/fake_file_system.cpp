@@ -7,6 +7,10 @@ namespace quillet {
 namespace {
 
 constexpr int kErrnoNoEntry = 2;
+// The ANSI file functions take at most MAX_PATH bytes with the NUL.
+constexpr std::size_t kMaxPathBytes = 259;
+
+bool tooLong(const std::string& path) { return path.size() > kMaxPathBytes; }
 
 bool isCp932Lead(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
@@ -201,6 +205,7 @@ bool FakeFileSystem::readFile(const std::string& path, std::string* bytes) {
 
 bool FakeFileSystem::writeFile(const std::string& path, const std::string& bytes) {
   operations.push_back("write " + path);
+  if (tooLong(path)) return false;
   Node* n = node(path);
   if (n != nullptr && (n->folder || (n->attributes & kAttrReadOnly) || isLocked(path))) {
     return false;
@@ -218,6 +223,7 @@ bool FakeFileSystem::writeFile(const std::string& path, const std::string& bytes
 
 bool FakeFileSystem::createDirectory(const std::string& path) {
   operations.push_back("mkdir " + path);
+  if (tooLong(path)) return false;
   if (node(path) != nullptr || !parentIsFolder(path)) return false;
   addFolder(path);
   return true;
@@ -225,6 +231,7 @@ bool FakeFileSystem::createDirectory(const std::string& path) {
 
 bool FakeFileSystem::removeDirectory(const std::string& path) {
   operations.push_back("rmdir " + path);
+  if (tooLong(path)) return false;
   const Node* n = node(path);
   if (n == nullptr || !n->folder || (n->attributes & kAttrReadOnly) || hasChildren(path)) {
     return false;
@@ -235,6 +242,7 @@ bool FakeFileSystem::removeDirectory(const std::string& path) {
 
 bool FakeFileSystem::deleteFile(const std::string& path) {
   operations.push_back("delete " + path);
+  if (tooLong(path)) return false;
   const Node* n = node(path);
   if (n == nullptr || n->folder || (n->attributes & kAttrReadOnly) || isHeldOpen(path)) {
     return false;
@@ -245,6 +253,7 @@ bool FakeFileSystem::deleteFile(const std::string& path) {
 
 bool FakeFileSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
   operations.push_back("copy " + from + " > " + to);
+  if (tooLong(from) || tooLong(to)) return false;
   const Node* source = node(from);
   if (source == nullptr || source->folder || isLocked(from) || unreadable_.count(key(from))) {
     return false;
@@ -273,6 +282,7 @@ bool FakeFileSystem::copyFile(const std::string& from, const std::string& to, bo
 
 bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {
   operations.push_back("replace " + from + " > " + to);
+  if (tooLong(from) || tooLong(to)) return false;
   const Node* source = node(from);
   if (source == nullptr || source->folder || isHeldOpen(from)) return false;
   const Node* target = node(to);
@@ -289,6 +299,7 @@ bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to)
 }
 
 std::uint32_t FakeFileSystem::getAttributes(const std::string& path) {
+  if (tooLong(path)) return kInvalidAttributes;
   const Node* n = node(path);
   if (n == nullptr) return kInvalidAttributes;
   return n->attributes == 0 ? static_cast<std::uint32_t>(kAttrNormal) : n->attributes;
@@ -298,6 +309,7 @@ bool FakeFileSystem::setAttributes(const std::string& path, std::uint32_t attrib
   char text[16];
   std::snprintf(text, sizeof text, " 0x%X", attributes);
   operations.push_back("attrib " + path + text);
+  if (tooLong(path)) return false;
   Node* n = node(path);
   if (n == nullptr) return false;
   std::uint32_t kept = attributes & ~static_cast<std::uint32_t>(kAttrDirectory | kAttrNormal);

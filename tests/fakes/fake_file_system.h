@@ -13,6 +13,7 @@
 //  - a file held open with read and write sharing (but not delete sharing)
 //    can be read and overwritten in place, but not deleted, replaced or
 //    renamed;
+//  - paths longer than 259 bytes fail, as with the ANSI file functions;
 //  - findFiles matches * and ? case-insensitively ("*.*" matches every name)
 //    and returns "." and ".." for a non-root folder when they match, as the
 //    run-time search does; names in name order.

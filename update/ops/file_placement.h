@@ -38,8 +38,9 @@ int parseFileVersion(const std::string& text, const CodePage& codePage);
 // Copies source over target so that a failure leaves the target untouched:
 // the data goes to a fresh temporary file beside the target, which then
 // replaces it; a target that cannot be replaced by rename (held open with
-// write sharing) is overwritten from the temporary instead. 1 on success; the
-// temporary is gone again either way.
+// write sharing) is overwritten from the temporary instead. A target so near
+// the path limit that no temporary name fits is copied onto directly. 1 on
+// success; the temporary is gone again either way.
 int copyOverTarget(const std::string& source, const std::string& target, FileSystemPort& files,
                    const CodePage& codePage);
 // The temporary's name for attempt n: target + "~qt" + n, or, when that

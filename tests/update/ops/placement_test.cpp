@@ -301,6 +301,24 @@ TEST_F(PlacementTest, TemporaryNameIsAppendedOrShortenedWithinThePathLimit) {
   EXPECT_EQ(temporaryCopyName(longTarget, 3, cp), folder + "\\~qt3");
 }
 
+TEST_F(PlacementTest, TargetAtThePathLimitWithAShortNameIsStillPlaced) {
+  // No temporary name beside it fits 259 bytes: the target is then copied
+  // onto directly, as it always was, instead of failing the update.
+  const std::string folder = "C:\\" + std::string(254, 'd');
+  const std::string target = folder + "\\a";
+  ASSERT_EQ(target.size(), 259u);
+  ASSERT_GT(temporaryCopyName(target, 0, cp).size(), 259u);
+  files.addFolder(folder);
+  files.addFile(target, "installed", 1);
+  offered("a", "offered", nullptr, 2);
+  FileEntry& entry = job->fileEntries[job->fileEntryCount++];
+  entry.sourcePath = kMedia + "\\a";
+  entry.targetPath = target;
+  EXPECT_EQ(placeFiles(*job, files, cp), kPlacementComplete);
+  EXPECT_EQ(files.contents(target), "offered");
+  EXPECT_EQ(files.pathsBelow(folder), std::vector<std::string>{target});
+}
+
 // --- targetExists, clearReadOnly ---
 
 TEST_F(PlacementTest, ClearReadOnlyKeepsOtherBits) {
