@@ -2,11 +2,30 @@
 
 namespace quillet {
 
+namespace {
+
+// Single bytes that are neither a character nor a lead byte in code page
+// 932. Some system tables still map them (0x80 to U+0080, for one); the tool
+// treats them as invalid on every build so that all builds show the same.
+bool isUnassignedSingleByte(unsigned char byte) {
+  return byte == 0x80 || byte == 0xA0 || byte >= 0xFD;
+}
+
+}  // namespace
+
 bool Cp932CodePage::isLeadByte(unsigned char byte) const {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 bool Cp932CodePage::toUtf8(const std::string& ansi, std::string* utf8) const {
+  for (std::size_t i = 0; i < ansi.size(); ++i) {
+    unsigned char byte = static_cast<unsigned char>(ansi[i]);
+    if (isLeadByte(byte)) {
+      ++i;  // the pair is judged by the converter
+    } else if (isUnassignedSingleByte(byte)) {
+      return false;
+    }
+  }
   return convertCp932ToUtf8(ansi, utf8);
 }
 

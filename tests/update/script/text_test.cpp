@@ -121,6 +121,21 @@ TEST_F(TextTest, LenientConversionReplacesOnlyTheBadCharacter) {
   EXPECT_EQ(toUtf8Lenient(kSo, cp), "\xE3\x82\xBD");  // ソ U+30BD
 }
 
+TEST_F(TextTest, BytesOutsideCodePage932AreInvalidOnEveryBuild) {
+  // 0x80, 0xA0 and 0xFD-0xFF are neither characters nor lead bytes; some
+  // system tables map them to control or private-use characters anyway.
+  std::string utf8;
+  for (const char* bad : {"\x80", "\xA0", "\xFD", "\xFE", "\xFF"}) {
+    EXPECT_FALSE(cp.toUtf8(bad, &utf8)) << static_cast<int>(static_cast<unsigned char>(bad[0]));
+    EXPECT_EQ(toUtf8Lenient(std::string("x") + bad + "y", cp), "x\xEF\xBF\xBDy");
+  }
+  // As second bytes of a character they are judged by the table: 0x81 0x80
+  // is "÷" (U+00F7), 0x81 0xFD is no character.
+  ASSERT_TRUE(cp.toUtf8("\x81\x80", &utf8));
+  EXPECT_EQ(utf8, "\xC3\xB7");
+  EXPECT_FALSE(cp.toUtf8("\x81\xFD", &utf8));
+}
+
 TEST_F(TextTest, LeadByteBeforeANonTrailByteSpoilsOnlyItself) {
   // Bytes below 0x40 are never the second byte of a character: a blank, a
   // tab or a quote after a stray lead byte is a character of its own.
