@@ -100,6 +100,11 @@ expect "  -1: スクリプトファイルが見つかりません。"
 play "second copy while one runs" --second 'C:\qmedia\Quillet.exe'
 expect "  -1: アップデート対象のPlexorではありません。"
 expect "second: ended, status 0, windows 0"
+took=$(sed -n 's/^second: took \([0-9]*\) ms$/\1/p' "$out")
+if [ -z "$took" ] || [ "$took" -ge 5000 ]; then
+  echo "FAIL: the second copy should end at once, took '${took}' ms"
+  failures=$((failures + 1))
+fi
 expect_count 1 '^dialog:'
 
 # The NT and 2000 target lines, seen through the uninstall records that the

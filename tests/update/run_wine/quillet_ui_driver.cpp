@@ -140,6 +140,7 @@ int main() {
           } else {
             say("second: ended, status " + std::to_string(status) + ", windows " +
                 std::to_string(windows));
+            say("second: took " + std::to_string(GetTickCount64() - started) + " ms");
           }
           CloseHandle(other.hThread);
           CloseHandle(other.hProcess);
