@@ -2,6 +2,7 @@
 // that leave the installed file untouched when they fail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "tests/fakes/fake_file_system.h"
@@ -156,6 +157,16 @@ TEST_F(PlacementTest, PlacesKeepsAndReplacesByTheRules) {
   EXPECT_EQ(at("fresh.txt"), "offered");
   EXPECT_FALSE(files.exists(kApp + "\\replace-none.txt"));
   EXPECT_EQ(files.pathsBelow(kApp).size(), 3u);  // no temporary left behind
+}
+
+TEST_F(PlacementTest, KeptTargetLosesItsReadOnlyBitAllTheSame) {
+  // The read-only bit is cleared before the rule is asked, whatever it says.
+  installed("keep.dll", "installed", "1.2.3", 1000, kAttrReadOnly | kAttrArchive);
+  offered("keep.dll", "offered", "1.2.2");
+  add("keep.dll");
+  EXPECT_EQ(placeFiles(*job, files, cp), kPlacementComplete);
+  EXPECT_EQ(at("keep.dll"), "installed");
+  EXPECT_EQ(files.getAttributes(kApp + "\\keep.dll"), static_cast<std::uint32_t>(kAttrArchive));
 }
 
 TEST_F(PlacementTest, OverwriteReplacesReadOnlyOlderFileAndLeavesItWritable) {
@@ -361,6 +372,25 @@ TEST_F(PlacementTest, RemovingAFolderDeletesTheWholeTree) {
   removeTargets(*job, files, cp);
   EXPECT_FALSE(files.exists(kApp + "\\old"));
   EXPECT_EQ(files.pathsBelow(kApp), std::vector<std::string>{kApp + "\\other.txt"});
+  // Every file and folder is set to archive only right before it goes, and a
+  // folder goes after its contents.
+  const std::vector<std::string>& ops = files.operations;
+  int removals = 0;
+  for (std::size_t i = 0; i < ops.size(); ++i) {
+    for (const char* verb : {"delete ", "rmdir "}) {
+      if (ops[i].rfind(verb, 0) != 0) continue;
+      ++removals;
+      ASSERT_GT(i, 0u);
+      EXPECT_EQ(ops[i - 1], "attrib " + ops[i].substr(std::string(verb).size()) + " 0x20");
+    }
+  }
+  EXPECT_EQ(removals, 5);  // three files, the folders sub and old
+  auto position = [&](const std::string& op) {
+    return std::find(ops.begin(), ops.end(), op) - ops.begin();
+  };
+  EXPECT_LT(position("delete " + kApp + "\\old\\sub\\deep.txt"),
+            position("rmdir " + kApp + "\\old\\sub"));
+  EXPECT_LT(position("rmdir " + kApp + "\\old\\sub"), position("rmdir " + kApp + "\\old"));
 }
 
 TEST_F(PlacementTest, RemovingWithWildcardDeletesOnlyMatches) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "tests/fakes/fake_registry.h"
+#include "tests/update/ops/recording_registry.h"
 #include "update/ops/patch_records.h"
 #include "update/ops/uninstall_records.h"
 
@@ -127,6 +128,21 @@ TEST_F(PatchRecordsTest, FirstApplyingEntryDecides) {
   EXPECT_TRUE(registry.subKeyNames(kPatchKeyPath).empty());
 }
 
+TEST_F(PatchRecordsTest, KeysAreOpenedWithTheirAccessRights) {
+  patchKeys({"1"});
+  RecordingRegistry recording(registry);
+  deleteEntry(kPatchDeleteAll, "");
+  job->patchInfoEntries[0] = PatchInfoEntry{"2", "t", "d", "t"};
+  job->patchInfoEntryCount = 1;
+  EXPECT_EQ(deletePatchRecords(*job, recording), 1);
+  EXPECT_EQ(writePatchRecords(*job, recording), 1);
+  const std::string update = kPatchKeyPath;
+  EXPECT_THAT(recording.keyCalls, ElementsAre("open " + update + " 0xF003F",      // ALL_ACCESS
+                                              "create " + update + " 0x20006",    // KEY_WRITE
+                                              "create " + update + "\\2 0x20006"));
+  EXPECT_THAT(registry.subKeyNames(kPatchKeyPath), ElementsAre("2"));
+}
+
 class UninstallRecordsTest : public ::testing::Test {
  protected:
   std::string value(const std::string& name) {
@@ -147,6 +163,19 @@ TEST_F(UninstallRecordsTest, SeriesStartAtZeroAndAreIndependent) {
   ASSERT_TRUE(registry.rawValue(kUninstallKeyPath, "FILE0", &type, &bytes));
   EXPECT_EQ(bytes, std::string("C:\\a.dll\0", 9));  // the NUL is counted
   EXPECT_EQ(registry.openHandleCount(), 0);
+}
+
+TEST_F(UninstallRecordsTest, KeysAreOpenedWithTheirAccessRights) {
+  registry.setString(kUninstallKeyPath, "FILE0", "C:\\old");
+  RecordingRegistry recording(registry);
+  EXPECT_EQ(recordUninstallFile(recording, "C:\\new"), 1);
+  const std::string key = kUninstallKeyPath;
+  const std::string query = "open " + key + " 0x1";  // KEY_QUERY_VALUE
+  // The search of all values, FILE0 taken, FILE1 free (and not too large),
+  // then the write through KEY_SET_VALUE.
+  EXPECT_THAT(recording.keyCalls,
+              ElementsAre(query, query, query, query, "create " + key + " 0x2"));
+  EXPECT_EQ(value("FILE1"), "C:\\new");
 }
 
 TEST_F(UninstallRecordsTest, LowestFreeNumberFillsGaps) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "tests/fakes/fake_registry.h"
+#include "tests/update/ops/recording_registry.h"
 #include "update/ops/registry_edits.h"
 
 namespace quillet {
@@ -80,14 +81,33 @@ TEST_F(RegistryEditsTest, AddKeyOnExistingKeyChangesNothing) {
   EXPECT_TRUE(registry.keyExists(kConfig + "\\New"));
 }
 
-TEST_F(RegistryEditsTest, OperationsAskForTheirAccessRights) {
-  // Access is checked by the fake: values written through KEY_SET_VALUE
-  // handles, keys created through KEY_WRITE, trees through KEY_ALL_ACCESS.
+TEST_F(RegistryEditsTest, FailedKeyCreationFailsKeyAndValueWrites) {
   registry.injectFailure(FakeRegistry::Op::Create, kConfig);
   EXPECT_EQ(createKey(registry, kConfig), 0);
   EXPECT_EQ(setStringValue(registry, kConfig, "A", "x"), 0);
   EXPECT_EQ(setDwordValue(registry, kConfig, "A", "1"), 0);
   EXPECT_FALSE(registry.keyExists(kConfig));
+}
+
+TEST_F(RegistryEditsTest, EachOperationAsksForItsOwnAccessRights) {
+  registry.createKeyPath(kConfig + "\\Tree\\A");
+  RecordingRegistry recording(registry);
+  add(kRegCreateKey, kConfig);
+  add(kRegSetString, kConfig, "S", "x");
+  add(kRegSetDword, kConfig, "D", "1");
+  add(kRegDeleteValue, kConfig, "S");
+  add(kRegDeleteSubKey, kConfig, "Tree");
+  EXPECT_EQ(applyRegistryEntries(*job, recording), 1);
+  EXPECT_THAT(recording.keyCalls,
+              ElementsAre("create " + kConfig + " 0x20006",          // KEY_WRITE
+                          "create " + kConfig + " 0x2",              // KEY_SET_VALUE
+                          "create " + kConfig + " 0x2",              // KEY_SET_VALUE
+                          "open " + kConfig + " 0x2",                // KEY_SET_VALUE
+                          "open " + kConfig + " 0xF003F",            // KEY_ALL_ACCESS
+                          "open " + kConfig + "\\Tree 0xF003F",      // the whole tree
+                          "open " + kConfig + "\\Tree\\A 0xF003F"));
+  EXPECT_FALSE(registry.keyExists(kConfig + "\\Tree"));
+  EXPECT_EQ(registry.openHandleCount(), 0);
 }
 
 TEST_F(RegistryEditsTest, DeleteSubKeyRemovesTheWholeTree) {
@@ -177,15 +197,37 @@ TEST_F(RegistryEditsTest, DeleteKeyTreeStopsOnEnumerationError) {
   EXPECT_THAT(registry.subKeyNames(kConfig + "\\Tree"), ElementsAre("A", "B"));
 }
 
-TEST_F(RegistryEditsTest, DeleteKeyTreeCountsNoMoreItemsAsComplete) {
+TEST_F(RegistryEditsTest, DeleteKeyTreeIsCompleteOnlyWhenEnumerationEndsWithNoMoreItems) {
+  // Both keys announce one subkey more than they hold; the enumeration of
+  // Ended answers "no more items" (complete), that of Failed another error.
+  registry.createKeyPath(kConfig + "\\Ended");
+  registry.createKeyPath(kConfig + "\\Failed");
+  RecordingRegistry recording(registry);
+  recording.extraSubKeys[kConfig + "\\Ended"] = 1;
+  recording.extraSubKeys[kConfig + "\\Failed"] = 1;
+  registry.injectFailure(FakeRegistry::Op::EnumKey, kConfig + "\\Failed", kErrorAccessDenied, 1);
+  RegKey parent = 0;
+  ASSERT_EQ(recording.openKey(kLocalMachine, kConfig, kKeyAllAccess, &parent), kErrorSuccess);
+  EXPECT_EQ(deleteKeyTree(recording, parent, "Ended"), 1);
+  EXPECT_EQ(deleteKeyTree(recording, parent, "Failed"), 0);
+  recording.closeKey(parent);
+  // The key itself is deleted in both cases; only the result differs.
+  EXPECT_TRUE(registry.subKeyNames(kConfig).empty());
+  EXPECT_EQ(registry.openHandleCount(), 0);
+}
+
+TEST_F(RegistryEditsTest, DeleteKeyTreeOfMissingOrUnreadableKeyFails) {
   registry.createKeyPath(kConfig + "\\Tree\\A");
-  registry.injectFailure(FakeRegistry::Op::EnumKey, kConfig + "\\Tree", kErrorNoMoreItems, 1);
   RegKey parent = 0;
   ASSERT_EQ(registry.openKey(kLocalMachine, kConfig, kKeyAllAccess, &parent), kErrorSuccess);
-  // Complete as far as enumeration goes, but the key still has its subkey.
+  EXPECT_EQ(deleteKeyTree(registry, parent, "Missing"), 0);
+  registry.injectFailure(FakeRegistry::Op::Open, kConfig + "\\Tree", kErrorAccessDenied, 1);
   EXPECT_EQ(deleteKeyTree(registry, parent, "Tree"), 0);
-  EXPECT_EQ(registry.callCount(FakeRegistry::Op::EnumKey), 1);
+  EXPECT_THAT(registry.subKeyNames(kConfig + "\\Tree"), ElementsAre("A"));
+  EXPECT_EQ(deleteKeyTree(registry, parent, "Tree"), 1);
   registry.closeKey(parent);
+  EXPECT_TRUE(registry.subKeyNames(kConfig).empty());
+  EXPECT_EQ(registry.openHandleCount(), 0);
 }
 
 }  // namespace
