@@ -113,7 +113,13 @@ check_record FILE1 'C:\Plexor\bin\newer.dll'
 check_record FILE2 'C:\Plexor\bin\fresh.dll'
 check_record FILE3 'C:\Plexor\logs\fresh.dll'
 check_record DIR0 'C:\Plexor\logs'
-[ -z "$(query "$uninst" FILE4)" ] || fail "unexpected FILE4 (patch: and replace: entries are not recorded)"
+# Exactly these values: patch:, replace:, overwrite: and remove: entries are
+# not recorded.
+values=$(wine_run reg query "$uninst" 2>/dev/null | tr -d '\r' | awk '$2 ~ /^REG_/ {print $1}' | sort | tr '\n' ' ' || true)
+[ "$values" = "DIR0 FILE0 FILE1 FILE2 FILE3 " ] || fail "values of UninstFiles: $values"
+# Exactly the new patch record is left.
+patches=$(wine_run reg query "$key\\Update" 2>/dev/null | tr -d '\r' | grep -i '^HKEY_LOCAL_MACHINE.*\\Update\\' | sed 's/.*\\//' | sort | tr '\n' ' ' || true)
+[ "$patches" = "105 " ] || fail "patch records under Update: $patches"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

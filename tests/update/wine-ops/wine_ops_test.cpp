@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -119,6 +120,21 @@ TEST(Win32ClockAdapter, LocalTimeAndSleep) {
   const DWORD start = GetTickCount();
   clock.sleepMs(120);
   EXPECT_GE(GetTickCount() - start, 100u);
+}
+
+TEST(RuntimeAtolOracle, MatchesThePlatformAtolIncludingOverflow) {
+  // The platform's own atol (the run time this program links, msvcrt) is the
+  // reference: DWORD data and patch numbers are converted as it converts
+  // them, including the 32-bit wrap of overlong digit runs.
+  const char* const texts[] = {"12abc", "abc", "-1", "  \t+42", "", "- 5", "+-3", "--3",
+                               "\v\f\r\n 9", "0x1F", "1e3", " 0012", "2147483647",
+                               "2147483648", "4294967295", "4294967296", "99999999999",
+                               "-2147483648", "-2147483649", "-4294967295",
+                               "123456789012345678901234567890", "\x82\x4F", "\xA0" "5",
+                               "7\x82\x4F"};
+  for (const char* text : texts) {
+    EXPECT_EQ(runtimeAtol(text), atol(text)) << "\"" << text << "\"";
+  }
 }
 
 // --- Placement with real version resources ---
