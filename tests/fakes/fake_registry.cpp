@@ -163,6 +163,9 @@ RegKey FakeRegistry::newHandle(const std::shared_ptr<Node>& node, std::uint32_t 
 }
 
 namespace {
+// The registry calls refuse a subkey path that begins with a backslash.
+bool badSubKeyPath(const std::string& subKey) { return !subKey.empty() && subKey[0] == '\\'; }
+
 std::string joinFolded(const std::string& base, const std::string& subKey) {
   std::string sub = foldPath(subKey);
   if (base.empty()) return sub;
@@ -177,6 +180,7 @@ long FakeRegistry::createKey(RegKey parent, const std::string& subKey, std::uint
   long status;
   const Handle* h = handleOf(parent, &status);
   if (!h) return status;
+  if (badSubKeyPath(subKey)) return kErrorBadPathname;
   std::string path = joinFolded(h->node->path, subKey);
   if (failureFor(Op::Create, path, &status)) return status;
   std::vector<std::string> parts = splitKeyPath(subKey);
@@ -196,6 +200,7 @@ long FakeRegistry::openKey(RegKey parent, const std::string& subKey, std::uint32
   long status;
   const Handle* h = handleOf(parent, &status);
   if (!h) return status;
+  if (badSubKeyPath(subKey)) return kErrorBadPathname;
   std::string path = joinFolded(h->node->path, subKey);
   if (failureFor(Op::Open, path, &status)) return status;
   std::shared_ptr<Node> node = findNode(h->node, splitKeyPath(subKey));
@@ -275,6 +280,7 @@ long FakeRegistry::deleteKey(RegKey parent, const std::string& subKey) {
   long status;
   const Handle* h = handleOf(parent, &status);
   if (!h) return status;
+  if (badSubKeyPath(subKey)) return kErrorBadPathname;
   std::shared_ptr<Node> node = findNode(h->node, splitKeyPath(subKey));
   if (!node) return kErrorFileNotFound;
   if (failureFor(Op::DeleteKey, node->path, &status)) return status;

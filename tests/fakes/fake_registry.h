@@ -14,7 +14,9 @@
 //    size is then left unchanged), kErrorNoMoreItems past the end;
 //  - handle access rights are checked (query, set, enumerate, create subkey);
 //  - a key with subkeys cannot be deleted (kErrorAccessDenied); handles to a
-//    deleted key answer kErrorKeyDeleted.
+//    deleted key answer kErrorKeyDeleted;
+//  - create/open/delete of a subkey path that begins with a backslash fail
+//    with kErrorBadPathname (a trailing or doubled backslash is accepted).
 // Faults can be injected per operation and key path.
 #include <cstdint>
 #include <map>
@@ -26,7 +28,7 @@
 
 namespace quillet {
 
-enum : long { kErrorKeyDeleted = 1018 };
+enum : long { kErrorBadPathname = 161, kErrorKeyDeleted = 1018 };
 
 class FakeRegistry : public RegistryPort {
  public:

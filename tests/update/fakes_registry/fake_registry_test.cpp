@@ -63,6 +63,26 @@ TEST(FakeRegistryKeys, TrailByteBackslashDoesNotSplitKeyNames) {
   EXPECT_TRUE(sameRegistryName("ab\x83\x61", "AB\x83\x61"));
 }
 
+TEST(FakeRegistryKeys, SubKeyBeginningWithABackslashIsABadPathName) {
+  // A script's key path is used unchanged: "\\SOFTWARE\\X" must fail as the
+  // system's registry calls fail it (ERROR_BAD_PATHNAME), not be tidied up.
+  FakeRegistry reg;
+  reg.createKeyPath(kPath);
+  RegKey key = 0;
+  EXPECT_EQ(reg.createKey(kLocalMachine, "\\SOFTWARE\\X", kKeyAllAccess, &key),
+            kErrorBadPathname);
+  EXPECT_FALSE(reg.keyExists("SOFTWARE\\X"));
+  EXPECT_EQ(reg.openKey(kLocalMachine, std::string("\\") + kPath, kKeyRead, &key),
+            kErrorBadPathname);
+  EXPECT_EQ(reg.deleteKey(kLocalMachine, std::string("\\") + kPath), kErrorBadPathname);
+  EXPECT_TRUE(reg.keyExists(kPath));
+  EXPECT_EQ(reg.openHandleCount(), 0);
+  // A trailing backslash is accepted.
+  ASSERT_EQ(reg.openKey(kLocalMachine, std::string(kPath) + "\\", kKeyRead, &key),
+            kErrorSuccess);
+  reg.closeKey(key);
+}
+
 TEST(FakeRegistryKeys, DeleteKeyRefusesKeysWithSubkeysAndInvalidatesHandles) {
   FakeRegistry reg;
   reg.createKeyPath("A\\B\\C");
