@@ -53,6 +53,12 @@ TEST(ScriptLines, CrLfCountsAsOneByteTowardsTheCut) {
   EXPECT_EQ(linesOf(line258 + "\r\n"), Lines{line258 + "\n"});
 }
 
+TEST(ScriptLines, TheCutCountsBytesNotCharacters) {
+  // 表 (0x95 0x5C) straddles the cut: its second byte starts the next line.
+  std::string line258(258, 'x');
+  EXPECT_EQ(linesOf(line258 + "\x95\x5C\r\n"), (Lines{line258 + "\x95", "\x5C\n"}));
+}
+
 TEST(ScriptLines, ALineEndsAtItsFirstNulByte) {
   EXPECT_EQ(linesOf(std::string("ab\0cd\nef\n", 9)), (Lines{"ab", "ef\n"}));
 }
