@@ -48,9 +48,12 @@ bool prepareSpoolTarget(const std::string& outDir, const std::string& printerNam
     return false;
   }
   // Each document takes the next number that is still free; the spooler
-  // hands documents over one after another.
+  // hands documents over one after another. The folder goes into the shell
+  // command single-quoted, its own quotes closed, escaped and reopened.
+  std::string quoted;
+  for (char c : folder) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   std::string command =
-      "|cd '" + folder + "' && n=1 && while [ -e \"$(printf doc-%04d.prn $n)\" ]; do n=$((n+1)); done && "
+      "|cd '" + quoted + "' && n=1 && while [ -e \"$(printf doc-%04d.prn $n)\" ]; do n=$((n+1)); done && "
       "cat > \"$(printf doc-%04d.prn $n)\"";
 
   std::wstring name = wide(printerName);

@@ -78,6 +78,10 @@ import decode_stream
 assert len(decode_stream.plane_rows(open('png/doc-0001.prn', 'rb').read())[2]) == 32
 decode_stream.check_cyan_half('tiff/doc-0001.prn')")
 
+# An output folder whose name holds a quote still receives the document.
+riphost png.txt "it's here" 2>/dev/null
+[ "$(ls "$work/it's here")" = doc-0001.prn ] || { echo "no document in a quoted folder"; exit 1; }
+
 # A failing export is named and the exit status is 1.
 set +e
 riphost nomode.txt failed 2>"$work/err.txt"
