@@ -45,4 +45,5 @@ check sjis_other_os.json 0 "${folders[@]}" --os-major=6 "$(windows_path "$s/sjis
 check overflow.json 1 "${folders[@]}" "$(windows_path "$s/overflow.txt")"
 check textmode.json 0 "${folders[@]}" "$(windows_path "$s/textmode.txt")"
 check ctrlz.json 0 "${folders[@]}" "$(windows_path "$s/ctrlz.txt")"
+check escapes.json 0 "${folders[@]}" "$(windows_path "$s/escapes.txt")"
 [ "$failures" = 0 ] || { echo "$failures report(s) differ" >&2; exit 1; }
