@@ -223,6 +223,12 @@ TEST_F(ScriptReaderTest, ScriptHostFallsBackToTheSourceFolderWithoutWindir) {
   EXPECT_EQ(job.launchEntries[0].commandPath, "D:\\upd\\setup.vbs");
 }
 
+TEST_F(ScriptReaderTest, AdminAfterRebootInTheSameScriptClearsTheRightsAgain) {
+  ASSERT_EQ(read("Reboot:TRUE\nAdmin:0\n"), 1);
+  EXPECT_EQ(job.rebootRequired, 1);
+  EXPECT_EQ(job.adminRequired, 0);
+}
+
 TEST_F(ScriptReaderTest, SettingsActInFileOrder) {
   ASSERT_EQ(read("Admin:0\nReboot:TRUE\n"), 1);
   EXPECT_EQ(job.adminRequired, 1);
