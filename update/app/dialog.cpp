@@ -96,12 +96,32 @@ BOOL CDialog::OnInitDialog() {
 
 bool CDialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR*) { return false; }
 
+namespace {
+
+// Dialogs of the tool have no parent: each appears in the middle of the
+// screen's work area.
+void centerOnScreen(HWND window) {
+  RECT area = {};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return;
+  RECT rect = {};
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  const int x = area.left + ((area.right - area.left) - width) / 2;
+  const int y = area.top + ((area.bottom - area.top) - height) / 2;
+  SetWindowPos(window, nullptr, x > area.left ? x : area.left, y > area.top ? y : area.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
 INT_PTR CALLBACK CDialog::dialogProcedure(HWND window, UINT message, WPARAM wParam,
                                           LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     auto* dialog = reinterpret_cast<CDialog*>(lParam);
     SetWindowLongPtrW(window, DWLP_USER, lParam);
     dialog->m_hWnd = window;
+    centerOnScreen(window);
     return dialog->OnInitDialog();
   }
   auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER));

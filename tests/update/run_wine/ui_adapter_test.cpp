@@ -82,6 +82,11 @@ TEST_F(UiAdapter, AdminAbortDialogShowsItsTemplateAndEndsWithOk) {
   EXPECT_EQ(shot.textOf(-1),
             L"Administratorユーザーで実行してください。\nインストールを中止します。");
   EXPECT_EQ(shot.textOf(IDOK), L"OK");
+  RECT area;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  EXPECT_NEAR((shot.rect.left + shot.rect.right) / 2, (area.left + area.right) / 2, 1)
+      << "dialogs appear in the middle of the screen";
+  EXPECT_NEAR((shot.rect.top + shot.rect.bottom) / 2, (area.top + area.bottom) / 2, 1);
 }
 
 TEST_F(UiAdapter, VersionAbortDialogShowsBothLines) {

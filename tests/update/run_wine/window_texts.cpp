@@ -66,6 +66,7 @@ DialogSnapshot snapshot(HWND dialog) {
   DialogSnapshot shot;
   shot.window = dialog;
   shot.caption = windowText(dialog);
+  GetWindowRect(dialog, &shot.rect);
   EnumChildWindows(dialog, &collectControl, reinterpret_cast<LPARAM>(&shot));
   return shot;
 }

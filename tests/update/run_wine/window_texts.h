@@ -19,6 +19,7 @@ struct ControlText {
 struct DialogSnapshot {
   HWND window = nullptr;
   std::wstring caption;
+  RECT rect = {};                      // on the screen
   std::vector<ControlText> controls;  // in child order
 
   // Text of the control with this id (empty when there is none).
