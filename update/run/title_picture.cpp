@@ -68,6 +68,12 @@ bool parseTitlePicture(const std::string& fileBytes, TitlePicture* picture) {
   copyPadded(fileBytes, info, kInfoHeaderSize, picture->description.data());
   picture->description[0] = static_cast<std::uint8_t>(kInfoHeaderSize);  // a plain header
   picture->description[1] = picture->description[2] = picture->description[3] = 0;
+  // The drawing code takes as many colours as the header's colour count says
+  // (any count for deeper pictures): keep it within the table held here.
+  const std::uint32_t colourCount = u32(fileBytes, info + 32);
+  if (colours == 0 || colourCount > colours) {
+    std::fill(picture->description.begin() + 32, picture->description.begin() + 36, 0);
+  }
   if (colours != 0) {
     copyPadded(fileBytes, info + headerSize, 4 * colours,
                picture->description.data() + kInfoHeaderSize);

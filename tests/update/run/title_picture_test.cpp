@@ -79,6 +79,30 @@ TEST(TitlePicture, ColourTableFollowsALongerHeader) {
   EXPECT_EQ(picture.description[40 + 4 * 7], 7);
 }
 
+// The drawing code takes as many colours from the description as the header's
+// colour count says; that count must never reach past the block.
+TEST(TitlePicture, ColourCountNeverReachesPastTheDescription) {
+  std::string trueColour = bitmapFile(3, 2, 24, 256);
+  put32(trueColour, 46, 256);  // an optional palette for a 24-bit picture
+  TitlePicture picture;
+  ASSERT_TRUE(parseTitlePicture(trueColour, &picture));
+  ASSERT_EQ(picture.description.size(), 44u);
+  EXPECT_EQ(picture.description[32] | picture.description[33] << 8, 0);
+  EXPECT_EQ(std::string(picture.bits.begin(), picture.bits.end()), trueColour.substr(14 + 40 + 1024));
+
+  std::string fourBit = bitmapFile(8, 8, 4, 16);
+  put32(fourBit, 46, 256);  // more colours than four bits can index
+  ASSERT_TRUE(parseTitlePicture(fourBit, &picture));
+  ASSERT_EQ(picture.description.size(), 40u + 64u);
+  EXPECT_EQ(picture.description[32] | picture.description[33] << 8, 0) << "the whole table";
+
+  std::string fewColours = bitmapFile(8, 8, 8, 16);
+  put32(fewColours, 46, 16);  // a short table is kept as the header says
+  ASSERT_TRUE(parseTitlePicture(fewColours, &picture));
+  EXPECT_EQ(picture.description[32], 16);
+  EXPECT_EQ(picture.description[40 + 4 * 15], 15);
+}
+
 TEST(TitlePicture, ShortColourTableAndShortBitsArePaddedWithZeros) {
   std::string file = bitmapFile(16, 16, 8, 256);
   const std::uint32_t declared = static_cast<std::uint32_t>(file.size());
