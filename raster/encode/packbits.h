@@ -20,9 +20,11 @@ constexpr std::size_t packBitsMaxOutput(std::size_t len) { return (4 * len + 2) 
 // Buffer size callers allocate; never more than 2 * len for len >= 4.
 constexpr std::size_t packBitsBound(std::size_t len) { return packBitsMaxOutput(len) + 2; }
 
-// Encodes len bytes of in into out and returns the number of bytes written.
-// out must hold packBitsMaxOutput(len) bytes; nothing beyond the returned
-// length is written. No state is kept between calls.
+// Encodes len bytes of in into out and returns the number of bytes of the
+// encoded row. out must hold packBitsMaxOutput(len) bytes; the encoder copies
+// in 16-byte blocks, so bytes after the encoded row, within that bound, may
+// be overwritten. Nothing outside in[0, len) is read. No state is kept
+// between calls.
 std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t* out);
 
 }  // namespace vexmoor
