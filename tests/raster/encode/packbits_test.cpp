@@ -165,6 +165,20 @@ TEST(PackBitsLimits, ByteAfterAFullRepeatStartsAfresh) {
   EXPECT_EQ(encode(single), hex({0x82, 7, 0x01, 7, 8}));
 }
 
+TEST(PackBitsLimits, LoneBytesBetweenRuns) {
+  // A dot between blank runs, the leftover of a full repeat, and a lone byte
+  // between runs of different bytes.
+  EXPECT_EQ(encode(hex({0, 0, 0, 8, 0, 0})), hex({0xFE, 0, 0x00, 8, 0xFF, 0}));
+  Bytes afterFull(128, 0);
+  afterFull.insert(afterFull.end(), {9, 0, 0});
+  EXPECT_EQ(encode(afterFull), hex({0x82, 0, 0x01, 0, 9, 0xFF, 0}));
+  Bytes leftover(128, 0);
+  leftover.insert(leftover.end(), {7, 7});
+  EXPECT_EQ(encode(leftover), hex({0x82, 0, 0x00, 0, 0xFF, 7}));
+  EXPECT_EQ(encode(hex({1, 1, 2, 3, 3})), hex({0xFF, 1, 0x00, 2, 0xFF, 3}));
+  EXPECT_EQ(encode(hex({1, 1, 2, 1})), hex({0xFF, 1, 0x01, 2, 1}));
+}
+
 // Rows built from runs and single bytes in many proportions, lengths around
 // the 64-byte look-ahead and the record limits, all compared with the
 // byte-at-a-time encoder.
