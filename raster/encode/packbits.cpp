@@ -97,15 +97,16 @@ inline std::size_t runLength(const std::uint8_t* in, std::size_t from, std::size
   return j - from;
 }
 
-// Copies n (at least 1) bytes in 16-byte blocks; may read and write up to 15
-// bytes more.
+// Copies n (at least 1) bytes in 16-byte blocks, the first two without a
+// test; may read and write up to 31 bytes more.
 inline void wideCopy(std::uint8_t* to, const std::uint8_t* from, std::size_t n) {
 #if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
-  std::size_t k = 0;
-  do {
+  const auto copy16 = [to, from](std::size_t k) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to + k), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k)));
-    k += 16;
-  } while (k < n);
+  };
+  copy16(0);
+  copy16(16);
+  for (std::size_t k = 32; k < n; k += 16) copy16(k);
 #else
   for (std::size_t k = 0; k < n; k += 8) {
     std::uint64_t v;
@@ -133,7 +134,7 @@ std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t
       if ((ahead & 1) == 0) {
         // Bytes that differ from their successor: literal data.
         std::size_t singles = ahead != 0 ? static_cast<std::size_t>(lowestSetBit(ahead)) : windowEnd - i;
-        if (held + singles < 127 && o + singles + 17 <= capacity && len - i >= singles + 16) {
+        if (held + singles < 127 && o + singles + 33 <= capacity && len - i >= singles + 32) {
           // Common case: the stretch fits the open record and there is room
           // to copy in whole 16-byte blocks (the excess is overwritten later).
           if (held == 0) header = o++;
