@@ -115,7 +115,11 @@ TEST_F(UiAdapter, EscapeEndsAModalDialogWithCancel) {
 }
 
 // Plays the restart dialog: records it, optionally picks "do not restart",
-// presses a button, then answers and records a message box that follows.
+// presses a button (or its close box, or the Esc key), then answers and
+// records a message box that follows.
+constexpr int kCloseBox = -100;
+constexpr int kEscapeKey = -101;
+
 class RestartDialogPlayer {
  public:
   RestartDialogPlayer(bool chooseNoRestart, int button) {
@@ -129,8 +133,15 @@ class RestartDialogPlayer {
       if (chooseNoRestart) {
         SendMessageW(GetDlgItem(dialog, IDC_RESTART_NO), BM_CLICK, 0, 0);
       }
-      quillet_test::pressButton(dialog, button);
-      const ULONGLONG end = GetTickCount64() + 2000;
+      if (button == kCloseBox) {
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+      } else if (button == kEscapeKey) {
+        // The key itself, through the dialog's own keyboard handling.
+        PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+      } else {
+        quillet_test::pressButton(dialog, button);
+      }
+      const ULONGLONG end = GetTickCount64() + 5000;
       while (GetTickCount64() < end) {
         for (HWND w : quillet_test::dialogsOfProcess(GetCurrentProcessId())) {
           if (w == dialog) continue;
@@ -139,9 +150,14 @@ class RestartDialogPlayer {
           quillet_test::pressButton(w, IDOK);
           return;
         }
-        if (!IsWindow(dialog)) break;
+        // An ended dialog is hidden at once (it is destroyed a little later).
+        if (!IsWindow(dialog) || !IsWindowVisible(dialog)) return;
         Sleep(20);
       }
+      // Still open: the answer was ignored. End it from here, past its
+      // handlers, so that the test fails instead of waiting for ever.
+      stuck_ = true;
+      EndDialog(dialog, IDABORT);
     });
   }
   ~RestartDialogPlayer() {
@@ -153,6 +169,7 @@ class RestartDialogPlayer {
   bool yesChecked_ = false;
   bool noChecked_ = false;
   std::wstring message_;
+  bool stuck_ = false;  // the dialog stayed open after the answer
 
  private:
   std::thread thread_;
@@ -172,6 +189,7 @@ TEST_F(RestartDialogTest, OpensWithRestartSelectedAndTheProductTexts) {
   RestartDialogPlayer player(false, IDOK);
   EXPECT_EQ(restartingUi.restartDialog("プレクス"), IDOK);
   player.wait();
+  EXPECT_FALSE(player.stuck_);
   EXPECT_EQ(player.shot_.caption, L"インストール完了");
   EXPECT_TRUE(player.yesChecked_);
   EXPECT_FALSE(player.noChecked_);
@@ -187,6 +205,7 @@ TEST_F(RestartDialogTest, NoRestartChoiceDoesNotRestart) {
   RestartDialogPlayer player(true, IDOK);
   EXPECT_EQ(restartingUi.restartDialog("Plexor"), IDOK);
   player.wait();
+  EXPECT_FALSE(player.stuck_);
   EXPECT_EQ(restarts, 0);
 }
 
@@ -194,6 +213,27 @@ TEST_F(RestartDialogTest, EscapeEndsWithoutRestartWhateverIsSelected) {
   RestartDialogPlayer player(false, IDCANCEL);
   EXPECT_EQ(restartingUi.restartDialog("Plexor"), IDCANCEL);
   player.wait();
+  EXPECT_FALSE(player.stuck_);
+  EXPECT_EQ(restarts, 0);
+}
+
+TEST_F(RestartDialogTest, CloseBoxEndsWithoutRestartWhateverIsSelected) {
+  for (bool chooseNoRestart : {false, true}) {
+    restarts = 0;
+    RestartDialogPlayer player(chooseNoRestart, kCloseBox);
+    EXPECT_EQ(restartingUi.restartDialog("Plexor"), IDCANCEL) << chooseNoRestart;
+    player.wait();
+    EXPECT_FALSE(player.stuck_) << chooseNoRestart;
+    EXPECT_EQ(restarts, 0) << chooseNoRestart;
+    EXPECT_TRUE(player.message_.empty());
+  }
+}
+
+TEST_F(RestartDialogTest, EscapeKeyEndsWithoutRestart) {
+  RestartDialogPlayer player(false, kEscapeKey);
+  EXPECT_EQ(restartingUi.restartDialog("Plexor"), IDCANCEL);
+  player.wait();
+  EXPECT_FALSE(player.stuck_);
   EXPECT_EQ(restarts, 0);
 }
 
@@ -202,6 +242,7 @@ TEST_F(RestartDialogTest, RefusedRestartIsShownWithItsCode) {
   RestartDialogPlayer player(false, IDOK);
   EXPECT_EQ(restartingUi.restartDialog("Plexor"), IDOK);
   player.wait();
+  EXPECT_FALSE(player.stuck_);
   EXPECT_EQ(restarts, 1);
   EXPECT_EQ(player.message_, L"コンピュータが再起動できません。(-3)");
 }
