@@ -20,6 +20,20 @@ namespace {
 using quillet_test::DialogSnapshot;
 using quillet_test::fromUtf8;
 
+// After an answer: waits until the dialog has ended (an ended dialog is
+// hidden at once and destroyed a little later). One that is still shown
+// after a few seconds ignored the answer: it is ended from here, past its
+// handlers, so that the test fails instead of waiting for ever.
+bool endedAfterAnswer(HWND dialog) {
+  const ULONGLONG end = GetTickCount64() + 5000;
+  while (GetTickCount64() < end) {
+    if (!IsWindow(dialog) || !IsWindowVisible(dialog)) return true;
+    Sleep(20);
+  }
+  EndDialog(dialog, IDABORT);
+  return false;
+}
+
 // Waits for the next dialog of this process, records it and presses a button.
 class DialogAnswerer {
  public:
@@ -31,6 +45,7 @@ class DialogAnswerer {
       shot_ = quillet_test::snapshot(dialog);
       found_ = true;
       quillet_test::pressButton(dialog, button);
+      ended_ = endedAfterAnswer(dialog);
     });
   }
   ~DialogAnswerer() {
@@ -41,11 +56,13 @@ class DialogAnswerer {
     return shot_;
   }
   bool found() const { return found_; }
+  bool ended() const { return ended_; }
 
  private:
   std::thread thread_;
   DialogSnapshot shot_;
   bool found_ = false;
+  bool ended_ = false;
 };
 
 class UiAdapter : public ::testing::Test {
@@ -62,6 +79,7 @@ TEST_F(UiAdapter, MessageBoxShowsTheUtf8TextWithWarningIconAndProgramCaption) {
   ui.messageBox("スクリプトファイルが見つかりません。");
   const DialogSnapshot& shot = answerer.wait();
   ASSERT_TRUE(answerer.found());
+  EXPECT_TRUE(answerer.ended());
   EXPECT_EQ(shot.caption, L"quillet_ui_adapter_test");
   EXPECT_EQ(shot.textOf(0xFFFF), L"スクリプトファイルが見つかりません。");
   const quillet_test::ControlText* icon = nullptr;
@@ -112,6 +130,8 @@ TEST_F(UiAdapter, DoneDialogFormatsStringOneWithTheProductName) {
 TEST_F(UiAdapter, EscapeEndsAModalDialogWithCancel) {
   DialogAnswerer answerer(IDCANCEL);
   EXPECT_EQ(ui.doneDialog("Plexor"), IDCANCEL);
+  answerer.wait();
+  EXPECT_TRUE(answerer.ended());
 }
 
 // Plays the restart dialog: records it, optionally picks "do not restart",
@@ -154,10 +174,7 @@ class RestartDialogPlayer {
         if (!IsWindow(dialog) || !IsWindowVisible(dialog)) return;
         Sleep(20);
       }
-      // Still open: the answer was ignored. End it from here, past its
-      // handlers, so that the test fails instead of waiting for ever.
-      stuck_ = true;
-      EndDialog(dialog, IDABORT);
+      stuck_ = !endedAfterAnswer(dialog);
     });
   }
   ~RestartDialogPlayer() {
@@ -323,6 +340,7 @@ struct StartDialogView {
   COLORREF pictureCentre = CLR_INVALID;
   COLORREF okButton = CLR_INVALID;
   bool editVisible = true;
+  bool ended = false;  // the pressed button ended the dialog
   DialogSnapshot shot;
 };
 
@@ -370,6 +388,7 @@ class StartDialogViewer {
       view_.okButton = screenPixel((ok.left + ok.right) / 2, ok.top + 2);
       view_.editVisible = IsWindowVisible(GetDlgItem(dialog, IDC_START_EDIT)) != 0;
       quillet_test::pressButton(dialog, button);
+      view_.ended = endedAfterAnswer(dialog);
     });
   }
   ~StartDialogViewer() {
@@ -392,6 +411,7 @@ TEST_F(UiAdapter, StartDialogStretchesAnEightBitTitlePictureOverTheWholeDialog) 
   EXPECT_EQ(ui.startDialog(folder), IDOK);
   const StartDialogView& view = viewer.wait();
   ASSERT_TRUE(view.found);
+  EXPECT_TRUE(view.ended);
   EXPECT_TRUE(view.message.empty());
   EXPECT_EQ(view.shot.caption, L"");
   EXPECT_EQ(view.shot.textOf(IDOK), L"インストール開始");
@@ -409,6 +429,7 @@ TEST_F(UiAdapter, StartDialogDrawsATwentyFourBitPictureAndCancelEndsIt) {
   EXPECT_EQ(ui.startDialog(folder), IDCANCEL);
   const StartDialogView& view = viewer.wait();
   ASSERT_TRUE(view.found);
+  EXPECT_TRUE(view.ended);
   EXPECT_EQ(view.pictureCorner, green);
   EXPECT_EQ(view.pictureCentre, green);
 }
@@ -419,6 +440,7 @@ TEST_F(UiAdapter, StartDialogWithoutTitlePictureSaysSoAndShowsTheBlackArea) {
   EXPECT_EQ(ui.startDialog(folder), IDCANCEL);
   const StartDialogView& view = viewer.wait();
   ASSERT_TRUE(view.found);
+  EXPECT_TRUE(view.ended);
   EXPECT_EQ(view.message, L"起動画面のファイルが見つかりません。");
   EXPECT_TRUE(isBlackRectangleColour(view.pictureCentre)) << std::hex << view.pictureCentre;
 }
@@ -429,6 +451,7 @@ TEST_F(UiAdapter, StartDialogWithAnUndrawableFileShowsTheBlackAreaSilently) {
   EXPECT_EQ(ui.startDialog(folder), IDOK);
   const StartDialogView& view = viewer.wait();
   ASSERT_TRUE(view.found);
+  EXPECT_TRUE(view.ended);
   EXPECT_TRUE(view.message.empty());
   EXPECT_TRUE(isBlackRectangleColour(view.pictureCentre)) << std::hex << view.pictureCentre;
 }
