@@ -176,6 +176,7 @@ TEST(DialogTemplates, ProgressDialog129) {
   EXPECT_EQ(t.caption, L"アップデート中．．．");
   const DWORD want = WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_MODALFRAME | DS_SYSMODAL;
   EXPECT_EQ(t.style & want, want);
+  EXPECT_EQ(t.style & WS_SYSMENU, 0u) << "no close box while the update runs";
   EXPECT_EQ(t.pointSize, 10);
   EXPECT_EQ(t.font, kFont);
   ASSERT_EQ(t.items.size(), 2u);
@@ -205,6 +206,7 @@ TEST(DialogTemplates, RestartDialog130) {
   const Item* ok = itemWithId(t, IDOK);
   expectRect(ok, 79, 80, 50, 14);
   EXPECT_EQ(ok->text, L"終了");
+  EXPECT_EQ(ok->style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
   const Item* yes = itemWithId(t, 1007);
   expectRect(yes, 55, 40, 99, 10);
   EXPECT_EQ(yes->text, L"コンピュータを再起動する。");
@@ -216,6 +218,9 @@ TEST(DialogTemplates, RestartDialog130) {
   EXPECT_EQ(no->style & 0xF, static_cast<DWORD>(BS_AUTORADIOBUTTON));
   const Item* text = itemWithId(t, 1011);
   expectRect(text, 7, 7, 196, 25);
+  EXPECT_EQ(text->text,
+            L"Plexorのアップデートは正常に終了しました。\n"
+            L"Plexorを使用する場合には、コンピュータを再起動する必要があります。");
   EXPECT_EQ(text->style & SS_TYPEMASK, static_cast<DWORD>(SS_LEFT));
 }
 
@@ -226,7 +231,11 @@ TEST(DialogTemplates, DoneAdminAndVersionDialogs) {
   EXPECT_EQ(done.cy, 69);
   EXPECT_EQ(done.caption, L"インストール完了");
   EXPECT_EQ(done.pointSize, 9);
+  ASSERT_EQ(done.items.size(), 2u);
   expectRect(itemWithId(done, IDOK), 62, 45, 50, 14);
+  EXPECT_EQ(itemWithId(done, IDOK)->text, L"OK");
+  EXPECT_EQ(itemWithId(done, IDOK)->style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+  EXPECT_EQ(itemWithId(done, 1012)->text, L"Plexorのアップデートは正常に終了しました。");
   expectRect(itemWithId(done, 1012), 7, 20, 160, 20);
   EXPECT_EQ(itemWithId(done, 1012)->style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
 
@@ -236,8 +245,15 @@ TEST(DialogTemplates, DoneAdminAndVersionDialogs) {
   EXPECT_EQ(admin.cy, 75);
   EXPECT_EQ(admin.caption, L"インストールの中止");
   EXPECT_EQ(admin.pointSize, 9);
+  ASSERT_EQ(admin.items.size(), 2u);
   expectRect(itemWithId(admin, IDOK), 61, 54, 50, 14);
-  expectRect(itemWithId(admin, static_cast<int>(kStaticId)), 7, 20, 160, 20);
+  EXPECT_EQ(itemWithId(admin, IDOK)->text, L"OK");
+  EXPECT_EQ(itemWithId(admin, IDOK)->style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+  const Item* adminText = itemWithId(admin, static_cast<int>(kStaticId));
+  expectRect(adminText, 7, 20, 160, 20);
+  EXPECT_EQ(adminText->text,
+            L"Administratorユーザーで実行してください。\nインストールを中止します。");
+  EXPECT_EQ(adminText->style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
 
   Template version;
   ASSERT_TRUE(decode(141, &version));
@@ -245,14 +261,19 @@ TEST(DialogTemplates, DoneAdminAndVersionDialogs) {
   EXPECT_EQ(version.cy, 93);
   EXPECT_EQ(version.caption, L"インストールの中止");
   EXPECT_EQ(version.pointSize, 9);
+  ASSERT_EQ(version.items.size(), 4u);
   expectRect(itemWithId(version, IDOK), 68, 72, 50, 14);
+  EXPECT_EQ(itemWithId(version, IDOK)->text, L"OK");
+  EXPECT_EQ(itemWithId(version, IDOK)->style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
   expectRect(itemWithId(version, static_cast<int>(kStaticId)), 53, 50, 79, 8);
+  EXPECT_EQ(itemWithId(version, static_cast<int>(kStaticId))->text, L"インストールを中止します。");
   expectRect(itemWithId(version, 1013), 18, 15, 150, 8);
   expectRect(itemWithId(version, 1014), 18, 30, 150, 8);
 
   for (const Template* t : {&done, &admin, &version}) {
     const DWORD want = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     EXPECT_EQ(t->style & want, want);
+    EXPECT_EQ(t->style & WS_VISIBLE, 0u) << "shown by the modal loop";
     EXPECT_EQ(t->font, kFont);
   }
 }
