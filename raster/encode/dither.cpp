@@ -57,10 +57,33 @@ void ditherBand(DitherMatrix& m, const std::uint8_t* samples, int width, int lin
       int c = phase;
       const int step = mirror ? -1 : 1;
       const std::uint8_t* s = mirror ? src + (width - 1) : src;
-      for (int x = 0; x < count; ++x, s += step) {
-        acc = (acc << 1) | (static_cast<int>(*s) >= thresholdRow[c] ? 1u : 0u);
-        if (++c == m.width) c = 0;
-        if (++bits == 8) {
+      // In stretches that end at the matrix's right edge or at a byte
+      // boundary, so that the inner loop tests neither.
+      int x = 0;
+      while (x < count) {
+        if (bits == 0 && c + 8 <= m.width && count - x >= 8) {
+          // A whole output byte inside one repetition of the matrix.
+          const std::int16_t* t = thresholdRow + c;
+          unsigned byte = 0;
+          for (int k = 0; k < 8; ++k) byte = (byte << 1) | (static_cast<int>(s[k * step]) >= t[k] ? 1u : 0u);
+          *dst++ = static_cast<std::uint8_t>(byte);
+          s += 8 * step;
+          x += 8;
+          c += 8;
+          if (c == m.width) c = 0;
+          continue;
+        }
+        int stretch = m.width - c;
+        if (stretch > 8 - bits) stretch = 8 - bits;
+        if (stretch > count - x) stretch = count - x;
+        const std::int16_t* t = thresholdRow + c;
+        for (int k = 0; k < stretch; ++k, s += step)
+          acc = (acc << 1) | (static_cast<int>(*s) >= t[k] ? 1u : 0u);
+        x += stretch;
+        c += stretch;
+        if (c == m.width) c = 0;
+        bits += stretch;
+        if (bits == 8) {
           *dst++ = static_cast<std::uint8_t>(acc);
           acc = 0;
           bits = 0;

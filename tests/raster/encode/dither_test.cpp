@@ -123,6 +123,56 @@ TEST(Dither, PhaseCarriesAcrossCallsWithALargeRowCounter) {
   EXPECT_EQ(out[0], 0x11);
 }
 
+// Pixel by pixel, as the screening is described: column phase from the row
+// counter, one comparison per pixel, bits from pixel leftOffset on.
+void slowDither(DitherMatrix& m, const Bytes& samples, int width, int lines, Bytes& out, int rowLength,
+                int leftOffset, bool mirror) {
+  for (int line = 0; line < lines; ++line) {
+    const int r = m.rowCounter % m.height;
+    const long long moved = (static_cast<long long>(m.rowCounter / m.height) * m.shift) % m.width;
+    const int e = static_cast<int>((m.width - moved) % m.width);
+    const std::size_t row = static_cast<std::size_t>(line * rowLength);
+    for (int x = 0; x < width && leftOffset + x < rowLength * 8; ++x) {
+      const int src = mirror ? width - 1 - x : x;
+      const int sample = samples[static_cast<std::size_t>(line * width + src)];
+      const bool dot = sample >= m.thresholds[r * m.width + (e + x) % m.width];
+      const int bit = leftOffset + x;
+      std::uint8_t& b = out[row + static_cast<std::size_t>(bit / 8)];
+      b = static_cast<std::uint8_t>(dot ? b | (0x80 >> (bit % 8)) : b & ~(0x80 >> (bit % 8)));
+    }
+    // The first and last bytes touched are stored whole: bits outside the image are 0.
+    const int first = leftOffset, last = std::min(leftOffset + width, rowLength * 8);
+    if (last > first) {
+      for (int bit = (first / 8) * 8; bit < first; ++bit) out[row + static_cast<std::size_t>(bit / 8)] &= static_cast<std::uint8_t>(~(0x80 >> (bit % 8)));
+      for (int bit = last; bit % 8 != 0; ++bit) out[row + static_cast<std::size_t>(bit / 8)] &= static_cast<std::uint8_t>(~(0x80 >> (bit % 8)));
+    }
+    ++m.rowCounter;
+  }
+}
+
+TEST(Dither, MatchesPixelByPixelScreening) {
+  std::mt19937 rng(8);
+  for (int round = 0; round < 300; ++round) {
+    const int w = 1 + static_cast<int>(rng() % 20), h = 1 + static_cast<int>(rng() % 9), s = static_cast<int>(rng() % 30);
+    std::vector<std::int16_t> t(static_cast<std::size_t>(w * h));
+    for (auto& v : t) v = static_cast<std::int16_t>(static_cast<int>(rng() % 300) - 20);
+    Matrix fast = make(w, h, s, t), slow = make(w, h, s, t);
+    fast->rowCounter = slow->rowCounter = static_cast<int>(rng() % 50);
+    const int width = static_cast<int>(rng() % 200), lines = 1 + static_cast<int>(rng() % 5);
+    const int rowLength = 4 * (1 + static_cast<int>(rng() % 8)), leftOffset = static_cast<int>(rng() % 40);
+    const bool mirror = rng() % 2 == 1;
+    Bytes samples(static_cast<std::size_t>(width * lines));
+    for (auto& v : samples) v = static_cast<std::uint8_t>(rng());
+    Bytes a(static_cast<std::size_t>(rowLength * lines));
+    for (auto& v : a) v = static_cast<std::uint8_t>(rng());
+    Bytes b = a;
+    ditherBand(*fast, samples.data(), width, lines, a.data(), rowLength, leftOffset, mirror);
+    slowDither(*slow, samples, width, lines, b, rowLength, leftOffset, mirror);
+    ASSERT_EQ(a, b) << "round " << round;
+    ASSERT_EQ(fast->rowCounter, slow->rowCounter);
+  }
+}
+
 TEST(DitherMatrixLife, RejectsBadShapesAndKeepsItsOwnCopy) {
   std::vector<std::int16_t> t(6, 7);
   EXPECT_EQ(createDitherMatrix(0, 2, 0, t.data()), nullptr);
