@@ -196,6 +196,15 @@ TEST(SystemAdapter, NamedSemaphoreGuardsOneHolderAtATime) {
   EXPECT_EQ(third, kErrorSuccess) << "closing every handle frees the name";
 }
 
+TEST(SystemAdapter, FreshSemaphoreIsNotMistakenForAnExistingOneByAStaleError) {
+  Win32System system;
+  SetLastError(ERROR_ALREADY_EXISTS);  // left over from an earlier call
+  long lastError = -1;
+  auto held = system.createSemaphore("QuilletAdapterTestFresh", &lastError);
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(lastError, kErrorSuccess);
+}
+
 TEST(ServicesAdapter, ManagerOpensWithFullAccessAndCloses) {
   Win32Services services;
   auto manager = services.openManager();
