@@ -5,32 +5,40 @@
 namespace quillet {
 namespace {
 
-BOOL setShutdownPrivilege(HANDLE token, const LUID& privilege, DWORD attributes) {
-  TOKEN_PRIVILEGES privileges = {};
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Luid = privilege;
-  privileges.Privileges[0].Attributes = attributes;
-  return AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
-}
+class Win32ShutdownCalls : public ShutdownCalls {
+ public:
+  bool openOwnToken() override {
+    return OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                            &token_) != 0;
+  }
+  void lookUpShutdownPrivilege() override {
+    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privilege_);
+  }
+  bool setShutdownPrivilege(bool enabled) override {
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Luid = privilege_;
+    privileges.Privileges[0].Attributes = enabled ? SE_PRIVILEGE_ENABLED : 0;
+    return AdjustTokenPrivileges(token_, FALSE, &privileges, 0, nullptr, nullptr) != 0;
+  }
+  bool requestRestart() override {
+    return InitiateSystemShutdownA(nullptr, nullptr, 0, FALSE, TRUE) != 0;
+  }
+  void closeToken() override {
+    CloseHandle(token_);
+    token_ = nullptr;
+  }
+
+ private:
+  HANDLE token_ = nullptr;
+  LUID privilege_ = {};
+};
 
 }  // namespace
 
 int restartComputer() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
-    return kRestartNoToken;
-  }
-  LUID privilege = {};
-  LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privilege);
-  // TRUE does not mean the privilege was granted; the request below then fails.
-  if (!setShutdownPrivilege(token, privilege, SE_PRIVILEGE_ENABLED)) {
-    CloseHandle(token);
-    return kRestartNoPrivilege;
-  }
-  const BOOL requested = InitiateSystemShutdownA(nullptr, nullptr, 0, FALSE, TRUE);
-  setShutdownPrivilege(token, privilege, 0);
-  CloseHandle(token);
-  return requested ? kRestartRequested : kRestartRefused;
+  Win32ShutdownCalls calls;
+  return requestComputerRestart(calls);
 }
 
 }  // namespace quillet
