@@ -2,6 +2,9 @@
 # the test suite shares. Expects PLEXOR_WINE_ROOT (the wine folder of the build).
 
 : "${PLEXOR_WINE_ROOT:?PLEXOR_WINE_ROOT must name the wine folder of the build}"
+# Wine needs absolute prefix paths.
+PLEXOR_WINE_ROOT=$(cd "$PLEXOR_WINE_ROOT" && pwd)
+export PLEXOR_WINE_ROOT
 WINE_USER=${PLEXOR_WINE_USER:-nobody}
 WINE_GROUP=${PLEXOR_WINE_GROUP:-nogroup}
 
