@@ -7,24 +7,26 @@
 namespace quillet {
 namespace {
 
-// The whole file as raw bytes; false when it cannot be opened or read, or is
-// far larger than any picture the dialog would draw.
+// The whole file as raw bytes; false only when it cannot be opened. A file
+// that cannot be read, or is far larger than any picture the dialog would
+// draw, gives no bytes (an undrawable picture).
 bool readWholeFile(const std::string& path, std::string* bytes) {
+  bytes->clear();
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size = {};
-  bool ok = GetFileSizeEx(file, &size) != 0 &&
-            static_cast<std::uint64_t>(size.QuadPart) <= 2 * kMaxTitlePictureBits;
-  if (ok) {
+  if (GetFileSizeEx(file, &size) != 0 && size.QuadPart > 0 &&
+      static_cast<std::uint64_t>(size.QuadPart) <= 2 * kMaxTitlePictureBits) {
     bytes->assign(static_cast<std::size_t>(size.QuadPart), '\0');
     DWORD read = 0;
-    ok = size.QuadPart == 0 ||
-         (ReadFile(file, &(*bytes)[0], static_cast<DWORD>(size.QuadPart), &read, nullptr) != 0);
+    if (ReadFile(file, &(*bytes)[0], static_cast<DWORD>(size.QuadPart), &read, nullptr) == 0) {
+      read = 0;
+    }
     bytes->resize(read);
   }
   CloseHandle(file);
-  return ok;
+  return true;
 }
 
 }  // namespace

@@ -456,6 +456,27 @@ TEST_F(UiAdapter, StartDialogWithAnUndrawableFileShowsTheBlackAreaSilently) {
   EXPECT_TRUE(isBlackRectangleColour(view.pictureCentre)) << std::hex << view.pictureCentre;
 }
 
+TEST_F(UiAdapter, StartDialogWithAHugeFileShowsTheBlackAreaSilently) {
+  // Far larger than any picture: it exists, so there is no missing-file message.
+  const std::string folder = mediaFolder("quillet_start_huge", "");
+  const std::string path = folder + "\\title.bmp";
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size;
+  size.QuadPart = 300ll * 1024 * 1024;
+  ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
+  ASSERT_TRUE(SetEndOfFile(file));
+  CloseHandle(file);
+  StartDialogViewer viewer(IDOK);
+  EXPECT_EQ(ui.startDialog(folder), IDOK);
+  const StartDialogView& view = viewer.wait();
+  DeleteFileA(path.c_str());
+  ASSERT_TRUE(view.found);
+  EXPECT_TRUE(view.ended);
+  EXPECT_TRUE(view.message.empty()) << "the file exists";
+  EXPECT_TRUE(isBlackRectangleColour(view.pictureCentre)) << std::hex << view.pictureCentre;
+}
+
 TEST_F(UiAdapter, ProgressDialogIsShownSteppedAndDestroyed) {
   std::unique_ptr<ProgressWindow> progress = ui.createProgressDialog();
   ASSERT_NE(progress, nullptr);
