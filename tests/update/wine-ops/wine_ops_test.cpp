@@ -109,6 +109,22 @@ TEST(Win32FileSystemAdapter, ReadWriteAndFolders) {
   EXPECT_EQ(files.getAttributes(dir / "f"), kInvalidAttributes);
 }
 
+// A script or picture that an editor still holds open for writing reads as
+// it would with the run-time library's fopen.
+TEST(Win32FileSystemAdapter, ReadsAFileAnotherProgramHoldsOpenForWriting) {
+  ScratchFolder dir("shared");
+  Win32FileSystem files;
+  ASSERT_TRUE(files.writeFile(dir / "quillet.txt", "Admin:0\n"));
+  HANDLE writer = CreateFileA((dir / "quillet.txt").c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  std::string bytes;
+  EXPECT_TRUE(files.readFile(dir / "quillet.txt", &bytes));
+  EXPECT_EQ(bytes, "Admin:0\n");
+  CloseHandle(writer);
+}
+
 TEST(Win32ClockAdapter, LocalTimeAndSleep) {
   Win32Clock clock;
   SYSTEMTIME before;
