@@ -94,7 +94,7 @@ int ScriptedOperations::record(const std::string& entry) {
   log_.push_back("record " + entry);
   const int index = static_cast<int>(recorded.size());
   recorded.push_back(entry);
-  return recordFailsAt >= 0 && index >= recordFailsAt ? 0 : 1;
+  return recordFailsAt >= 0 && index >= recordFailsAt ? recordFailureResult : 1;
 }
 
 int ScriptedOperations::recordUninstallFile(UpdateApp&, const std::string& path) {

@@ -110,6 +110,7 @@ class ScriptedOperations : public RunOperations {
   int executeResult = 5;
   // Record calls fail from this (0-based) call on; -1 never.
   int recordFailsAt = -1;
+  int recordFailureResult = 0;  // what a failing record call returns
   std::vector<std::string> recorded;  // "file <path>" / "folder <path>"
 
  private:

@@ -269,6 +269,41 @@ TEST(UpdateRun, FailedFolderRecordAlsoStopsTheRun) {
   EXPECT_THAT(f.ui.callsOf("start"), IsEmpty());
 }
 
+// Only 1 means success: any other result of a step ends the run there.
+TEST(UpdateRun, EveryResultButOneEndsTheRunAtThatStep) {
+  for (int result : {2, -1, 5}) {
+    RunFixture product;
+    product.operations.productResult = result;
+    product.run(nullptr);
+    EXPECT_THAT(product.log, ElementsAre("semaphore Quillet", "readInstalledProduct")) << result;
+    EXPECT_THAT(product.ui.calls, IsEmpty()) << result;
+
+    RunFixture folders;
+    folders.operations.foldersResult = result;
+    folders.run(nullptr);
+    EXPECT_THAT(messages(folders.ui), ElementsAre(kNotInstalledPlexor)) << result;
+    EXPECT_EQ(folders.log.back(), "message") << result;
+
+    RunFixture script;
+    script.operations.scriptResult = result;
+    script.run(nullptr);
+    EXPECT_THAT(messages(script.ui), ElementsAre(kScriptNotFound)) << result;
+    EXPECT_EQ(script.log.back(), "message") << result;
+
+    RunFixture records;
+    records.operations.recordFailsAt = 0;
+    records.operations.recordFailureResult = result;
+    records.operations.script = [](UpdateJob& job) {
+      addFile(job, "C:\\W\\a.dll", 1);
+      addFile(job, "C:\\W\\b.dll", 1);
+    };
+    records.run(nullptr);
+    EXPECT_THAT(records.operations.recorded, ElementsAre("file C:\\W\\a.dll")) << result;
+    EXPECT_THAT(messages(records.ui), ElementsAre(kRegistryWriteFailed)) << result;
+    EXPECT_THAT(records.ui.callsOf("start"), IsEmpty()) << result;
+  }
+}
+
 TEST(UpdateRun, RecordUninstallEntriesWithEmptyTablesSucceedsWithoutCalls) {
   RunFixture f;
   EXPECT_EQ(f.app->recordUninstallEntries(), 1);
