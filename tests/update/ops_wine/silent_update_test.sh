@@ -7,7 +7,7 @@
 set -euo pipefail
 : "${PLEXOR_WINE_RUN:?run under the Wine harness}"
 here=$(cd "$(dirname "$0")" && pwd)
-dlls=$PLEXOR_BINARY_DIR/tests/update/wine-ops
+dlls=$PLEXOR_BINARY_DIR/tests/update/ops_wine
 quillet=$PLEXOR_BINARY_DIR/update/app/Quillet.exe
 prefix=$("$PLEXOR_WINE_RUN" --prefix-dir)
 drive=$prefix/drive_c

@@ -1,4 +1,4 @@
-#include "tests/update/wine-ops/wine_scratch.h"
+#include "tests/update/ops_wine/wine_scratch.h"
 
 namespace quillet {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "tests/update/wine-ops/wine_scratch.h"
+#include "tests/update/ops_wine/wine_scratch.h"
 #include "update/ops/executor.h"
 #include "update/ops/file_placement.h"
 #include "update/ops/patch_records.h"
