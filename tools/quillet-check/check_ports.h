@@ -6,28 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "update/ports/read_only_file_system.h"
 #include "update/ports/update_ports.h"
 
 namespace quillet {
 
-class HostFiles : public FileSystemPort {
+class HostFiles : public ReadOnlyFileSystem {
  public:
   bool readFile(const std::string& path, std::string* bytes) override;
-  // Nothing else is needed to read a script; every change is refused.
-  bool writeFile(const std::string&, const std::string&) override { return false; }
-  bool createDirectory(const std::string&) override { return false; }
-  bool removeDirectory(const std::string&) override { return false; }
-  bool deleteFile(const std::string&) override { return false; }
-  bool copyFile(const std::string&, const std::string&, bool) override { return false; }
-  bool replaceFile(const std::string&, const std::string&) override { return false; }
-  std::uint32_t getAttributes(const std::string&) override { return kInvalidAttributes; }
-  bool setAttributes(const std::string&, std::uint32_t) override { return false; }
-  bool findFile(const std::string&, FileInfo*) override { return false; }
-  std::unique_ptr<FileSearch> findFiles(const std::string&, FileInfo*, int* error) override {
-    *error = 2;
-    return nullptr;
-  }
-  bool fileVersionText(const std::string&, std::string*) override { return false; }
 };
 
 class CheckSystem : public SystemPort {

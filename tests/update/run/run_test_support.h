@@ -10,6 +10,7 @@
 
 #include "tests/fakes/fake_services.h"
 #include "tests/fakes/fake_ui.h"
+#include "update/ports/read_only_file_system.h"
 #include "update/ports/update_ports.h"
 #include "update/run/run_operations.h"
 #include "update/run/update_app.h"
@@ -58,23 +59,9 @@ class NullRegistry : public RegistryPort {
                  std::uint32_t*) override { return 259; }
 };
 
-class NullFiles : public FileSystemPort {
+class NullFiles : public ReadOnlyFileSystem {
  public:
   bool readFile(const std::string&, std::string*) override { return false; }
-  bool writeFile(const std::string&, const std::string&) override { return false; }
-  bool createDirectory(const std::string&) override { return false; }
-  bool removeDirectory(const std::string&) override { return false; }
-  bool deleteFile(const std::string&) override { return false; }
-  bool copyFile(const std::string&, const std::string&, bool) override { return false; }
-  bool replaceFile(const std::string&, const std::string&) override { return false; }
-  std::uint32_t getAttributes(const std::string&) override { return kInvalidAttributes; }
-  bool setAttributes(const std::string&, std::uint32_t) override { return false; }
-  bool findFile(const std::string&, FileInfo*) override { return false; }
-  std::unique_ptr<FileSearch> findFiles(const std::string&, FileInfo*, int* error) override {
-    *error = 2;
-    return nullptr;
-  }
-  bool fileVersionText(const std::string&, std::string*) override { return false; }
 };
 
 class NullClock : public ClockPort {

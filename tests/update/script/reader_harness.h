@@ -8,6 +8,7 @@
 
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_system.h"
+#include "update/ports/read_only_file_system.h"
 #include "update/ports/update_ports.h"
 #include "update/script/update_job.h"
 #include "update/text/cp932_code_page.h"
@@ -15,7 +16,7 @@
 namespace quillet {
 namespace script_test {
 
-class ScriptFiles : public FileSystemPort {
+class ScriptFiles : public ReadOnlyFileSystem {
  public:
   std::map<std::string, std::string> files;
   std::vector<std::string> reads;
@@ -26,20 +27,6 @@ class ScriptFiles : public FileSystemPort {
     *bytes = it->second;
     return true;
   }
-  bool writeFile(const std::string&, const std::string&) override { return false; }
-  bool createDirectory(const std::string&) override { return false; }
-  bool removeDirectory(const std::string&) override { return false; }
-  bool deleteFile(const std::string&) override { return false; }
-  bool copyFile(const std::string&, const std::string&, bool) override { return false; }
-  bool replaceFile(const std::string&, const std::string&) override { return false; }
-  std::uint32_t getAttributes(const std::string&) override { return kInvalidAttributes; }
-  bool setAttributes(const std::string&, std::uint32_t) override { return false; }
-  bool findFile(const std::string&, FileInfo*) override { return false; }
-  std::unique_ptr<FileSearch> findFiles(const std::string&, FileInfo*, int* error) override {
-    *error = 2;
-    return nullptr;
-  }
-  bool fileVersionText(const std::string&, std::string*) override { return false; }
 };
 
 // Each call of localTime advances one second, so two stamps differ.
