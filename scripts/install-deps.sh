@@ -17,7 +17,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 # Wine's ANSI code page is 932 only with a generated Japanese locale.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
