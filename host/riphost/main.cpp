@@ -74,8 +74,10 @@ bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   return true;
 }
 
-// A Bayer 8 x 8 dither matrix per ink, each shifted so that the inks do not
-// print on the same dots.
+// A Bayer 8 x 8 dither matrix per ink, its columns rotated per ink so that the
+// inks do not print on the same dots. No row shift between repetitions: a
+// shifted Bayer tile no longer meets its neighbour seamlessly and prints as
+// horizontal stripes every eight rows.
 void registerDefaultScreen(int screenId) {
   static const int bayer[8][8] = {{0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
                                   {12, 44, 4, 36, 14, 46, 6, 38},  {60, 28, 52, 20, 62, 30, 54, 22},
@@ -89,7 +91,7 @@ void registerDefaultScreen(int screenId) {
     std::memset(&entries[ink], 0, sizeof entries[ink]);
     entries[ink].width = 8;
     entries[ink].height = 8;
-    entries[ink].shift = std::uint16_t(ink + 1);
+    entries[ink].shift = 0;
     entries[ink].thresholds = thresholds[ink];
   }
   TessaroRegisterScreen(screenId, 4, entries);
