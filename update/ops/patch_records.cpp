@@ -12,8 +12,6 @@ const char kPatchKeyPath[] = "SOFTWARE\\norvane\\Plexor\\Update";
 
 namespace {
 
-constexpr std::uint32_t kSubKeyNameBuffer = 260;
-
 // Patch values are written without their terminating NUL in the count.
 void writeTextWithoutNul(RegistryPort& registry, RegKey key, const char* name,
                          const std::string& text) {
@@ -57,27 +55,16 @@ int deletePatchRecords(const UpdateJob& job, RegistryPort& registry) {
   if (!updateKey.open(kLocalMachine, kPatchKeyPath, kKeyAllAccess)) return 0;
   std::uint32_t count = 0;
   if (registry.querySubKeyCount(updateKey.key(), &count) != kErrorSuccess) return 0;
-  int result = 1;
-  // From the highest index down: deleting a key leaves the lower ones valid.
-  for (std::int64_t index = static_cast<std::int64_t>(count) - 1; index >= 0; --index) {
-    char name[kSubKeyNameBuffer + 1] = {};  // one spare NUL
-    std::uint32_t size = kSubKeyNameBuffer;
-    const long status =
-        registry.enumKey(updateKey.key(), static_cast<std::uint32_t>(index), name, &size);
-    if (status == kErrorMoreData) continue;
-    if (status != kErrorSuccess) {
-      result = status == kErrorNoMoreItems ? 1 : 0;
-      break;
-    }
-    const std::string patchKey(name);
-    for (int i = 0; i < job.patchDeleteEntryCount; ++i) {
-      if (selectsForDeletion(job.patchDeleteEntries[i], patchKey)) {
-        registry.deleteKey(updateKey.key(), patchKey);
-        break;
-      }
-    }
-  }
-  return result;
+  const bool complete =
+      visitSubKeysFromLast(registry, updateKey.key(), count, [&](const std::string& patchKey) {
+        for (int i = 0; i < job.patchDeleteEntryCount; ++i) {
+          if (selectsForDeletion(job.patchDeleteEntries[i], patchKey)) {
+            registry.deleteKey(updateKey.key(), patchKey);
+            break;
+          }
+        }
+      });
+  return complete ? 1 : 0;
 }
 
 }  // namespace quillet

@@ -6,12 +6,6 @@
 
 namespace quillet {
 
-namespace {
-
-constexpr std::uint32_t kSubKeyNameBuffer = 260;
-
-}  // namespace
-
 long runtimeAtol(const std::string& text) {
   std::size_t at = 0;
   while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
@@ -62,19 +56,9 @@ int deleteKeyTree(RegistryPort& registry, RegKey parent, const std::string& name
   if (!key.open(parent, name, kKeyAllAccess)) return 0;
   std::uint32_t count = 0;
   if (registry.querySubKeyCount(key.key(), &count) != kErrorSuccess) return 0;
-  bool complete = true;
-  for (std::int64_t index = static_cast<std::int64_t>(count) - 1; index >= 0; --index) {
-    char subKey[kSubKeyNameBuffer + 1] = {};  // one spare NUL
-    std::uint32_t size = kSubKeyNameBuffer;
-    const long status =
-        registry.enumKey(key.key(), static_cast<std::uint32_t>(index), subKey, &size);
-    if (status == kErrorSuccess) {
-      deleteKeyTree(registry, key.key(), std::string(subKey));
-    } else if (status != kErrorMoreData) {
-      complete = status == kErrorNoMoreItems;
-      break;
-    }
-  }
+  const bool complete = visitSubKeysFromLast(
+      registry, key.key(), count,
+      [&](const std::string& subKey) { deleteKeyTree(registry, key.key(), subKey); });
   key.close();
   const bool deleted = registry.deleteKey(parent, name) == kErrorSuccess;
   return complete && deleted ? 1 : 0;
