@@ -16,26 +16,29 @@ constexpr int kSeriesSize = 256;
 constexpr std::uint32_t kEnumBuffer = 520;
 constexpr std::uint32_t kValueBuffer = 1040;
 
-// A value too large for valueExists's buffer still belongs to someone: asked
-// for its size alone, it answers, and its number is not given away.
-bool presentButTooLarge(RegistryPort& registry, const std::string& name) {
+enum class ValueState { kAbsent, kReadable, kTooLarge };
+
+// One query of name below keyPath into a 1040-byte buffer. A value that does
+// not fit still exists: the query answers "more data" for it.
+ValueState queryValueState(RegistryPort& registry, const std::string& keyPath,
+                           const std::string& name) {
   ScopedKey key(registry);
-  if (!key.open(kLocalMachine, kUninstallKeyPath, kKeyQueryValue)) return false;
-  std::uint32_t size = 0;
+  if (!key.open(kLocalMachine, keyPath, kKeyQueryValue)) return ValueState::kAbsent;
+  std::uint8_t data[kValueBuffer];
+  std::uint32_t size = kValueBuffer;
   std::uint32_t type = 0;
-  return registry.queryValue(key.key(), name, &type, nullptr, &size) == kErrorSuccess &&
-         size > kValueBuffer;
+  const long status = registry.queryValue(key.key(), name, &type, data, &size);
+  if (status == kErrorSuccess) return ValueState::kReadable;
+  return status == kErrorMoreData ? ValueState::kTooLarge : ValueState::kAbsent;
 }
 
 int recordInSeries(RegistryPort& registry, const std::string& path, const char* series) {
   if (isPathRecorded(registry, path) == 1) return 1;
   for (int n = 0; n < kSeriesSize; ++n) {
     const std::string name = series + std::to_string(n);
-    // Gaps are filled first; taken numbers are passed over.
-    if (valueExists(registry, kUninstallKeyPath, name) == 1 ||
-        presentButTooLarge(registry, name)) {
-      continue;
-    }
+    // Gaps are filled first; taken numbers are passed over, including one
+    // whose value is too large to read: it belongs to someone all the same.
+    if (queryValueState(registry, kUninstallKeyPath, name) != ValueState::kAbsent) continue;
     return setStringValue(registry, kUninstallKeyPath, name, path);
   }
   return 0;
@@ -69,12 +72,7 @@ int isPathRecorded(RegistryPort& registry, const std::string& path) {
 }
 
 int valueExists(RegistryPort& registry, const std::string& keyPath, const std::string& name) {
-  ScopedKey key(registry);
-  if (!key.open(kLocalMachine, keyPath, kKeyQueryValue)) return 0;
-  std::uint8_t data[kValueBuffer];
-  std::uint32_t size = kValueBuffer;
-  std::uint32_t type = 0;
-  return registry.queryValue(key.key(), name, &type, data, &size) == kErrorSuccess ? 1 : 0;
+  return queryValueState(registry, keyPath, name) == ValueState::kReadable ? 1 : 0;
 }
 
 }  // namespace quillet

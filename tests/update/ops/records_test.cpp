@@ -171,10 +171,9 @@ TEST_F(UninstallRecordsTest, KeysAreOpenedWithTheirAccessRights) {
   EXPECT_EQ(recordUninstallFile(recording, "C:\\new"), 1);
   const std::string key = kUninstallKeyPath;
   const std::string query = "open " + key + " 0x1";  // KEY_QUERY_VALUE
-  // The search of all values, FILE0 taken, FILE1 free (and not too large),
+  // The search of all values, FILE0 taken, FILE1 free (one query each),
   // then the write through KEY_SET_VALUE.
-  EXPECT_THAT(recording.keyCalls,
-              ElementsAre(query, query, query, query, "create " + key + " 0x2"));
+  EXPECT_THAT(recording.keyCalls, ElementsAre(query, query, query, "create " + key + " 0x2"));
   EXPECT_EQ(value("FILE1"), "C:\\new");
 }
 
