@@ -141,19 +141,14 @@ std::string temporaryCopyName(const std::string& target, int attempt, const Code
 int copyOverTarget(const std::string& source, const std::string& target, FileSystemPort& files,
                    const CodePage& codePage) {
   std::string temporary;
-  bool nameFits = true;
   for (int attempt = 0; attempt < kTemporaryAttempts && temporary.empty(); ++attempt) {
     const std::string candidate = temporaryCopyName(target, attempt, codePage);
-    if (candidate.size() > kMaxPathBytes) {
-      nameFits = false;
-      break;
-    }
+    // A target so close to the path limit that no temporary name beside it
+    // fits: copy onto it directly rather than fail an entry that can be placed.
+    if (candidate.size() > kMaxPathBytes) return files.copyFile(source, target, false) ? 1 : 0;
     if (files.getAttributes(candidate) == kInvalidAttributes) temporary = candidate;
   }
-  // A target so close to the path limit that no temporary name beside it
-  // fits: copy onto it directly rather than fail an entry that can be placed.
-  if (!nameFits && temporary.empty()) return files.copyFile(source, target, false) ? 1 : 0;
-  if (temporary.empty()) return 0;
+  if (temporary.empty()) return 0;  // every temporary name is taken
   // failIfExists: never overwrite a file that is not our own temporary.
   if (!files.copyFile(source, temporary, true)) {
     discardTemporary(temporary, files);
