@@ -115,10 +115,8 @@ int sendBand(PrinterJob& job) {
     if (job.rowsInDocument > job.rowsPerDocument) {
       job.rowsInDocument = 0;
       endSpoolDocument(job.env, *job.channel);
-      waitForSpoolDiskSpace(job.env, job.jobId, job.printerName);
-      char16_t documentName[261];
-      readWideText(*job.params, PPB_DOCUMENT_NAME, 260, documentName, 261);
-      if (!reopenSpoolChannel(job.env, *job.channel, job.printerName, documentName)) return 1;
+      waitForSpoolDiskSpace(job.env, job.jobId, job.channel->printerName);
+      if (!reopenSpoolChannel(job.env, *job.channel)) return 1;
     }
   }
   return 0;
@@ -242,8 +240,8 @@ PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dum
   openScreening(*job);  // a failure leaves the bands unscreened; the job goes on
   if (dumpPath) job->dump = openInputDump(env, dumpPath, width, height, planeCount);
 
-  char16_t documentName[261];
-  readWideText(block, PPB_DOCUMENT_NAME, 260, documentName, 261);
+  char16_t documentName[kSpoolNameCapacity];
+  readWideText(block, PPB_DOCUMENT_NAME, kSpoolNameCapacity - 1, documentName, kSpoolNameCapacity);
   job->channel = openSpoolChannel(env, job->printerName, 2 * std::size_t(job->rowLength), documentName);
   if (!job->channel) return freeJob(job), nullptr;
   job->rowsPerDocument =

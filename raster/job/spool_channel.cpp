@@ -5,17 +5,15 @@
 namespace vexmoor {
 namespace {
 
-constexpr std::size_t kMaxNameChars = 260;
 constexpr std::uint32_t kWaitStepMilliseconds = 30000;
 constexpr std::uint64_t kGiB = 1073741824;
 
-bool openDocument(const JobEnvironment& env, SpoolChannel& channel, const char* printerName,
-                  const char16_t* documentName) {
-  char16_t wide[kMaxNameChars + 1];
-  env.text.toWide(env.text.context, printerName, wide, kMaxNameChars + 1);
+bool openDocument(const JobEnvironment& env, SpoolChannel& channel) {
   PrinterHandle handle = nullptr;
-  if (wide[0] == 0 || !env.spooler.openPrinter(env.spooler.context, wide, false, &handle)) return false;
-  if (!env.spooler.startDoc(env.spooler.context, handle, documentName)) {
+  if (channel.printerName[0] == 0 ||
+      !env.spooler.openPrinter(env.spooler.context, channel.printerName, false, &handle))
+    return false;
+  if (!env.spooler.startDoc(env.spooler.context, handle, channel.documentName)) {
     env.spooler.closePrinter(env.spooler.context, handle);
     return false;
   }
@@ -32,7 +30,11 @@ SpoolChannel* openSpoolChannel(const JobEnvironment& env, const char* printerNam
   channel->compression =
       static_cast<std::uint8_t*>(env.memory.allocateZeroed(env.memory.context, compressionSize ? compressionSize : 1));
   channel->compressionSize = compressionSize;
-  if (!channel->compression || !openDocument(env, *channel, printerName, documentName)) {
+  env.text.toWide(env.text.context, printerName, channel->printerName, kSpoolNameCapacity);
+  std::size_t n = 0;
+  for (; n + 1 < kSpoolNameCapacity && documentName[n]; ++n) channel->documentName[n] = documentName[n];
+  channel->documentName[n] = 0;
+  if (!channel->compression || !openDocument(env, *channel)) {
     if (channel->compression) env.memory.release(env.memory.context, channel->compression);
     env.memory.release(env.memory.context, channel);
     return nullptr;
@@ -52,10 +54,7 @@ void endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel) {
   channel.printer = nullptr;
 }
 
-bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const char* printerName,
-                        const char16_t* documentName) {
-  return openDocument(env, channel, printerName, documentName);
-}
+bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel) { return openDocument(env, channel); }
 
 void closeSpoolChannel(const JobEnvironment& env, SpoolChannel* channel) {
   if (!channel) return;
@@ -80,13 +79,11 @@ std::uint32_t computeRowsPerDocument(const JobEnvironment& env, std::uint32_t ro
   return rowsPerDocumentFor(bannerMode, rowLength, outputPlaneCount);
 }
 
-void waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char* printerName) {
-  char16_t wide[kMaxNameChars + 1];
-  env.text.toWide(env.text.context, printerName, wide, kMaxNameChars + 1);
+void waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char16_t* printerName) {
   bool waitingSet = false;
   bool firstPass = true;
   PrinterHandle handle = nullptr;
-  if (!env.spooler.openPrinter(env.spooler.context, wide, true, &handle)) return;
+  if (!env.spooler.openPrinter(env.spooler.context, printerName, true, &handle)) return;
   for (;;) {
     char16_t directory[260];  // 520 bytes
     if (!env.spooler.spoolDirectory(env.spooler.context, handle, directory, 260)) {
@@ -109,7 +106,7 @@ void waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char*
       break;
     }
     env.clock.sleepMilliseconds(env.clock.context, kWaitStepMilliseconds);
-    if (!env.spooler.openPrinter(env.spooler.context, wide, true, &handle)) break;
+    if (!env.spooler.openPrinter(env.spooler.context, printerName, true, &handle)) break;
   }
   if (waitingSet) setWaitingFlag(env, jobNumber, false);
 }

@@ -10,10 +10,15 @@
 
 namespace vexmoor {
 
+constexpr std::size_t kSpoolNameCapacity = 261;  // 260 characters and the terminator
+
 struct SpoolChannel {
   PrinterHandle printer;   // null while no document is open (after a failed reopen)
   std::uint8_t* compression;
   std::size_t compressionSize;
+  // Converted once at open: every later document and the disk-space wait use them.
+  char16_t printerName[kSpoolNameCapacity];
+  char16_t documentName[kSpoolNameCapacity];
 };
 
 SpoolChannel* openSpoolChannel(const JobEnvironment& env, const char* printerName, std::size_t compressionSize,
@@ -21,8 +26,8 @@ SpoolChannel* openSpoolChannel(const JobEnvironment& env, const char* printerNam
 bool writeSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const void* bytes, std::uint32_t length);
 // Ends the document and closes the printer; the record and its buffer stay.
 void endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel);
-bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const char* printerName,
-                        const char16_t* documentName);
+// Starts the next document on the printer and under the name given at open.
+bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel);
 void closeSpoolChannel(const JobEnvironment& env, SpoolChannel* channel);
 
 // Rows per spool document from "SpoolMode" and "BannerMode"; 0 = never split.
@@ -34,6 +39,6 @@ std::uint32_t rowsPerDocumentFor(std::uint32_t bannerMegabytes, std::uint32_t ro
 // Waits in 30-second steps while the spool disk has less than 4 GiB free for
 // the caller and the printer still has queued jobs, until the host sets the
 // stop-waiting flag. Sets the host's waiting flag for the duration.
-void waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char* printerName);
+void waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char16_t* printerName);
 
 }  // namespace vexmoor

@@ -48,7 +48,7 @@ TEST(SpoolChannel, OpensARawDocumentWritesAndEnds) {
   EXPECT_TRUE(writeSpoolChannel(env, *c, "abc", 3));
   endSpoolDocument(env, *c);
   EXPECT_FALSE(writeSpoolChannel(env, *c, "x", 1));  // no document between end and reopen
-  ASSERT_TRUE(reopenSpoolChannel(env, *c, "P1", u"name"));
+  ASSERT_TRUE(reopenSpoolChannel(env, *c));
   EXPECT_TRUE(writeSpoolChannel(env, *c, "de", 2));
   closeSpoolChannel(env, c);
   ASSERT_EQ(w.spooler.documents.size(), 2u);
@@ -75,7 +75,7 @@ TEST(SpoolChannel, FailedReopenLeavesNoPrinterAndCloseStillWorks) {
   ASSERT_NE(c, nullptr);
   endSpoolDocument(env, *c);
   w.spooler.opensBeforeFailure = 0;
-  EXPECT_FALSE(reopenSpoolChannel(env, *c, "P1", u"d"));
+  EXPECT_FALSE(reopenSpoolChannel(env, *c));
   EXPECT_EQ(c->printer, nullptr);
   closeSpoolChannel(env, c);
   EXPECT_EQ(w.spooler.openHandles, 0);
@@ -85,7 +85,7 @@ TEST(SpoolChannel, FailedReopenLeavesNoPrinterAndCloseStillWorks) {
 class DiskWait : public ::testing::Test {
  protected:
   void SetUp() override { w.host.block(5) = makeBlock(); }
-  void wait() { waitForSpoolDiskSpace(w.env(), 5, "P1"); }
+  void wait() { waitForSpoolDiskSpace(w.env(), 5, u"P1"); }
   FakeWorld w;
 };
 
@@ -190,7 +190,7 @@ TEST_F(DiskWait, EndsAtOnceWithoutSpoolDirectoryPrinterOrDiskAnswer) {
   w.disk.fails = true;
   wait();
   w.disk.fails = false;
-  waitForSpoolDiskSpace(w.env(), 5, "unknown printer");
+  waitForSpoolDiskSpace(w.env(), 5, u"unknown printer");
   EXPECT_TRUE(w.clock.sleeps.empty());
   EXPECT_TRUE(w.host.waitingHistory.empty());
   EXPECT_EQ(w.spooler.openHandles, 0);
