@@ -107,7 +107,7 @@ int readInstalledProduct(InstalledProduct& product, RegistryPort& registry,
     product.programGroupName = text;
   product.installedEdition = readEdition(registry, key);
   if (queryText(registry, key, "VersionNo", kProductValueBuffer, codePage, &text))
-    parseVersionNo(text, &product.installedMajor, &product.installedMinor);
+    parseVersionParts(text, &product.installedMajor, &product.installedMinor);
   registry.closeKey(key);
   return 1;
 }
@@ -116,16 +116,8 @@ int readInstalledProduct(InstalledProduct& product, UpdatePorts& ports) {
   return readInstalledProduct(product, ports.registry, ports.codePage);
 }
 
-void parseVersionNo(const std::string& text, int* major, int* minor) {
-  parseVersionParts(text, major, minor);
-}
-
 int installedVersionOf(const InstalledProduct& product) {
   return product.installedMajor * 100 + product.installedMinor;
-}
-
-std::string programFolder(SystemPort& system, const CodePage& codePage) {
-  return programFolderOf(system, codePage);
 }
 
 int resolveFolders(UpdateJob& job, RegistryPort& registry, SystemPort& system,

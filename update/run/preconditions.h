@@ -30,11 +30,6 @@ int readInstalledProduct(InstalledProduct& product, RegistryPort& registry,
                          const CodePage& codePage);
 int readInstalledProduct(InstalledProduct& product, UpdatePorts& ports);
 
-// "VersionNo" text: leading digits give the major part, then a point and two
-// minor digits; anything malformed counts as 0 ("2.1" is 2.10, "2.a5" 2.00).
-// A major part too large for the version number saturates at kMaxVersionMajor.
-void parseVersionNo(const std::string& text, int* major, int* minor);
-
 // The installed version as the tests compare it: major * 100 + minor.
 int installedVersionOf(const InstalledProduct& product);
 
@@ -45,10 +40,6 @@ int installedVersionOf(const InstalledProduct& product);
 int resolveFolders(UpdateJob& job, RegistryPort& registry, SystemPort& system,
                    const CodePage& codePage);
 int resolveFolders(UpdateJob& job, UpdatePorts& ports);
-
-// The folder of the running program file "Quillet.exe" (without trailing
-// backslash), or "." when no module of that name is loaded.
-std::string programFolder(SystemPort& system, const CodePage& codePage);
 
 // The installed product's model bit (edition, overridden by the maker code),
 // or 0 when it cannot be told.
