@@ -47,15 +47,21 @@ class JsonWriter {
     return member(name, std::to_string(value));
   }
 
+  // Already formatted elements, each on a line of its own at the given
+  // indentation, separated by commas.
+  static std::string lines(const std::vector<std::string>& elements, const std::string& indent) {
+    std::string out;
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+      out += indent + elements[i];
+      out += (i + 1 < elements.size()) ? ",\n" : "\n";
+    }
+    return out;
+  }
+
   // An array of already formatted elements at the given indentation.
   static std::string array(const std::vector<std::string>& elements, const std::string& indent) {
     if (elements.empty()) return "[]";
-    std::string out = "[\n";
-    for (std::size_t i = 0; i < elements.size(); ++i) {
-      out += indent + "  " + elements[i];
-      out += (i + 1 < elements.size()) ? ",\n" : "\n";
-    }
-    return out + indent + "]";
+    return "[\n" + lines(elements, indent + "  ") + indent + "]";
   }
 
   static std::string object(const std::vector<std::string>& members) {
@@ -68,8 +74,14 @@ class JsonWriter {
   }
 
   std::vector<std::string> texts(const std::string* items, int count) const {
+    return formatEach(items, count, [this](const std::string& item) { return text(item); });
+  }
+
+  // The first count items of a job table, each formatted by format.
+  template <typename Item, typename Format>
+  static std::vector<std::string> formatEach(const Item* items, int count, Format format) {
     std::vector<std::string> out;
-    for (int i = 0; i < count; ++i) out.push_back(text(items[i]));
+    for (int i = 0; i < count; ++i) out.push_back(format(items[i]));
     return out;
   }
 
@@ -84,54 +96,45 @@ std::string checkReportJson(int result, const std::vector<std::string>& utf8Mess
   JsonWriter w(codePage);
   const std::string in = "    ";  // members of "job"
 
-  std::vector<std::string> files;
-  for (int i = 0; i < job.fileEntryCount; ++i) {
-    const FileEntry& e = job.fileEntries[i];
-    files.push_back(w.object({w.member("diskLabel", w.text(e.diskLabel)),
-                              w.member("sourcePath", w.text(e.sourcePath)),
-                              w.member("targetPath", w.text(e.targetPath)),
-                              w.member("recordForUninstall", e.recordForUninstall),
-                              w.member("onlyIfPresent", e.onlyIfPresent),
-                              w.member("skipVersionCheck", e.skipVersionCheck),
-                              w.member("removeTarget", e.removeTarget)}));
-  }
-  std::vector<std::string> shortcuts;
-  for (int i = 0; i < job.shortcutEntryCount; ++i) {
-    const ShortcutEntry& e = job.shortcutEntries[i];
-    shortcuts.push_back(w.object({w.member("targetPath", w.text(e.targetPath)),
-                                  w.member("linkPath", w.text(e.linkPath)),
-                                  w.member("linkKind", e.linkKind)}));
-  }
-  std::vector<std::string> launches;
-  for (int i = 0; i < job.launchEntryCount; ++i) {
-    const LaunchEntry& e = job.launchEntries[i];
-    launches.push_back(w.object({w.member("commandPath", w.text(e.commandPath)),
-                                 w.member("parameters", w.text(e.parameters)),
-                                 w.member("launchKind", e.launchKind),
-                                 w.member("phase", e.phase)}));
-  }
-  std::vector<std::string> registry;
-  for (int i = 0; i < job.registryEntryCount; ++i) {
-    const RegistryEntry& e = job.registryEntries[i];
-    registry.push_back(w.object({w.member("keyPath", w.text(e.keyPath)),
-                                 w.member("valueName", w.text(e.valueName)),
-                                 w.member("valueData", w.text(e.valueData)),
-                                 w.member("operation", e.operation)}));
-  }
-  std::vector<std::string> patchInfo;
-  for (int i = 0; i < job.patchInfoEntryCount; ++i) {
-    const PatchInfoEntry& e = job.patchInfoEntries[i];
-    patchInfo.push_back(w.object({w.member("patchId", w.text(e.patchId)),
-                                  w.member("patchName", w.text(e.patchName)),
-                                  w.member("date", w.text(e.date)),
-                                  w.member("time", w.text(e.time))}));
-  }
-  std::vector<std::string> patchDelete;
-  for (int i = 0; i < job.patchDeleteEntryCount; ++i) {
-    const PatchDeleteEntry& e = job.patchDeleteEntries[i];
-    patchDelete.push_back(w.object(
-        {w.member("patchId", w.text(e.patchId)), w.member("deleteMode", e.deleteMode)}));
-  }
+  const auto files = w.formatEach(job.fileEntries, job.fileEntryCount, [&](const FileEntry& e) {
+    return w.object({w.member("diskLabel", w.text(e.diskLabel)),
+                     w.member("sourcePath", w.text(e.sourcePath)),
+                     w.member("targetPath", w.text(e.targetPath)),
+                     w.member("recordForUninstall", e.recordForUninstall),
+                     w.member("onlyIfPresent", e.onlyIfPresent),
+                     w.member("skipVersionCheck", e.skipVersionCheck),
+                     w.member("removeTarget", e.removeTarget)});
+  });
+  const auto shortcuts =
+      w.formatEach(job.shortcutEntries, job.shortcutEntryCount, [&](const ShortcutEntry& e) {
+        return w.object({w.member("targetPath", w.text(e.targetPath)),
+                         w.member("linkPath", w.text(e.linkPath)),
+                         w.member("linkKind", e.linkKind)});
+      });
+  const auto launches =
+      w.formatEach(job.launchEntries, job.launchEntryCount, [&](const LaunchEntry& e) {
+        return w.object({w.member("commandPath", w.text(e.commandPath)),
+                         w.member("parameters", w.text(e.parameters)),
+                         w.member("launchKind", e.launchKind), w.member("phase", e.phase)});
+      });
+  const auto registry =
+      w.formatEach(job.registryEntries, job.registryEntryCount, [&](const RegistryEntry& e) {
+        return w.object({w.member("keyPath", w.text(e.keyPath)),
+                         w.member("valueName", w.text(e.valueName)),
+                         w.member("valueData", w.text(e.valueData)),
+                         w.member("operation", e.operation)});
+      });
+  const auto patchInfo =
+      w.formatEach(job.patchInfoEntries, job.patchInfoEntryCount, [&](const PatchInfoEntry& e) {
+        return w.object({w.member("patchId", w.text(e.patchId)),
+                         w.member("patchName", w.text(e.patchName)),
+                         w.member("date", w.text(e.date)), w.member("time", w.text(e.time))});
+      });
+  const auto patchDelete = w.formatEach(
+      job.patchDeleteEntries, job.patchDeleteEntryCount, [&](const PatchDeleteEntry& e) {
+        return w.object(
+            {w.member("patchId", w.text(e.patchId)), w.member("deleteMode", e.deleteMode)});
+      });
   std::vector<std::string> messages;
   for (const std::string& m : utf8Messages) messages.push_back(jsonString(m));
 
@@ -160,12 +163,7 @@ std::string checkReportJson(int result, const std::vector<std::string>& utf8Mess
   std::string out = "{\n";
   out += "  " + w.member("result", result) + ",\n";
   out += "  " + w.member("messages", w.array(messages, "  ")) + ",\n";
-  out += "  \"job\": {\n";
-  for (std::size_t i = 0; i < jobMembers.size(); ++i) {
-    out += in + jobMembers[i];
-    out += (i + 1 < jobMembers.size()) ? ",\n" : "\n";
-  }
-  out += "  }\n}\n";
+  out += "  \"job\": {\n" + w.lines(jobMembers, in) + "  }\n}\n";
   return out;
 }
 
