@@ -86,6 +86,24 @@ void splitLight(double amount, double r, double* dark, double* light) {
   }
 }
 
+// The six-ink conversions: the CMYK step for every pixel, then `mix` makes
+// the six output amounts of it, stored into the first inkCount planes.
+template <typename Mix>
+int convertBand(void* handle, void** planes, int width, int lines, int planeCount, void** converted, int inkCount,
+                Mix mix) {
+  if (!handle || !planes || !converted || width < 0 || lines < 0 || inkCount < 4) return 0;
+  const Adjust& a = *static_cast<Adjust*>(handle);
+  const std::size_t pixels = std::size_t(width) * std::size_t(lines);
+  for (std::size_t i = 0; i < pixels; ++i) {
+    double c[4];
+    adjustPixel(a, planes, std::min(planeCount, 4), i, c);
+    double out[6];
+    mix(a, c, out);
+    for (int ink = 0; ink < std::min(inkCount, 6); ++ink) store(converted[ink], i, out[ink]);
+  }
+  return 1;
+}
+
 }  // namespace
 
 extern "C" {
@@ -109,39 +127,28 @@ VINDAL_API int WriteColorAdjust_CMYK_old(void* handle, void** planes, int width,
 
 VINDAL_API int WriteColorAdjust_CMYKOrGr(void* handle, void** planes, int width, int lines, int planeCount,
                                          void** converted, int inkCount) {
-  if (!handle || !planes || !converted || width < 0 || lines < 0 || inkCount < 4) return 0;
-  const Adjust& a = *static_cast<Adjust*>(handle);
-  const std::size_t pixels = std::size_t(width) * std::size_t(lines);
-  for (std::size_t i = 0; i < pixels; ++i) {
-    double c[4];
-    adjustPixel(a, planes, std::min(planeCount, 4), i, c);
-    double orange = a.orangeShare * std::min(c[1], c[2]);
-    c[1] -= orange;
-    c[2] -= orange;
-    double green = a.greenShare * std::min(c[0], c[2]);
-    c[0] -= green;
-    c[2] -= green;
-    double out[6] = {c[0], c[1], c[2], c[3], orange, green};
-    for (int ink = 0; ink < std::min(inkCount, 6); ++ink) store(converted[ink], i, out[ink]);
-  }
-  return 1;
+  return convertBand(handle, planes, width, lines, planeCount, converted, inkCount,
+                     [](const Adjust& a, double c[4], double out[6]) {
+                       double orange = a.orangeShare * std::min(c[1], c[2]);
+                       c[1] -= orange;
+                       c[2] -= orange;
+                       double green = a.greenShare * std::min(c[0], c[2]);
+                       c[0] -= green;
+                       c[2] -= green;
+                       out[0] = c[0], out[1] = c[1], out[2] = c[2], out[3] = c[3];
+                       out[4] = orange, out[5] = green;
+                     });
 }
 
 VINDAL_API int WriteColorAdjust_CMYKLcLm(void* handle, void** planes, int width, int lines, int planeCount,
                                          void** converted, int inkCount) {
-  if (!handle || !planes || !converted || width < 0 || lines < 0 || inkCount < 4) return 0;
-  const Adjust& a = *static_cast<Adjust*>(handle);
-  const std::size_t pixels = std::size_t(width) * std::size_t(lines);
-  for (std::size_t i = 0; i < pixels; ++i) {
-    double c[4];
-    adjustPixel(a, planes, std::min(planeCount, 4), i, c);
-    double darkC, lightC, darkM, lightM;
-    splitLight(c[0], a.lightDensity, &darkC, &lightC);
-    splitLight(c[1], a.lightDensity, &darkM, &lightM);
-    double out[6] = {darkC, darkM, c[2], c[3], lightC, lightM};
-    for (int ink = 0; ink < std::min(inkCount, 6); ++ink) store(converted[ink], i, out[ink]);
-  }
-  return 1;
+  return convertBand(handle, planes, width, lines, planeCount, converted, inkCount,
+                     [](const Adjust& a, double c[4], double out[6]) {
+                       // Dark C and M, Y, K, then light C and M.
+                       splitLight(c[0], a.lightDensity, &out[0], &out[4]);
+                       splitLight(c[1], a.lightDensity, &out[1], &out[5]);
+                       out[2] = c[2], out[3] = c[3];
+                     });
 }
 
 VINDAL_API void CloseColorAdjust_CMYK(void* handle) { delete static_cast<Adjust*>(handle); }
