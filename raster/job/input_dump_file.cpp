@@ -90,38 +90,36 @@ InputDumpFile* openInputDump(const JobEnvironment& env, const char* path, int wi
   return dump;
 }
 
-bool appendContoneBand(InputDumpFile& dump, const void* const* planes, int width, int lines, int planeCount) {
-  if (!dumpRecordFits(dump, width, planeCount) || lines < 0) return false;
-  const std::size_t recordSize = std::size_t(width) * std::size_t(planeCount);
+namespace {
+
+// One record per band row: for each of `positions` positions, the byte of
+// each plane at row * rowStride + position * step + first.
+bool appendInterleavedRows(InputDumpFile& dump, const void* const* planes, int planeCount, int positions, int lines,
+                           std::size_t rowStride, std::size_t step, std::size_t first) {
+  const std::size_t recordSize = std::size_t(positions) * std::size_t(planeCount);
   for (int row = 0; row < lines; ++row) {
     std::uint8_t* out = dump.line;
-    for (int x = 0; x < width; ++x) {
-      for (int p = 0; p < planeCount; ++p) {
-        const auto* samples = static_cast<const std::uint8_t*>(planes[p]);
-        // The high byte of the little-endian 16-bit sample.
-        *out++ = samples[(std::size_t(row) * std::size_t(width) + std::size_t(x)) * 2 + 1];
-      }
+    for (int k = 0; k < positions; ++k) {
+      const std::size_t at = std::size_t(row) * rowStride + std::size_t(k) * step + first;
+      for (int p = 0; p < planeCount; ++p) *out++ = static_cast<const std::uint8_t*>(planes[p])[at];
     }
     if (!writeAll(dump.file, dump.line, recordSize)) return false;
   }
   return true;
 }
 
+}  // namespace
+
+bool appendContoneBand(InputDumpFile& dump, const void* const* planes, int width, int lines, int planeCount) {
+  if (!dumpRecordFits(dump, width, planeCount) || lines < 0) return false;
+  // The high byte of each little-endian 16-bit sample.
+  return appendInterleavedRows(dump, planes, planeCount, width, lines, 2 * std::size_t(width), 2, 1);
+}
+
 bool appendScreenedBand(InputDumpFile& dump, const void* const* planes, int recordBytes, int rowStride, int lines,
                         int planeCount) {
   if (!dumpRecordFits(dump, recordBytes, planeCount) || lines < 0 || recordBytes > rowStride) return false;
-  const std::size_t recordSize = std::size_t(recordBytes) * std::size_t(planeCount);
-  for (int row = 0; row < lines; ++row) {
-    std::uint8_t* out = dump.line;
-    for (int k = 0; k < recordBytes; ++k) {
-      for (int p = 0; p < planeCount; ++p) {
-        const auto* bytes = static_cast<const std::uint8_t*>(planes[p]);
-        *out++ = bytes[std::size_t(row) * std::size_t(rowStride) + std::size_t(k)];
-      }
-    }
-    if (!writeAll(dump.file, dump.line, recordSize)) return false;
-  }
-  return true;
+  return appendInterleavedRows(dump, planes, planeCount, recordBytes, lines, std::size_t(rowStride), 1, 0);
 }
 
 void closeInputDump(const JobEnvironment& env, InputDumpFile* dump) {
