@@ -116,8 +116,8 @@ int readInstalledProduct(InstalledProduct& product, UpdatePorts& ports) {
   return readInstalledProduct(product, ports.registry, ports.codePage);
 }
 
-int installedVersionOf(const InstalledProduct& product) {
-  return product.installedMajor * 100 + product.installedMinor;
+long long installedVersionOf(const InstalledProduct& product) {
+  return static_cast<long long>(product.installedMajor) * 100 + product.installedMinor;
 }
 
 int resolveFolders(UpdateJob& job, RegistryPort& registry, SystemPort& system,
@@ -179,16 +179,17 @@ int modelTestPasses(const InstalledProduct& product, const UpdateJob& job) {
 }
 
 int versionTestPasses(const InstalledProduct& product, const UpdateJob& job) {
-  int version = installedVersionOf(product);
+  const long long version = installedVersionOf(product);
   return (version >= job.versionLower && version <= job.versionUpper) ? 1 : 0;
 }
 
 VersionAbortLines composeVersionAbortLines(const InstalledProduct& product,
                                            const UpdateJob& job, const CodePage& codePage) {
-  int version = installedVersionOf(product);
+  const long long version = installedVersionOf(product);
   std::string group = toUtf8Lenient(product.programGroupName, codePage);
   VersionAbortLines lines;
-  lines.firstLine = formatLine(kInstalledVersionLine, group.c_str(), version / 100, version % 100);
+  lines.firstLine = formatLine(kInstalledVersionLine, group.c_str(),
+                               static_cast<int>(version / 100), static_cast<int>(version % 100));
   if (version < job.versionLower) {
     lines.secondLine =
         formatLine(kLowerBoundLine, nullptr, job.versionLower / 100, job.versionLower % 100);

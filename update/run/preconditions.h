@@ -30,8 +30,9 @@ int readInstalledProduct(InstalledProduct& product, RegistryPort& registry,
                          const CodePage& codePage);
 int readInstalledProduct(InstalledProduct& product, UpdatePorts& ports);
 
-// The installed version as the tests compare it: major * 100 + minor.
-int installedVersionOf(const InstalledProduct& product);
+// The installed version as the tests compare it: major * 100 + minor, in
+// wide arithmetic so that no major part wraps it below a bound.
+long long installedVersionOf(const InstalledProduct& product);
 
 // Fills sourceDir, toolDir, workDir, systemDir, iisDir, commonProgramsDir and
 // commonDesktopDir of the job, in that order; "WINDIR" must be set too.

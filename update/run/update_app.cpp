@@ -59,10 +59,7 @@ int UpdateApp::runUpdate() {
     return 0;
   }
 
-  // Wide arithmetic: a version number read from the registry may be huge.
-  const long long installedVersion =
-      static_cast<long long>(product.installedMajor) * 100 + product.installedMinor;
-  if (installedVersion < job.versionLower || installedVersion > job.versionUpper) {
+  if (versionTestPasses(product, job) != 1) {
     std::string firstLine;
     std::string secondLine;
     operations_.versionAbortLines(*this, &firstLine, &secondLine);
@@ -70,13 +67,9 @@ int UpdateApp::runUpdate() {
     return 0;
   }
 
-  if (job.adminRequired == 1) {
-    // Full access to the service manager is what administrators have; the
-    // handle is closed again at once.
-    if (ports_.services.openManager() == nullptr) {
-      ports_.ui.adminAbortDialog();
-      return 0;
-    }
+  if (administratorTestPasses(job, ports_.services) != 1) {
+    ports_.ui.adminAbortDialog();
+    return 0;
   }
 
   if (recordUninstallEntries() != 1) {
