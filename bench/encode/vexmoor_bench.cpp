@@ -199,6 +199,20 @@ double rate(const RateCollector& c, const std::string& name) {
   return it == c.rates.end() ? 0.0 : it->second;
 }
 
+// One line per row kind and mirror setting of the runs named prefix + kind +
+// "/mirror:" + 0 or 1: their rate and memcpy's rate over it.
+void printPathTable(const RateCollector& c, const std::string& prefix, double copy) {
+  std::printf("%-24s %8s %10s %12s\n", "row kind", "mirror", "GB/s", "memcpy/path");
+  for (RowKind kind : vexmoor::bench::allRowKinds()) {
+    for (int mirror : {1, 0}) {
+      const double path = rate(c, prefix + vexmoor::bench::rowKindName(kind) + "/mirror:" + std::to_string(mirror));
+      if (path == 0) continue;
+      std::printf("%-24s %8d %10.2f %12.2f\n", vexmoor::bench::rowKindName(kind).c_str(), mirror, path / 1e9,
+                  copy / path);
+    }
+  }
+}
+
 void printRatios(const RateCollector& c) {
   const double gb = 1e9;
   std::printf("\nPackBits against libtiff's PackBits encoder (GB/s of input rows; target ratio >= 2)\n");
@@ -221,26 +235,10 @@ void printRatios(const RateCollector& c) {
   std::printf("\nBand path (copy, mirror, compress, write to a null spooler; 4 planes x %zu rows x %zu bytes)\n",
               kBandLines, kRowLength);
   std::printf("memcpy of the same bytes: %.2f GB/s\n", copy / gb);
-  std::printf("%-24s %8s %10s %12s\n", "row kind", "mirror", "GB/s", "memcpy/path");
-  for (RowKind kind : vexmoor::bench::allRowKinds()) {
-    for (int mirror : {1, 0}) {
-      const double path = rate(c, "band_path/" + vexmoor::bench::rowKindName(kind) + "/mirror:" + std::to_string(mirror));
-      if (path == 0) continue;
-      std::printf("%-24s %8d %10.2f %12.2f\n", vexmoor::bench::rowKindName(kind).c_str(), mirror, path / gb,
-                  copy / path);
-    }
-  }
+  printPathTable(c, "band_path/", copy);
 #if defined(VEXMOOR_BENCH_REAL_JOB)
   std::printf("\nThe job's SendPrinter_16_FUNC path (same bands, null spooler)\n");
-  std::printf("%-24s %8s %10s %12s\n", "row kind", "mirror", "GB/s", "memcpy/path");
-  for (RowKind kind : vexmoor::bench::allRowKinds()) {
-    for (int mirror : {1, 0}) {
-      const double path = rate(c, "send_printer/" + vexmoor::bench::rowKindName(kind) + "/mirror:" + std::to_string(mirror));
-      if (path == 0) continue;
-      std::printf("%-24s %8d %10.2f %12.2f\n", vexmoor::bench::rowKindName(kind).c_str(), mirror, path / gb,
-                  copy / path);
-    }
-  }
+  printPathTable(c, "send_printer/", copy);
 #else
   std::printf("(the job's SendPrinter_16_FUNC path is not built in; the band path above is the same sequence of the\n"
               " encoding functions)\n");
