@@ -4,6 +4,7 @@
 #include <random>
 
 #include "raster/encode/dither.h"
+#include "tests/raster/encode/bayer_thresholds.h"
 
 namespace vexmoor::bench {
 namespace {
@@ -40,15 +41,7 @@ std::vector<std::uint8_t> errorDiffused(std::size_t rowLength, std::size_t rows)
 std::vector<std::uint8_t> orderedDither2Bit(std::size_t rowLength, std::size_t rows) {
   // 8 x 8 Bayer thresholds, shifted by 3 columns per repetition.
   std::int16_t thresholds[64];
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) {
-      int v = 0;
-      for (int bit = 0; bit < 3; ++bit) {
-        const int xb = (x >> bit) & 1, yb = (y >> bit) & 1;
-        v |= ((xb ^ yb) << (5 - 2 * bit)) | (yb << (4 - 2 * bit));
-      }
-      thresholds[y * 8 + x] = static_cast<std::int16_t>(v * 4 + 2);
-    }
+  vexmoor::testing::bayerThresholds8x8(thresholds);
   DitherMatrix* matrix = createDitherMatrix(8, 8, 3, thresholds);
   const std::size_t width = rowLength * 4;  // 2-bit pixels
   std::vector<std::uint8_t> samples(width);

@@ -14,6 +14,7 @@
 #include "raster/encode/command_stream.h"
 #include "raster/encode/dither.h"
 #include "raster/encode/mirror.h"
+#include "tests/raster/encode/bayer_thresholds.h"
 
 namespace {
 
@@ -76,15 +77,7 @@ int main(int argc, char** argv) {
   const int bandLines = 16;
   // One 8 x 8 Bayer matrix, shifted differently for each ink.
   std::int16_t bayer[64];
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) {
-      int v = 0;
-      for (int bit = 0; bit < 3; ++bit) {
-        const int xb = (x >> bit) & 1, yb = (y >> bit) & 1;
-        v |= ((xb ^ yb) << (5 - 2 * bit)) | (yb << (4 - 2 * bit));
-      }
-      bayer[y * 8 + x] = static_cast<std::int16_t>(v * 4 + 2);
-    }
+  vexmoor::testing::bayerThresholds8x8(bayer);
   vexmoor::DitherMatrix* matrices[4];
   for (int i = 0; i < 4; ++i) matrices[i] = vexmoor::createDitherMatrix(8, 8, 2 * i + 1, bayer);
 
