@@ -77,26 +77,4 @@ std::size_t packBitsEncodeReference(const std::uint8_t* in, std::size_t len, std
   return o;
 }
 
-bool packBitsDecode(const std::uint8_t* in, std::size_t len, std::size_t maxOut,
-                    std::vector<std::uint8_t>& out) {
-  out.clear();
-  std::size_t i = 0;
-  while (i < len) {
-    const int h = static_cast<std::int8_t>(in[i++]);
-    if (h >= 0) {
-      const std::size_t n = static_cast<std::size_t>(h) + 1;
-      if (len - i < n || out.size() + n > maxOut) return false;
-      out.insert(out.end(), in + i, in + i + n);
-      i += n;
-    } else if (h == -128) {
-      return false;
-    } else {
-      const std::size_t n = static_cast<std::size_t>(1 - h);
-      if (i >= len || out.size() + n > maxOut) return false;
-      out.insert(out.end(), n, in[i++]);
-    }
-  }
-  return true;
-}
-
 }  // namespace vexmoor::testing
