@@ -60,6 +60,14 @@ bool fileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool anyMatch(const std::string& pattern) {
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
+
 DWORD attributesOf(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
 bool setLastWrite(const std::string& path, std::uint64_t fileTime) {

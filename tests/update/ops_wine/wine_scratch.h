@@ -28,6 +28,8 @@ void removeTreeForCleanup(const std::string& path);
 bool writeBytes(const std::string& path, const std::string& bytes);
 std::string readBytes(const std::string& path);  // empty when unreadable
 bool fileExists(const std::string& path);
+// True when FindFirstFileA finds anything for the wildcard pattern.
+bool anyMatch(const std::string& pattern);
 DWORD attributesOf(const std::string& path);
 bool setLastWrite(const std::string& path, std::uint64_t fileTime);
 std::uint64_t lastWriteOf(const std::string& path);
