@@ -1,7 +1,11 @@
-"""Writes the test pictures: picture.png (64 x 32 RGB) and cyan.tif (64 x 8
-CMYK, the left half full cyan) into the current folder."""
+"""Writes the test inputs into the current folder: planes.bin (a pre-screened
+2000 x 2500 page, 1 bit, four planes of 252-byte rows one after the other),
+picture.png (64 x 32 RGB) and cyan.tif (64 x 8 CMYK, the left half full cyan)."""
 import struct
 import zlib
+
+rl, rows = 252, 2500
+open("planes.bin", "wb").write(bytes((i * 13 + (i >> 9)) & 0xFF for i in range(rl * rows * 4)))
 
 raw = b"".join(b"\0" + bytes(c for x in range(64) for c in (x * 4, 255 - x * 4, y * 8)) for y in range(32))
 

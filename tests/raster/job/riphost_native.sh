@@ -23,9 +23,7 @@ device_name = dev
 printer_name = Native Printer
 TICKET
 python3 - <<'PY'
-import struct, zlib
-rl, rows = 252, 2500
-open("planes.bin", "wb").write(bytes((i * 13 + (i >> 9)) & 0xFF for i in range(rl * rows * 4)))
+import struct
 # 16-bit planes, 300 x 40: a horizontal ramp of cyan and a vertical one of black.
 w, h = 300, 40
 data = bytearray()

@@ -26,12 +26,6 @@ printer_name = Plexor Test
 document_name = 試験 page
 screening = 3
 TICKET
-python3 - "$work/planes.bin" <<'PY'
-import sys
-rl, rows = 252, 2500
-with open(sys.argv[1], "wb") as f:
-    f.write(bytes((i * 13 + (i >> 9)) & 0xFF for i in range(rl * rows * 4)))
-PY
 sed 's/Banner4-高速-双/Quality1-単/' "$work/ticket.txt" >"$work/nomode.txt"
 export PYTHONPATH=$PLEXOR_SOURCE_DIR/tests/raster/job
 (cd "$work" && python3 "$PYTHONPATH/make_pictures.py")
