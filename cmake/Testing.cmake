@@ -21,31 +21,31 @@ include(GoogleTest)
 set(PLEXOR_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
 set(PLEXOR_WINE_DIR ${CMAKE_SOURCE_DIR}/tests/wine)
 
-if(WIN32 AND NOT TARGET plexor_wine_fixture_registered)
-  add_custom_target(plexor_wine_fixture_registered)
+if(WIN32)
   add_test(NAME wine.setup COMMAND ${PLEXOR_WINE_DIR}/wine-setup.sh ${PLEXOR_WINE_ROOT})
   set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
   add_test(NAME wine.teardown COMMAND ${PLEXOR_WINE_DIR}/wine-teardown.sh ${PLEXOR_WINE_ROOT})
   set_tests_properties(wine.teardown PROPERTIES FIXTURES_CLEANUP wine)
 endif()
 
-function(_plexor_wine_env out prefix)
-  set(${out}
-    "PLEXOR_WINE_ROOT=${PLEXOR_WINE_ROOT}"
-    "PLEXOR_WINE_PREFIX=${prefix}"
-    "PLEXOR_BINARY_DIR=${CMAKE_BINARY_DIR}"
-    "PLEXOR_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-    PARENT_SCOPE)
+# Registers wine.<name>: the command under the Wine harness, in the given
+# prefix, after the wine.setup fixture.
+function(_plexor_add_wine_test name prefix)
+  add_test(NAME wine.${name} COMMAND ${ARGN})
+  set_tests_properties(wine.${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT
+    "PLEXOR_WINE_ROOT=${PLEXOR_WINE_ROOT};PLEXOR_WINE_PREFIX=${prefix};PLEXOR_BINARY_DIR=${CMAKE_BINARY_DIR};PLEXOR_SOURCE_DIR=${CMAKE_SOURCE_DIR};PLEXOR_WINE_RUN=${PLEXOR_WINE_DIR}/wine-run.sh")
+endfunction()
+
+function(_plexor_gtest_executable name sources libs)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${libs} GTest::gmock GTest::gtest_main)
 endfunction()
 
 function(plexor_unit_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
-  add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  _plexor_gtest_executable(${T_NAME} "${T_SOURCES}" "${T_LIBS}")
   if(WIN32)
-    add_test(NAME wine.${T_NAME} COMMAND ${T_NAME})
-    _plexor_wine_env(env core)
-    set_tests_properties(wine.${T_NAME} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${env}")
+    _plexor_add_wine_test(${T_NAME} core ${T_NAME})
   else()
     gtest_discover_tests(${T_NAME} TEST_PREFIX "${T_NAME}." DISCOVERY_TIMEOUT 60)
   endif()
@@ -59,11 +59,8 @@ function(plexor_wine_test)
   if(NOT T_PREFIX)
     set(T_PREFIX ${T_NAME})
   endif()
-  add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
-  add_test(NAME wine.${T_NAME} COMMAND ${T_NAME} ${T_ARGS})
-  _plexor_wine_env(env ${T_PREFIX})
-  set_tests_properties(wine.${T_NAME} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${env}")
+  _plexor_gtest_executable(${T_NAME} "${T_SOURCES}" "${T_LIBS}")
+  _plexor_add_wine_test(${T_NAME} ${T_PREFIX} ${T_NAME} ${T_ARGS})
 endfunction()
 
 function(plexor_wine_command)
@@ -74,10 +71,7 @@ function(plexor_wine_command)
   if(NOT T_PREFIX)
     set(T_PREFIX ${T_NAME})
   endif()
-  add_test(NAME wine.${T_NAME} COMMAND ${T_COMMAND})
-  _plexor_wine_env(env ${T_PREFIX})
-  list(APPEND env "PLEXOR_WINE_RUN=${PLEXOR_WINE_DIR}/wine-run.sh")
-  set_tests_properties(wine.${T_NAME} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${env}")
+  _plexor_add_wine_test(${T_NAME} ${T_PREFIX} ${T_COMMAND})
 endfunction()
 
 # Adds every immediate subfolder that has a CMakeLists.txt (aggregating folders).
