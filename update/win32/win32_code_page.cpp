@@ -25,8 +25,12 @@ std::wstring toWide(UINT codePage, DWORD flags, const std::string& text, bool* o
 bool Win32CodePage::isLeadByte(unsigned char byte) const { return IsDBCSLeadByte(byte) != 0; }
 
 bool Win32CodePage::toUtf8(const std::string& ansi, std::string* utf8) const {
+  return codePageToUtf8(CP_ACP, ansi, utf8);
+}
+
+bool codePageToUtf8(unsigned codePage, const std::string& text, std::string* utf8) {
   bool ok = false;
-  const std::wstring wide = toWide(CP_ACP, MB_ERR_INVALID_CHARS, ansi, &ok);
+  const std::wstring wide = toWide(codePage, MB_ERR_INVALID_CHARS, text, &ok);
   if (!ok) return false;
   *utf8 = wideToUtf8(wide);
   return true;

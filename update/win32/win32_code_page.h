@@ -17,4 +17,8 @@ std::wstring utf8ToWide(const std::string& utf8);
 std::wstring ansiToWide(const std::string& ansi);
 std::string wideToUtf8(const std::wstring& wide);
 
+// Text in the given Windows code page to UTF-8; false when it holds bytes
+// that are not characters of that code page.
+bool codePageToUtf8(unsigned codePage, const std::string& text, std::string* utf8);
+
 }  // namespace quillet
