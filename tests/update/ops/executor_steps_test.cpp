@@ -11,9 +11,9 @@
 #include "tests/fakes/fake_services.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_ui.h"
-#include "tests/update/ops/test_code_page.h"
 #include "update/ops/executor.h"
 #include "update/ops/patch_records.h"
+#include "update/text/cp932_code_page.h"
 
 namespace quillet {
 namespace {
@@ -65,7 +65,7 @@ class ExecutorRunTest : public ::testing::Test {
   FakeClock clock;
   FakeUi ui;
   FakeServices services;
-  TestCp932 cp;
+  Cp932CodePage cp;
 };
 
 TEST_F(ExecutorRunTest, EmptyScriptWithServiceManager) {

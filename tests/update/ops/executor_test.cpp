@@ -11,8 +11,8 @@
 #include "tests/fakes/fake_services.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/update/ops/recording_doubles.h"
-#include "tests/update/ops/test_code_page.h"
 #include "update/ops/executor.h"
+#include "update/text/cp932_code_page.h"
 
 namespace quillet {
 namespace {
@@ -40,7 +40,7 @@ class ExecutorOrderTest : public ::testing::Test {
   FakeFileSystem files;
   FakeSystem system;
   FakeServices services;
-  TestCp932 cp;
+  Cp932CodePage cp;
 };
 
 TEST_F(ExecutorOrderTest, EmptyScriptRunsEveryStepInOrder) {

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "tests/fakes/fake_file_system.h"
-#include "tests/update/ops/test_code_page.h"
 #include "update/ops/executor.h"
 #include "update/ops/file_placement.h"
+#include "update/text/cp932_code_page.h"
 
 namespace quillet {
 namespace {
@@ -47,7 +47,7 @@ class PlacementTest : public ::testing::Test {
   std::string at(const std::string& name) const { return files.contents(kApp + "\\" + name); }
 
   FakeFileSystem files;
-  TestCp932 cp;
+  Cp932CodePage cp;
   std::unique_ptr<UpdateJob> job = std::make_unique<UpdateJob>();
 };
 
