@@ -8,7 +8,7 @@ namespace quillet {
 namespace {
 
 TEST(ApplicationName, FileNameWithoutFolderAndExtension) {
-  TestCodePage cp;
+  Cp932CodePage cp;
   EXPECT_EQ(applicationNameFromPath("C:\\media\\Quillet.exe", cp), "Quillet");
   EXPECT_EQ(applicationNameFromPath("Quillet.exe", cp), "Quillet");
   EXPECT_EQ(applicationNameFromPath("C:\\a.b\\prog", cp), "prog");
@@ -17,7 +17,7 @@ TEST(ApplicationName, FileNameWithoutFolderAndExtension) {
 }
 
 TEST(ApplicationName, TrailByteBackslashIsPartOfTheName) {
-  TestCodePage cp;
+  Cp932CodePage cp;
   // 表 is 0x95 0x5C in code page 932: its second byte is a backslash.
   EXPECT_EQ(applicationNameFromPath("C:\\dir\\\x95\x5C.exe", cp), "\x95\x5C");
   EXPECT_EQ(applicationNameFromPath("C:\\\x95\x5C\\tool.exe", cp), "tool");

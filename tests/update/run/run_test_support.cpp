@@ -18,31 +18,6 @@ class TestHandle : public HeldHandle {
 
 }  // namespace
 
-bool TestCodePage::isLeadByte(unsigned char byte) const {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-bool TestCodePage::toUtf8(const std::string& ansi, std::string* utf8) const {
-  static const std::map<std::string, std::string> kTwoByte = {
-      {"\x83\x76", "プ"}, {"\x83\x8C", "レ"}, {"\x83\x4E", "ク"}, {"\x83\x58", "ス"},
-      {"\x95\x5C", "表"}};
-  std::string out;
-  for (std::size_t i = 0; i < ansi.size(); ++i) {
-    const unsigned char byte = static_cast<unsigned char>(ansi[i]);
-    if (byte < 0x80) {
-      out.push_back(static_cast<char>(byte));
-      continue;
-    }
-    if (!isLeadByte(byte) || i + 1 >= ansi.size()) return false;
-    const auto found = kTwoByte.find(ansi.substr(i, 2));
-    if (found == kTwoByte.end()) return false;
-    out += found->second;
-    ++i;
-  }
-  *utf8 = out;
-  return true;
-}
-
 std::unique_ptr<HeldHandle> TestSystem::createSemaphore(const std::string& name,
                                                         long* lastError) {
   created.push_back(name);

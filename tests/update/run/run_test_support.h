@@ -3,7 +3,6 @@
 // directly answer with failures; the system and the other parts' operations
 // record what the flow asks of them.
 #include <functional>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,16 +13,9 @@
 #include "update/ports/update_ports.h"
 #include "update/run/run_operations.h"
 #include "update/run/update_app.h"
+#include "update/text/cp932_code_page.h"
 
 namespace quillet {
-
-// Code page 932 lead bytes; converts ASCII and the few two-byte characters
-// the tests use, and fails on anything else.
-class TestCodePage : public CodePage {
- public:
-  bool isLeadByte(unsigned char byte) const override;
-  bool toUtf8(const std::string& ansi, std::string* utf8) const override;
-};
 
 // Named semaphores of the machine: a name already held by "another process"
 // reports ERROR_ALREADY_EXISTS.
@@ -112,7 +104,7 @@ struct RunFixture {
   int run(const char* commandLine, const std::string& appName = "Quillet");
 
   std::vector<std::string> log;
-  TestCodePage codePage;
+  Cp932CodePage codePage;
   TestSystem system;
   NullRegistry registry;
   NullFiles files;
