@@ -26,6 +26,14 @@ const char kInstalledVersionLine[] = "お使いの%sのバージョンは %d.%02
 const char kLowerBoundLine[] = "このアップデータは %d.%02d 以上用です。";
 const char kUpperBoundLine[] = "このアップデータは %d.%02d 以下用です。";
 
+// A value's bytes taken as a zero-terminated text: up to the first zero, and
+// never past the buffer even when the reported size is larger.
+std::string textOfValue(const std::uint8_t* data, std::uint32_t size, std::uint32_t capacity) {
+  std::string text(reinterpret_cast<const char*>(data), std::min(size, capacity));
+  text.resize(std::min(text.find('\0'), text.size()));
+  return text;
+}
+
 // Reads a value into a buffer of the given capacity without looking at its
 // type and takes it as a zero-terminated text. A value that fills the
 // buffer without a terminating zero is cut to capacity - 1 bytes (at a
@@ -36,9 +44,7 @@ bool queryText(RegistryPort& registry, RegKey key, const std::string& name,
   std::uint32_t size = capacity;
   std::uint32_t type = 0;
   if (registry.queryValue(key, name, &type, buffer.data(), &size) != kErrorSuccess) return false;
-  std::string bytes(reinterpret_cast<const char*>(buffer.data()), std::min(size, capacity));
-  bytes.resize(std::min(bytes.find('\0'), bytes.size()));
-  *text = cutToBytes(bytes, capacity - 1, codePage);
+  *text = cutToBytes(textOfValue(buffer.data(), size, capacity), capacity - 1, codePage);
   return true;
 }
 
@@ -74,8 +80,7 @@ int readEdition(RegistryPort& registry, RegKey key) {
                           (static_cast<std::uint32_t>(data[3]) << 24);
     edition = value <= static_cast<std::uint32_t>(kMaxEdition) ? static_cast<int>(value) : 0;
   } else if (type == kRegSz) {
-    std::string text(reinterpret_cast<const char*>(data), std::min<std::uint32_t>(size, sizeof data));
-    text.resize(std::min(text.find('\0'), text.size()));
+    const std::string text = textOfValue(data, size, sizeof data);
     if (text.size() == 1 && text[0] >= '1' && text[0] <= '0' + kMaxEdition) edition = text[0] - '0';
   }
   return edition;
