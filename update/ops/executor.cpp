@@ -83,8 +83,7 @@ int executeUpdate(UpdateJob& job, UpdatePorts& ports, UpdateSteps& steps) {
 }
 
 int executeUpdate(UpdateJob& job, UpdatePorts& ports) {
-  PendingLaterSteps later(job, ports);
-  StandardSteps steps(job, ports, later);
+  StandardSteps steps(job, ports);
   return executeUpdate(job, ports, steps);
 }
 

@@ -17,22 +17,18 @@ class UpdateSteps : public LaterSteps {
   virtual int writePatchRecords() = 0;
 };
 
-// The real steps of this library over the ports; the later steps are
-// delegated.
+// The real steps over the ports. Each concern lives in its own source file:
+// process_steps.cpp, service_steps.cpp, launch_steps.cpp, shortcut_steps.cpp,
+// update_steps.cpp (folders, files, registry, patch records).
 class StandardSteps : public UpdateSteps {
  public:
-  StandardSteps(UpdateJob& job, UpdatePorts& ports, LaterSteps& later)
-      : job_(job), ports_(ports), later_(later) {}
-  int endListedProcesses() override { return later_.endListedProcesses(); }
-  int launchPhase(int phase) override { return later_.launchPhase(phase); }
-  int stopListedServices(ProgressWindow& progress) override {
-    return later_.stopListedServices(progress);
-  }
-  int startListedServices(ProgressWindow& progress) override {
-    return later_.startListedServices(progress);
-  }
-  int createShortcuts() override { return later_.createShortcuts(); }
-  int notifyPrintService() override { return later_.notifyPrintService(); }
+  StandardSteps(UpdateJob& job, UpdatePorts& ports) : job_(job), ports_(ports) {}
+  int endListedProcesses() override;
+  int launchPhase(int phase) override;
+  int stopListedServices(ProgressWindow& progress) override;
+  int startListedServices(ProgressWindow& progress) override;
+  int createShortcuts() override;
+  int notifyPrintService() override;
   int createWorkFolders() override;
   int removeTargets() override;
   int placeFiles() override;
@@ -43,7 +39,6 @@ class StandardSteps : public UpdateSteps {
  private:
   UpdateJob& job_;
   UpdatePorts& ports_;
-  LaterSteps& later_;
 };
 
 }  // namespace quillet
