@@ -4,6 +4,7 @@ namespace quillet {
 
 void FakeClock::sleepMs(std::uint32_t milliseconds) {
   sleeps.push_back(milliseconds);
+  ticks += milliseconds;
   if (sharedLog != nullptr) sharedLog->push_back("sleep " + std::to_string(milliseconds));
 }
 

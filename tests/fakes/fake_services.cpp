@@ -3,13 +3,72 @@
 namespace quillet {
 namespace {
 
-class FakeServiceManager : public ServiceManager {
+class FakeServiceHandle : public ServiceHandle {
  public:
-  explicit FakeServiceManager(int& open) : open_(open) { ++open_; }
-  ~FakeServiceManager() override { --open_; }
+  FakeServiceHandle(FakeServices& owner, const std::string& name)
+      : owner_(owner), name_(name), service_(owner.services.at(name)) {
+    ++owner_.openServices;
+  }
+  ~FakeServiceHandle() override { --owner_.openServices; }
+
+  bool control(std::uint32_t code) override {
+    const bool accepted =
+        code == kServiceControlStop ? service_.running : service_.acceptsControl128 && code == 128;
+    owner_.log.push_back((code == kServiceControlStop ? "stop " : "control ") + name_ +
+                         (code == kServiceControlStop ? "" : " " + std::to_string(code)) +
+                         (accepted ? "" : " refused"));
+    if (accepted && code == kServiceControlStop) follow(service_.afterStop);
+    return accepted;
+  }
+  bool start() override {
+    owner_.log.push_back("start " + name_ + (service_.running ? " refused" : ""));
+    if (service_.running) return false;
+    follow(service_.afterStart);
+    return true;
+  }
+  bool queryStatus(ServiceStatus* status) override {
+    if (service_.reports == nullptr || service_.reports->empty()) {
+      *status = ServiceStatus{service_.running ? kServiceRunning : kServiceStopped, 0, 0};
+      return true;
+    }
+    const std::vector<ServiceStatus>& reports = *service_.reports;
+    const std::size_t i = service_.queries < reports.size() ? service_.queries : reports.size() - 1;
+    ++service_.queries;
+    *status = reports[i];
+    service_.running = status->currentState != kServiceStopped;
+    return true;
+  }
+  std::vector<std::string> activeDependents() override {
+    std::vector<std::string> active;
+    for (const std::string& name : service_.dependents) {
+      auto it = owner_.services.find(name);
+      if (it != owner_.services.end() && it->second.running) active.push_back(name);
+    }
+    return active;
+  }
 
  private:
-  int& open_;
+  void follow(const std::vector<ServiceStatus>& reports) {
+    service_.reports = &reports;
+    service_.queries = 0;
+  }
+
+  FakeServices& owner_;
+  std::string name_;
+  FakeService& service_;
+};
+
+class FakeServiceManager : public ServiceManager {
+ public:
+  explicit FakeServiceManager(FakeServices& owner) : owner_(owner) { ++owner_.openManagers; }
+  ~FakeServiceManager() override { --owner_.openManagers; }
+  std::unique_ptr<ServiceHandle> openService(const std::string& name) override {
+    if (owner_.services.count(name) == 0) return nullptr;
+    return std::make_unique<FakeServiceHandle>(owner_, name);
+  }
+
+ private:
+  FakeServices& owner_;
 };
 
 }  // namespace
@@ -17,7 +76,7 @@ class FakeServiceManager : public ServiceManager {
 std::unique_ptr<ServiceManager> FakeServices::openManager() {
   ++openCalls;
   if (!administrator) return nullptr;
-  return std::make_unique<FakeServiceManager>(openManagers);
+  return std::make_unique<FakeServiceManager>(*this);
 }
 
 }  // namespace quillet

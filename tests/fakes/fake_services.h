@@ -1,10 +1,28 @@
 #pragma once
-// A service control manager that either opens (administrator) or does not.
+// A service control manager that either opens (administrator) or does not,
+// with scripted services: each answers the status queries after a stop or a
+// start from a list of reports (the last one repeats).
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "update/ports/services_port.h"
 
 namespace quillet {
+
+struct FakeService {
+  bool running = true;
+  std::vector<std::string> dependents;  // active dependents, in this order
+  // Reports of the queries after a stop (resp. a start); the first one is
+  // the query right after the control.
+  std::vector<ServiceStatus> afterStop{{kServiceStopped, 0, 0}};
+  std::vector<ServiceStatus> afterStart{{kServiceRunning, 0, 0}};
+  bool acceptsControl128 = true;
+  // Internal: the reports being answered and how many were given.
+  const std::vector<ServiceStatus>* reports = nullptr;
+  std::size_t queries = 0;
+};
 
 class FakeServices : public ServicesPort {
  public:
@@ -13,6 +31,11 @@ class FakeServices : public ServicesPort {
   bool administrator = true;  // whether opening the manager succeeds
   int openCalls = 0;
   int openManagers = 0;       // managers opened and not yet closed
+  int openServices = 0;       // service handles opened and not yet closed
+  std::map<std::string, FakeService> services;
+  // "stop NAME", "start NAME", "control NAME 128", in call order; refused
+  // ones end in " refused".
+  std::vector<std::string> log;
 };
 
 }  // namespace quillet

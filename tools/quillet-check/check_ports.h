@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "update/ports/read_only_file_system.h"
+#include "update/ports/status_codes.h"
 #include "update/ports/update_ports.h"
 
 namespace quillet {
@@ -38,6 +39,7 @@ class HostClock : public ClockPort {
  public:
   LocalTime localTime() override;
   void sleepMs(std::uint32_t) override {}
+  std::uint32_t tickCount() override { return 0; }
 };
 
 class CollectingUi : public UserInterfacePort {
@@ -85,6 +87,25 @@ class EmptyRegistry : public RegistryPort {
 class NoServiceManager : public ServicesPort {
  public:
   std::unique_ptr<ServiceManager> openManager() override { return nullptr; }
+};
+
+// The checker ends no process: no performance data, no process to end.
+class NoProcesses : public ProcessesPort {
+ public:
+  bool readCounterNames(const std::string&, std::vector<unsigned char>*) override { return false; }
+  long queryPerformanceData(const std::string&, std::vector<unsigned char>&,
+                            std::size_t* length) override {
+    *length = 0;
+    return kErrorFileNotFound;
+  }
+  void closePerformanceData() override {}
+  std::string instanceNameToAnsi(const std::u16string&) override { return std::string(); }
+  std::uint32_t ownProcessId() override { return 0; }
+  bool endProcess(std::uint32_t) override { return false; }
+  PrivilegeStage enableDebugPrivilege(long* lastError) override {
+    *lastError = 0;
+    return PrivilegeStage::kEnabled;
+  }
 };
 
 }  // namespace quillet

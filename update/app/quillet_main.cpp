@@ -7,6 +7,7 @@
 #include "update/win32/win32_clock.h"
 #include "update/win32/win32_code_page.h"
 #include "update/win32/win32_file_system.h"
+#include "update/win32/win32_processes.h"
 #include "update/win32/win32_registry.h"
 #include "update/win32/win32_services.h"
 #include "update/win32/win32_system.h"
@@ -19,9 +20,10 @@ quillet::Win32System systemPort;
 quillet::Win32Clock clockPort;
 quillet::Win32UserInterface userInterface;
 quillet::Win32Services services;
+quillet::Win32Processes processes;
 quillet::Win32CodePage codePage;
 quillet::UpdatePorts ports{registry, files, systemPort, clockPort, userInterface, services,
-                           codePage};
+                           processes, codePage};
 quillet::LinkedOperations operations;
 
 quillet::UpdateApp theApp(ports, operations);

@@ -1,14 +1,57 @@
 // Ending the listed processes before the update touches their files.
+#include <cstdio>
+#include <memory>
 #include <string>
 
+#include "update/ops/debug_privilege.h"
+#include "update/ops/process_list.h"
+#include "update/ops/process_pattern.h"
 #include "update/ops/update_steps.h"
+#include "update/text/mbcs_text.h"
 
 namespace quillet {
 
+namespace {
+
+// A pattern slot holds 63 bytes and the terminating NUL.
+constexpr std::size_t kPatternSlotSize = 64;
+
+}  // namespace
+
 int StandardSteps::endListedProcesses() {
-  if (job_.processToEndCount == 0) return 1;
-  ports_.ui.messageBox("プロセスの終了は、この版ではまだ実装されていません。");
-  return 0;
+  // A name that does not fit its slot is left out rather than cut: a cut
+  // pattern could name a different, shorter process.
+  std::string patterns[kMaxProcessesToEnd];
+  int patternCount = 0;
+  for (int i = 0; i < job_.processToEndCount; ++i) {
+    if (job_.processesToEnd[i].size() < kPatternSlotSize)
+      patterns[patternCount++] = upperCaseSingleByte(job_.processesToEnd[i], ports_.codePage);
+  }
+
+  enableDebugPrivilege(ports_.processes, stdout);
+  auto list = std::make_unique<ProcessInfo[]>(kProcessListSize);
+  const int count = listProcesses(ports_.processes, list.get(), kProcessListSize);
+  const std::uint32_t ownId = ports_.processes.ownProcessId();
+
+  for (int i = 0; i < count; ++i) {
+    ProcessInfo& entry = list[i];
+    // An entry whose name did not fit is never matched, not even by "*".
+    if (entry.processId == ownId || entry.name[0] == '\0') continue;
+    const std::string name = entry.name;
+    const std::size_t dot = firstCharIndex(name, '.', ports_.codePage);
+    const std::string withoutExtension = dot == kNotFound ? name : name.substr(0, dot);
+    for (int p = 0; p < patternCount; ++p) {
+      if (matchPattern(withoutExtension, patterns[p], ports_.codePage) ||
+          matchPattern(name, patterns[p], ports_.codePage))
+        entry.mark = 1;
+    }
+  }
+
+  int result = 1;
+  for (int i = 0; i < count; ++i) {
+    if (list[i].mark == 1 && !ports_.processes.endProcess(list[i].processId)) result = 0;
+  }
+  return result;
 }
 
 }  // namespace quillet

@@ -1,5 +1,6 @@
 #pragma once
-// Time: the local calendar time and the executor's fixed waits.
+// Time: the local calendar time, the executor's fixed waits and the tick
+// count that measures the service waits.
 #include <cstdint>
 
 namespace quillet {
@@ -19,6 +20,9 @@ class ClockPort {
   virtual LocalTime localTime() = 0;
   // Blocks the thread (the tool runs no message loop while it waits).
   virtual void sleepMs(std::uint32_t milliseconds) = 0;
+  // Milliseconds since the system started (GetTickCount); wraps after about
+  // 49.7 days, so only differences of two readings count.
+  virtual std::uint32_t tickCount() = 0;
 };
 
 }  // namespace quillet

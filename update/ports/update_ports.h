@@ -3,6 +3,7 @@
 #include "update/ports/clock_port.h"
 #include "update/ports/code_page.h"
 #include "update/ports/files_port.h"
+#include "update/ports/processes_port.h"
 #include "update/ports/registry_port.h"
 #include "update/ports/services_port.h"
 #include "update/ports/system_port.h"
@@ -17,6 +18,7 @@ struct UpdatePorts {
   ClockPort& clock;
   UserInterfacePort& ui;
   ServicesPort& services;
+  ProcessesPort& processes;
   const CodePage& codePage;
 };
 

@@ -12,4 +12,6 @@ LocalTime Win32Clock::localTime() {
 
 void Win32Clock::sleepMs(std::uint32_t milliseconds) { Sleep(milliseconds); }
 
+std::uint32_t Win32Clock::tickCount() { return GetTickCount(); }
+
 }  // namespace quillet

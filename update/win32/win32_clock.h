@@ -8,6 +8,7 @@ class Win32Clock : public ClockPort {
  public:
   LocalTime localTime() override;
   void sleepMs(std::uint32_t milliseconds) override;
+  std::uint32_t tickCount() override;
 };
 
 }  // namespace quillet

@@ -6,8 +6,7 @@
 
 namespace quillet {
 
-// An open manager handle (SC_MANAGER_ALL_ACCESS); closed on destruction. The
-// service operations reach the handle through this type.
+// An open manager handle (SC_MANAGER_ALL_ACCESS); closed on destruction.
 class Win32ServiceManager : public ServiceManager {
  public:
   explicit Win32ServiceManager(SC_HANDLE handle) : handle_(handle) {}
@@ -15,6 +14,7 @@ class Win32ServiceManager : public ServiceManager {
   Win32ServiceManager(const Win32ServiceManager&) = delete;
   Win32ServiceManager& operator=(const Win32ServiceManager&) = delete;
   SC_HANDLE handle() const { return handle_; }
+  std::unique_ptr<ServiceHandle> openService(const std::string& name) override;
 
  private:
   SC_HANDLE handle_;

@@ -93,6 +93,7 @@ class FixedClock : public ClockPort {
  public:
   LocalTime localTime() override { return LocalTime{1999, 1, 2, 3, 4, 5}; }
   void sleepMs(std::uint32_t) override {}
+  std::uint32_t tickCount() override { return 0; }
 };
 
 class RunCheckTest : public ::testing::Test {

@@ -1,5 +1,6 @@
 // The executor with the real steps over the fakes: what a run does to files,
-// registry, progress bar and clock, and what the steps not built yet show.
+// registry, services, progress bar and clock, and what the steps not built
+// yet show.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_services.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_ui.h"
@@ -31,7 +33,7 @@ class ExecutorRunTest : public ::testing::Test {
     registry.createKeyPath("SOFTWARE\\norvane\\Plexor");
   }
   int run() {
-    UpdatePorts ports{registry, files, system, clock, ui, services, cp};
+    UpdatePorts ports{registry, files, system, clock, ui, services, processes, cp};
     return executeUpdate(*job, ports);
   }
   void addFile(const std::string& name) {
@@ -65,6 +67,7 @@ class ExecutorRunTest : public ::testing::Test {
   FakeClock clock;
   FakeUi ui;
   FakeServices services;
+  FakeProcesses processes;
   Cp932CodePage cp;
 };
 
@@ -86,19 +89,34 @@ TEST_F(ExecutorRunTest, EmptyScriptWithoutServiceManager) {
   EXPECT_THAT(clock.sleeps, ElementsAre(1000u, 500u));
 }
 
-TEST_F(ExecutorRunTest, ServicesAndNotificationNotBuiltYetSaySo) {
-  job->serviceToStopCount = 3;
-  job->serviceToStartCount = 2;
+TEST_F(ExecutorRunTest, ServicesStopStartAndNoticeTakeTheirStepsAndWaits) {
+  for (const char* name : {"S1", "S2", "S3"}) job->servicesToStop[job->serviceToStopCount++] = name;
+  for (const char* name : {"S2", "S4"}) job->servicesToStart[job->serviceToStartCount++] = name;
+  for (const char* name : {"S1", "S2", "S3", "Lindquay"}) services.services[name];
+  services.services["S4"].running = false;
   job->updatePPD = 1;
   EXPECT_EQ(run(), kPlacementComplete);
   EXPECT_EQ(ui.progress.calls.front(), "range 0x100000");
   EXPECT_EQ(ui.progress.stepIts, 16);
-  EXPECT_EQ(clock.totalSleptMs(), 13500u);
-  const std::vector<UiCall> messages = ui.callsOf("message");
-  ASSERT_EQ(messages.size(), 3u);  // stop, start, notification
-  for (const UiCall& message : messages) {
-    EXPECT_NE(message.text.find("まだ実装されていません"), std::string::npos) << message.text;
-  }
+  EXPECT_THAT(services.log, ElementsAre("stop S1", "stop S2", "stop S3", "start S2", "start S4",
+                                        "control Lindquay 128"));
+  // One poll per stop and start, then the fixed waits.
+  EXPECT_THAT(clock.sleeps, ElementsAre(1000u, 1000u, 1000u, 2000u, 1000u, 1000u, 5000u, 5000u,
+                                        1000u, 500u));
+  EXPECT_TRUE(ui.callsOf("message").empty());
+  EXPECT_EQ(services.openManagers + services.openServices, 0);
+}
+
+TEST_F(ExecutorRunTest, WithoutServiceManagerNoServiceWaitsStepsOrNotice) {
+  services.administrator = false;
+  job->servicesToStop[job->serviceToStopCount++] = "S1";
+  job->servicesToStart[job->serviceToStartCount++] = "S1";
+  services.services["S1"];
+  job->updatePPD = 1;
+  EXPECT_EQ(run(), kPlacementComplete);
+  EXPECT_EQ(ui.progress.stepIts, 10);  // 8 fixed + 2 after the notice; none per service
+  EXPECT_TRUE(services.log.empty());
+  EXPECT_THAT(clock.sleeps, ElementsAre(5000u, 5000u, 1000u, 500u));
 }
 
 TEST_F(ExecutorRunTest, CompleteRunPlacesFilesEditsRegistryAndRecordsPatch) {
@@ -118,8 +136,9 @@ TEST_F(ExecutorRunTest, CompleteRunPlacesFilesEditsRegistryAndRecordsPatch) {
 
 TEST_F(ExecutorRunTest, CopyFailureOnFirstEntryChangesNoRegistry) {
   addScriptEffects();
-  job->serviceToStopCount = 1;
-  job->serviceToStartCount = 1;
+  job->servicesToStop[job->serviceToStopCount++] = "S";
+  job->servicesToStart[job->serviceToStartCount++] = "S";
+  services.services["S"];
   addFile("a.dll");
   addFile("b.txt");
   files.failCopyFrom(kMedia + "\\a.dll");
@@ -133,7 +152,7 @@ TEST_F(ExecutorRunTest, CopyFailureOnFirstEntryChangesNoRegistry) {
   // Start services still ran: 9 fixed + 1 stop + 1 start, no notification.
   EXPECT_EQ(ui.progress.stepIts, 11);
   EXPECT_EQ(ui.progress.calls.front(), "range 0xB0000");
-  EXPECT_EQ(ui.callsOf("message").size(), 2u);  // stop and start not built yet
+  EXPECT_THAT(services.log, ElementsAre("stop S", "start S"));
 }
 
 TEST_F(ExecutorRunTest, LaunchesAndShortcutsNotBuiltYetSaySoOnlyWhenListed) {
@@ -141,10 +160,9 @@ TEST_F(ExecutorRunTest, LaunchesAndShortcutsNotBuiltYetSaySoOnlyWhenListed) {
   job->launchEntries[0].commandPath = "C:\\x.exe";
   job->launchEntryCount = 1;
   job->shortcutEntryCount = 1;
-  job->processToEndCount = 1;
   EXPECT_EQ(run(), kPlacementComplete);
-  // processes, one launch phase, shortcuts; the other three phases are empty
-  EXPECT_EQ(ui.callsOf("message").size(), 3u);
+  // one launch phase, shortcuts; the other three phases are empty
+  EXPECT_EQ(ui.callsOf("message").size(), 2u);
 }
 
 }  // namespace

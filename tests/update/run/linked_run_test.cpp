@@ -10,6 +10,7 @@
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_services.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_ui.h"
@@ -55,8 +56,9 @@ struct Machine {
   FakeClock clock;
   FakeUi ui;
   FakeServices services;
+  FakeProcesses processes;
   Cp932CodePage codePage;
-  UpdatePorts ports{registry, files, system, clock, ui, services, codePage};
+  UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage};
   LinkedOperations operations;
   std::unique_ptr<UpdateApp> app = std::make_unique<UpdateApp>(ports, operations);
 };

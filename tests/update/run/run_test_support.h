@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_services.h"
 #include "tests/fakes/fake_ui.h"
 #include "update/ports/read_only_file_system.h"
@@ -60,6 +61,7 @@ class NullClock : public ClockPort {
  public:
   LocalTime localTime() override { return LocalTime{}; }
   void sleepMs(std::uint32_t) override {}
+  std::uint32_t tickCount() override { return 0; }
 };
 
 // The other parts' operations with scripted results; each call is logged.
@@ -111,6 +113,7 @@ struct RunFixture {
   NullClock clock;
   FakeUi ui;
   FakeServices services;
+  FakeProcesses processes;
   UpdatePorts ports;
   ScriptedOperations operations;
   std::unique_ptr<UpdateApp> app;

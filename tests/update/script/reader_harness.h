@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_system.h"
 #include "update/ports/read_only_file_system.h"
@@ -41,6 +42,7 @@ class SteppingClock : public ClockPort {
     return t;
   }
   void sleepMs(std::uint32_t) override {}
+  std::uint32_t tickCount() override { return 0; }
 };
 
 class MessageUi : public UserInterfacePort {
@@ -67,8 +69,9 @@ struct ReaderHarness {
   SteppingClock clock;
   MessageUi ui;
   NoServices services;
+  FakeProcesses processes;
   Cp932CodePage codePage;
-  UpdatePorts ports{registry, files, system, clock, ui, services, codePage};
+  UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage};
   std::unique_ptr<UpdateJob> job = std::make_unique<UpdateJob>();
 
   ReaderHarness() {

@@ -1,0 +1,81 @@
+/* A service for the Wine tests: starts and stops in steps (start pending,
+ * stop pending, each with checkpoints and a wait hint) and appends every
+ * event to a log file, one line each: "<service> start", "<service> running",
+ * "<service> control <code>", "<service> stopped".
+ *
+ *   plexor_test_service.exe LOGFILE     (the binary path the test installs)
+ */
+#include <stdio.h>
+#include <windows.h>
+
+static char logPath[MAX_PATH];
+static char serviceName[256];
+static SERVICE_STATUS_HANDLE statusHandle;
+static SERVICE_STATUS status;
+static HANDLE stopEvent;
+
+static void logLine(const char* event, DWORD code) {
+  FILE* f = fopen(logPath, "a");
+  if (f == NULL) return;
+  if (code != 0)
+    fprintf(f, "%s %s %lu\n", serviceName, event, (unsigned long)code);
+  else
+    fprintf(f, "%s %s\n", serviceName, event);
+  fclose(f);
+}
+
+static void report(DWORD state, DWORD checkPoint, DWORD waitHint) {
+  status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+  status.dwCurrentState = state;
+  status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
+  status.dwWin32ExitCode = NO_ERROR;
+  status.dwCheckPoint = checkPoint;
+  status.dwWaitHint = waitHint;
+  SetServiceStatus(statusHandle, &status);
+}
+
+static DWORD WINAPI handler(DWORD control, DWORD type, LPVOID data, LPVOID context) {
+  (void)type;
+  (void)data;
+  (void)context;
+  if (control == SERVICE_CONTROL_STOP) {
+    logLine("control", control);
+    report(SERVICE_STOP_PENDING, 1, 2000);
+    SetEvent(stopEvent);
+    return NO_ERROR;
+  }
+  if (control == SERVICE_CONTROL_INTERROGATE) return NO_ERROR;
+  if (control >= 128 && control <= 255) {
+    logLine("control", control);
+    return NO_ERROR;
+  }
+  return ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+static void WINAPI serviceMain(DWORD argc, LPSTR* argv) {
+  lstrcpynA(serviceName, argc > 0 ? argv[0] : "?", sizeof serviceName);
+  statusHandle = RegisterServiceCtrlHandlerExA(serviceName, handler, NULL);
+  if (statusHandle == NULL) return;
+  stopEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+  logLine("start", 0);
+  /* Two checkpoints a little apart, so the starter polls at least once. */
+  report(SERVICE_START_PENDING, 1, 3000);
+  Sleep(300);
+  report(SERVICE_START_PENDING, 2, 3000);
+  Sleep(300);
+  report(SERVICE_RUNNING, 0, 0);
+  logLine("running", 0);
+  WaitForSingleObject(stopEvent, INFINITE);
+  Sleep(300);
+  report(SERVICE_STOP_PENDING, 2, 2000);
+  Sleep(300);
+  logLine("stopped", 0);
+  report(SERVICE_STOPPED, 0, 0);
+}
+
+int main(int argc, char** argv) {
+  SERVICE_TABLE_ENTRYA table[] = {{(LPSTR) "", serviceMain}, {NULL, NULL}};
+  if (argc < 2) return 2;
+  lstrcpynA(logPath, argv[1], sizeof logPath);
+  return StartServiceCtrlDispatcherA(table) ? 0 : 1;
+}
