@@ -15,7 +15,7 @@ static SERVICE_STATUS status;
 static HANDLE stopEvent;
 
 static void logLine(const char* event, DWORD code) {
-  FILE* f = fopen(logPath, "a");
+  FILE* f = fopen(logPath, "ab");
   if (f == NULL) return;
   if (code != 0)
     fprintf(f, "%s %s %lu\n", serviceName, event, (unsigned long)code);
