@@ -3,6 +3,7 @@
 // layouts refused at load, and the job's top offset, bands and drain.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -188,6 +189,107 @@ TEST_F(CopyLayoutTest, LayoutsThatDoNotHoldTogetherAreRefused) {
     EXPECT_EQ(readCopyLayoutFile(world.env(), save(c.file).c_str(), 32, 1), nullptr) << c.what;
   EXPECT_EQ(readCopyLayoutFile(world.env(), (::testing::TempDir() + "no/such/layout").c_str(), 32, 1), nullptr);
   EXPECT_EQ(readCopyLayoutFile(world.env(), save(Bytes(g.begin(), g.begin() + 39)).c_str(), 32, 1), nullptr);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+// Whole jobs with a layout of one bitmap (id 10, one byte a row, four planes)
+// placed at x over all the layout's rows.
+class CopyLayoutJobTest : public CopyLayoutTest {
+ protected:
+  void SetUp() override {
+    world.counterFile = ::testing::TempDir() + "cntxout_layout.log";
+    world.host.devices["dev"] = "P1";
+    world.host.block(1) = makeBlock();
+    world.host.copyBitmaps[10] = bitmap('1', 100, 4, 1);
+  }
+  void useLayout(std::uint32_t totalRows, std::uint32_t x, std::int32_t pageWidth = 40) {
+    LayoutFile f;
+    f.totalRows = totalRows;
+    f.pageWidth = pageWidth;
+    f.records = {{10, 1, 4}};
+    f.groups = {{totalRows, {{x, 0}}}};
+    const std::string path = save(f.bytes(), "job_layout.bin");
+    std::copy(path.begin(), path.end(), world.host.block(1).begin() + PPB_LAYOUT_PATH);
+  }
+  // Rows read from the bitmap between one open and the next (four planes each).
+  std::vector<int> rowsPerOpen() const {
+    std::vector<int> rows;
+    for (const auto& c : world.host.bitmapCalls) {
+      if (c.rfind("open", 0) == 0) rows.push_back(0);
+      if (c.rfind("read", 0) == 0) ++rows.back();
+    }
+    for (int& r : rows) r /= 4;
+    return rows;
+  }
+  DecodedPage page() const {
+    std::string all;
+    for (auto& d : world.spooler.documents) all += d.bytes;
+    return decodeRows(all);
+  }
+};
+
+TEST_F(CopyLayoutJobTest, TopOffsetInChunksOf32ThenTheDrainUnmirrored) {
+  put32(world.host.block(1), PPB_TOP_OFFSET, 70);
+  world.host.block(1)[PPB_MIRROR] = 1;
+  useLayout(75, 0);
+  PrinterJob* job = initPrinterJob(world.env(), 1, nullptr, 16, 0, 4);
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(job->rasterWidth, 40);  // the layout's page, not width + left offset
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  EXPECT_EQ(rowsPerOpen(), (std::vector<int>{32, 32, 6}));
+  ASSERT_EQ(stopPrinterJob(*job), 0);
+  EXPECT_EQ(job->mirror, 1);
+  EXPECT_EQ(rowsPerOpen().size(), 3u + 5u);  // then one row per drain call
+  closePrinterJob(job);
+  const DecodedPage p = page();
+  ASSERT_TRUE(p.ok);
+  ASSERT_EQ(p.rows[1].size(), 75u);  // cyan, in stream order after black
+  for (std::size_t r = 0; r < 75; ++r) {
+    EXPECT_EQ(p.rows[1][r][0], std::uint8_t(0x10 * (r + 1))) << r;  // not mirrored
+    EXPECT_EQ(p.rows[0][r][0], std::uint8_t(0x10 * (r + 1) + 3)) << r;
+  }
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+TEST_F(CopyLayoutJobTest, BandsAreOverlaidAndTheRestDrained) {
+  useLayout(10, 8);
+  PrinterJob* job = initPrinterJob(world.env(), 1, nullptr, 16, 8, 4);
+  ASSERT_NE(job, nullptr);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  std::vector<std::vector<std::uint16_t>> contone(4, std::vector<std::uint16_t>(16 * 4));
+  void* planes[4] = {contone[0].data(), contone[1].data(), contone[2].data(), contone[3].data()};
+  ASSERT_EQ(writePrinterBand(*job, planes, 16, 4, 4), 0);
+  ASSERT_EQ(writePrinterBand(*job, planes, 16, 4, 4), 0);
+  ASSERT_EQ(stopPrinterJob(*job), 0);
+  closePrinterJob(job);
+  const DecodedPage p = page();
+  ASSERT_EQ(p.rows[1].size(), 10u);
+  for (std::size_t r = 0; r < 10; ++r) {
+    // The screening's mark in byte 0 of band rows, the copy in byte 1.
+    EXPECT_EQ(p.rows[1][r][0], r < 8 ? 0xA5 : 0x00) << r;
+    EXPECT_EQ(p.rows[1][r][1], std::uint8_t(0x10 * (r + 1))) << r;
+  }
+}
+
+TEST_F(CopyLayoutJobTest, ARefusedOrFailingLayoutStillPrints) {
+  put32(world.host.block(1), PPB_LEFT_OFFSET, 8);
+  useLayout(10, 0, 16);  // narrower than the 16 pixels of the bands after the left offset
+  PrinterJob* job = initPrinterJob(world.env(), 1, nullptr, 16, 2, 4);
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(job->layout, nullptr);
+  EXPECT_EQ(job->rasterWidth, 24);
+  closePrinterJob(job);
+  world.host.copyBitmaps.clear();  // the layout loads, its bitmap cannot be opened
+  useLayout(10, 0);
+  job = initPrinterJob(world.env(), 1, nullptr, 16, 2, 4);
+  ASSERT_NE(job->layout, nullptr);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  std::vector<std::uint8_t> rows(std::size_t(job->rowLength) * 2);
+  void* planes[4] = {rows.data(), rows.data(), rows.data(), rows.data()};
+  EXPECT_EQ(sendPrinterBand(*job, planes, 16, 2, 4), 0);
+  EXPECT_EQ(stopPrinterJob(*job), 0);
+  closePrinterJob(job);
+  EXPECT_EQ(page().rows[1].size(), 2u);
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
 }
 
