@@ -167,6 +167,11 @@ bool combineItem(CopyLayout& l, const HostPort& host, const std::uint8_t* item, 
   return whole;
 }
 
+int endLayout(CopyLayout& l) {
+  l.endRow = std::uint32_t(l.currentRow);
+  return -1;
+}
+
 }  // namespace
 
 CopyLayout* readCopyLayoutFile(const JobEnvironment& env, const char* path, long long minPageWidth,
@@ -197,8 +202,10 @@ int combineLayoutRows(CopyLayout& l, const HostPort& host, int rows, int bitsPer
   if (l.currentRow >= l.endRow) return -1;
   if (bitsPerPixel != 1 && bitsPerPixel != 2 && bitsPerPixel != 8) return -1;
   if (rows < 0 || rowLength < 0 || planes < 0) return -1;
-  if (bitsPerPixel != 1 && !readKinds(l, host)) return -1;
-  // Progress is kept only when the whole call succeeds; read positions move regardless.
+  // A bitmap that cannot be opened or read ends the layout where this call
+  // began: its rows could no longer be kept in step with the bitmaps' read
+  // positions, and later calls would tear the other copies apart.
+  if (bitsPerPixel != 1 && !readKinds(l, host)) return endLayout(l);
   std::uint64_t cur = l.currentRow, groupEnd = l.groupEnd;
   std::size_t group = l.groupOffset;
   const std::uint64_t first = cur, target = cur + std::uint64_t(rows);
@@ -209,7 +216,7 @@ int combineLayoutRows(CopyLayout& l, const HostPort& host, int rows, int bitsPer
     for (std::uint32_t k = 0; k < items && cur < segmentEnd; ++k)
       if (!combineItem(l, host, l.image + group + 8 + 8 * std::size_t(k), cur, segmentEnd, first, bitsPerPixel,
                        rowLength, planes, planeRows))
-        return -1;
+        return endLayout(l);
     cur = segmentEnd;
     // The next group is read only while the layout goes on: a last group that
     // ends exactly at the end row has nothing after it.
