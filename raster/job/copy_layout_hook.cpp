@@ -16,6 +16,7 @@ class PlaneBuffers {
   PlaneBuffers(PrinterJob& job, std::size_t bytes) : job_(job), bytes_(bytes) {
     for (int i = 0; i < job.outputPlaneCount; ++i) {
       planes_[i] = static_cast<std::uint8_t*>(job.env.memory.allocateZeroed(job.env.memory.context, bytes ? bytes : 1));
+      pointers_[i] = planes_[i];
       ok_ = ok_ && planes_[i];
     }
   }
@@ -30,12 +31,13 @@ class PlaneBuffers {
     for (int i = 0; i < job_.outputPlaneCount; ++i) std::memset(planes_[i], 0, bytes_);
   }
   std::uint8_t* const* rows() const { return planes_; }
-  void** pointers() { return reinterpret_cast<void**>(planes_); }
+  void** pointers() { return pointers_; }
 
  private:
   PrinterJob& job_;
   std::size_t bytes_;
   std::uint8_t* planes_[kMaxScreenedPlanes] = {};
+  void* pointers_[kMaxScreenedPlanes] = {};  // the same buffers, as the band path takes them
   bool ok_ = true;
 };
 
