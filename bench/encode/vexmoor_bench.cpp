@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/encode/copy_combine_bench.h"
 #include "bench/encode/libtiff_packbits.h"
 #include "bench/encode/row_kinds.h"
 #include "raster/encode/byte_sink.h"
@@ -277,6 +278,7 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("mirror/1bit", mirrorBench, 1, 0);
   benchmark::RegisterBenchmark("mirror/1bit_unaligned", mirrorBench, 1, 3);
   benchmark::RegisterBenchmark("mirror/2bit", mirrorBench, 2, 0);
+  vexmoor::bench::registerCopyCombineBenchmarks();
 
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;

@@ -2,11 +2,16 @@
 // the host libraries and drives the module's exports over a page.
 //
 //   riphost --ticket TICKET --out DIR (--send PLANES | --write PLANES16 | --image FILE)
-//           [--band-lines N] [--job-id N] [--dump FILE]
+//           [--band-lines N] [--job-id N] [--dump FILE] [--copy-bitmap ID=FILE]...
+//
+// Each --copy-bitmap registers FILE (a copy bitmap: 256-byte header, then the
+// rows) with tessaro under bitmap identifier ID, for the copy layout that the
+// ticket's layout_path names.
 //
 // Exit status 0 when every export succeeded, else 1 with the failing export
 // named on standard error.
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -34,8 +39,14 @@
 
 namespace {
 
+struct CopyBitmapFile {
+  int id;
+  std::string path;
+};
+
 struct Options {
   std::string ticket, out, send, write, image, dump;
+  std::vector<CopyBitmapFile> copyBitmaps;
   int bandLines = 64;
   int jobId = 1;
 };
@@ -43,7 +54,9 @@ struct Options {
 int usage(const char* why) {
   std::fprintf(stderr,
                "riphost: %s\nusage: riphost --ticket TICKET --out DIR (--send PLANES | --write PLANES16 | "
-               "--image FILE) [--band-lines N] [--job-id N] [--dump FILE]\n",
+               "--image FILE) [--band-lines N] [--job-id N] [--dump FILE] [--copy-bitmap ID=FILE]...\n"
+               "  --copy-bitmap ID=FILE  serve FILE as copy bitmap ID to the copy layout named by the ticket's\n"
+               "                         layout_path (repeatable)\n",
                why);
   return 1;
 }
@@ -61,7 +74,16 @@ bool parse(int argc, char** argv, Options& o) {
     else if (a == "--dump") o.dump = v;
     else if (a == "--band-lines") o.bandLines = std::atoi(v.c_str());
     else if (a == "--job-id") o.jobId = std::atoi(v.c_str());
-    else return false;
+    else if (a == "--copy-bitmap") {
+      // ID=FILE, the identifier a whole decimal number.
+      std::size_t eq = v.find('=');
+      char* end = nullptr;
+      long id = eq == std::string::npos ? 0 : std::strtol(v.c_str(), &end, 10);
+      if (eq == std::string::npos || eq == 0 || end != v.c_str() + eq || eq + 1 == v.size() || id < INT_MIN ||
+          id > INT_MAX)
+        return false;
+      o.copyBitmaps.push_back(CopyBitmapFile{int(id), v.substr(eq + 1)});
+    } else return false;
   }
   int inputs = !o.send.empty() + !o.write.empty() + !o.image.empty();
   return !o.ticket.empty() && !o.out.empty() && inputs == 1 && o.bandLines > 0;
@@ -184,6 +206,11 @@ int main(int argc, char** argv) {
   vindalDefaultAdjustData(&adjust);
   TessaroRegisterColorAdjustData(ticket.number("colour_adjust_id", 1), &adjust, sizeof adjust);
   registerDefaultScreen(ticket.number("screen_id", 1));
+  for (const CopyBitmapFile& b : o.copyBitmaps) {
+    if (std::FILE* f = std::fopen(b.path.c_str(), "rb")) std::fclose(f);
+    else return usage(("cannot read the copy bitmap " + b.path).c_str());
+    TessaroRegisterCopyBitmapFile(b.id, b.path.c_str());
+  }
 
   if (!riphost::prepareSpoolTarget(o.out, ticket.text("printer_name"), error)) return usage(error.c_str());
 

@@ -1,6 +1,7 @@
 // Stand-in for the host's tessaro library: parameter blocks, device
 // information, colour-adjust data, screens and copy bitmaps that the host
 // program registered, served to the raster module.
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -17,10 +18,20 @@ struct Screen {
   std::vector<std::vector<int16_t>> thresholds;
 };
 
+// An open copy bitmap: registered bytes, or a registered file read as it goes.
 struct OpenBitmap {
   const std::vector<uint8_t>* bytes;
+  std::FILE* file;
   uint64_t position;
 };
+
+bool seekFile(std::FILE* f, uint64_t position) {
+#ifdef _WIN32
+  return _fseeki64(f, int64_t(position), SEEK_SET) == 0;
+#else
+  return fseeko(f, off_t(position), SEEK_SET) == 0;
+#endif
+}
 
 // The host's registry: one per process, shared by every job; calls may come
 // from the host's own threads (the stop-waiting flag), hence the lock.
@@ -31,6 +42,7 @@ struct Registry {
   std::map<int, std::vector<uint8_t>> colorAdjust;
   std::map<int, std::shared_ptr<Screen>> screens;
   std::map<int, std::vector<uint8_t>> bitmaps;
+  std::map<int, std::string> bitmapFiles;
   std::map<int, OpenBitmap> open;
   int nextHandle = 1;
   uint32_t nextToken = 1;
@@ -112,6 +124,13 @@ TESSARO_API void TessaroRegisterCopyBitmap(int bitmapId, const void* bytes, int6
   r.bitmaps[bitmapId].assign(b, b + size);
 }
 
+TESSARO_API void TessaroRegisterCopyBitmapFile(int bitmapId, const char* path) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  r.bitmaps.erase(bitmapId);
+  r.bitmapFiles[bitmapId] = path;
+}
+
 TESSARO_API int GetPrintParams(int jobNumber, void* block, int mode, uint32_t* token) {
   Registry& r = registry();
   std::lock_guard<std::mutex> g(r.lock);
@@ -177,10 +196,19 @@ TESSARO_API int GetScreenData(int screenId, void* record, int, uint32_t* token) 
 TESSARO_API int OpenCopyBitmap(int bitmapId) {
   Registry& r = registry();
   std::lock_guard<std::mutex> g(r.lock);
+  OpenBitmap bitmap{nullptr, nullptr, 0};
   auto it = r.bitmaps.find(bitmapId);
-  if (it == r.bitmaps.end()) return -1;
+  auto file = r.bitmapFiles.find(bitmapId);
+  if (it != r.bitmaps.end()) {
+    bitmap.bytes = &it->second;
+  } else if (file != r.bitmapFiles.end()) {
+    bitmap.file = std::fopen(file->second.c_str(), "rb");
+    if (!bitmap.file) return -1;
+  } else {
+    return -1;
+  }
   int handle = r.nextHandle++;
-  r.open[handle] = OpenBitmap{&it->second, 0};
+  r.open[handle] = bitmap;
   return handle;
 }
 
@@ -190,6 +218,7 @@ TESSARO_API int SeekCopyBitmap(int handle, uint32_t low, uint32_t high, int) {
   auto it = r.open.find(handle);
   if (it == r.open.end()) return 0;
   it->second.position = (uint64_t(high) << 32) | low;
+  if (it->second.file) return seekFile(it->second.file, it->second.position) ? 1 : 0;
   return 1;
 }
 
@@ -198,6 +227,11 @@ TESSARO_API int ReadCopyBitmap(int handle, void* buffer, int count) {
   std::lock_guard<std::mutex> g(r.lock);
   auto it = r.open.find(handle);
   if (it == r.open.end() || count < 0) return 0;
+  if (it->second.file) {
+    std::size_t n = std::fread(buffer, 1, std::size_t(count), it->second.file);
+    it->second.position += n;
+    return int(n);
+  }
   const auto& bytes = *it->second.bytes;
   uint64_t pos = it->second.position;
   uint64_t available = pos < bytes.size() ? bytes.size() - pos : 0;
@@ -210,7 +244,10 @@ TESSARO_API int ReadCopyBitmap(int handle, void* buffer, int count) {
 TESSARO_API void CloseCopyBitmap(int handle) {
   Registry& r = registry();
   std::lock_guard<std::mutex> g(r.lock);
-  r.open.erase(handle);
+  auto it = r.open.find(handle);
+  if (it == r.open.end()) return;
+  if (it->second.file) std::fclose(it->second.file);
+  r.open.erase(it);
 }
 
 }  // extern "C"

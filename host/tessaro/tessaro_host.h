@@ -26,6 +26,8 @@ TESSARO_API void TessaroRegisterColorAdjustData(int dataId, const void* data, in
 TESSARO_API void TessaroRegisterScreen(int screenId, int count, const PlexorScreenEntry* entries);
 /* A copy bitmap's bytes (256-byte header and rows), copied. */
 TESSARO_API void TessaroRegisterCopyBitmap(int bitmapId, const void* bytes, int64_t size);
+/* A copy bitmap served from a file (the same bytes), opened on each OpenCopyBitmap. */
+TESSARO_API void TessaroRegisterCopyBitmapFile(int bitmapId, const char* path);
 
 #ifdef __cplusplus
 }

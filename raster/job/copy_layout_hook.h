@@ -1,6 +1,6 @@
-// Where the copy layout overlay plugs into the job. Until the overlay is
-// built, no layout is ever loaded (the job's layout stays null) and the
-// functions below are never reached with a layout.
+// The copy layout's branches of the job: loading it at open, the page size it
+// brings, the top offset in chunks of 32 rows, the overlay of every
+// WritePrinter_16_FUNC band and the drain of the rows left after the last band.
 #pragma once
 
 namespace vexmoor {
@@ -8,15 +8,16 @@ namespace vexmoor {
 struct PrinterJob;
 struct CopyLayout;
 
-// Loads the layout named in the parameter block; null when there is none.
+// Loads the layout named in the parameter block; null when there is none or
+// it cannot be used (the job then runs without it).
 CopyLayout* loadCopyLayout(PrinterJob& job);
 // Takes the layout's page width and height as the job's page size.
 void applyCopyLayoutPage(PrinterJob& job);
-// The top offset in chunks of 32 rows overlaid with the layout.
+// The top offset in chunks of 32 rows overlaid with the layout; 0 on success.
 int sendLayoutTopOffset(PrinterJob& job);
 // Combines the layout's next band rows into the screened planes.
 void combineCopyLayoutBand(PrinterJob& job);
-// Sends the layout rows below the last band; 0 on success.
+// Sends the layout rows below the last band, one row at a time; 0 on success.
 int drainCopyLayout(PrinterJob& job);
 void freeCopyLayout(PrinterJob& job);
 

@@ -29,6 +29,10 @@ HostPort linkedHostPort() {
   h.writeErrdiff4 = &WriteErrdiff4;
   h.closeErrdiff = &CloseErrdiff;
   h.closeErrdiff4 = &CloseErrdiff4;
+  h.openCopyBitmap = &OpenCopyBitmap;
+  h.seekCopyBitmap = &SeekCopyBitmap;
+  h.readCopyBitmap = &ReadCopyBitmap;
+  h.closeCopyBitmap = &CloseCopyBitmap;
   return h;
 }
 

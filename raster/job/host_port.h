@@ -38,6 +38,11 @@ struct HostPort {
                        int rowLength, int lines, int leftOffset, char mirror);
   void (*closeErrdiff)(void* handle);
   void (*closeErrdiff4)(void* handle);
+  // tessaro's copy bitmaps
+  int (*openCopyBitmap)(int bitmapId);
+  int (*seekCopyBitmap)(int handle, std::uint32_t positionLow, std::uint32_t positionHigh, int zero);
+  int (*readCopyBitmap)(int handle, void* buffer, int count);
+  void (*closeCopyBitmap)(int handle);
 };
 
 // The imported libraries themselves (host_linked.cpp, only in the module).

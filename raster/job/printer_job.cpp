@@ -302,4 +302,8 @@ int closePrinterJob(PrinterJob* job) {
   return 0;
 }
 
+int sendLayoutRows(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
+  return sendScreenedBand(job, planes, width, lines, planeCount);
+}
+
 }  // namespace vexmoor

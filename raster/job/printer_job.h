@@ -14,7 +14,7 @@
 namespace vexmoor {
 
 struct DitherMatrix;
-struct CopyLayout;  // the copy layout overlay plugs in here; not loaded yet
+struct CopyLayout;
 
 constexpr int kMaxInputPlanes = 7;
 constexpr int kMaxScreenedPlanes = 6;
@@ -82,5 +82,9 @@ int writePrinterBand(PrinterJob& job, void** planes, int width, int lines, int p
 int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int planeCount);
 int stopPrinterJob(PrinterJob& job);
 int closePrinterJob(PrinterJob* job);
+
+// The copy layout's rows (top offset, drain) go through the pre-screened band
+// path: prepare, copy, mirror when asked, send.
+int sendLayoutRows(PrinterJob& job, void** planes, int width, int lines, int planeCount);
 
 }  // namespace vexmoor

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "host/tessaro/tessaro_host.h"
@@ -79,16 +81,27 @@ TEST(Tessaro, ScreensAndCopyBitmapsAreServed) {
   std::vector<std::uint8_t> bitmap(300);
   for (int i = 0; i < 300; ++i) bitmap[i] = std::uint8_t(i);
   TessaroRegisterCopyBitmap(5, bitmap.data(), 300);
-  int h = OpenCopyBitmap(5);
-  ASSERT_NE(h, -1);
-  EXPECT_EQ(SeekCopyBitmap(h, 256, 0, 0), 1);
-  std::uint8_t buf[64];
-  EXPECT_EQ(ReadCopyBitmap(h, buf, 40), 40);
-  EXPECT_EQ(buf[0], 0);  // byte 256
-  EXPECT_EQ(ReadCopyBitmap(h, buf, 40), 4);  // only 4 bytes remain
-  EXPECT_EQ(buf[0], std::uint8_t(296));
-  CloseCopyBitmap(h);
+  // The same bytes served from a file that the host registered.
+  const std::string path = ::testing::TempDir() + "tessaro_bitmap.bin";
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(bitmap.data(), 1, bitmap.size(), f);
+  std::fclose(f);
+  TessaroRegisterCopyBitmapFile(8, path.c_str());
+  for (int id : {5, 8}) {
+    int h = OpenCopyBitmap(id);
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(SeekCopyBitmap(h, 256, 0, 0), 1);
+    std::uint8_t buf[64];
+    EXPECT_EQ(ReadCopyBitmap(h, buf, 40), 40);
+    EXPECT_EQ(buf[0], 0);  // byte 256
+    EXPECT_EQ(ReadCopyBitmap(h, buf, 40), 4);  // only 4 bytes remain
+    EXPECT_EQ(buf[0], std::uint8_t(296));
+    CloseCopyBitmap(h);
+  }
   EXPECT_EQ(OpenCopyBitmap(6), -1);
+  TessaroRegisterCopyBitmapFile(9, (path + ".missing").c_str());
+  EXPECT_EQ(OpenCopyBitmap(9), -1);
 }
 
 // ---- vindal ----

@@ -162,6 +162,36 @@ int writeErrdiff4(void*, int ink, void** c, void** s, int width, int rowLength, 
   return writeErrdiffAny("WriteErrdiff4", ink, s, rowLength, lines);
 }
 void closeErrdiff(void*) { H().calls.push_back("CloseErrdiff"); }
+
+// Copy bitmaps: the handle is the identifier; one position per open bitmap.
+int openBitmap(int id) {
+  H().bitmapCalls.push_back(joined("open", {id}));
+  if (!H().copyBitmaps.count(id) || H().bitmapPositions.count(id)) return -1;
+  ++H().openCopyBitmaps;
+  H().bitmapPositions[id] = 0;
+  return id;
+}
+int seekBitmap(int handle, std::uint32_t low, std::uint32_t high, int) {
+  const std::uint64_t position = std::uint64_t(high) << 32 | low;
+  H().bitmapCalls.push_back(joined("seek", {handle, (long long)position}));
+  H().bitmapPositions[handle] = position;
+  return 1;
+}
+int readBitmap(int handle, void* buffer, int count) {
+  const auto& bytes = H().copyBitmaps[handle];
+  std::uint64_t& position = H().bitmapPositions[handle];
+  const std::uint64_t left = position < bytes.size() ? bytes.size() - position : 0;
+  const int got = left < std::uint64_t(count) ? int(left) : count;
+  if (got > 0) std::memcpy(buffer, bytes.data() + position, std::size_t(got));
+  position += std::uint64_t(got);
+  H().bitmapCalls.push_back(joined("read", {handle, count, got}));
+  return got;
+}
+void closeBitmap(int handle) {
+  H().bitmapCalls.push_back(joined("close", {handle}));
+  H().bitmapPositions.erase(handle);
+  --H().openCopyBitmaps;
+}
 void closeErrdiff4(void*) { H().calls.push_back("CloseErrdiff4"); }
 
 // ---- spooler ----
@@ -300,6 +330,10 @@ HostPort FakeHost::port() const {
   h.writeErrdiff4 = &writeErrdiff4;
   h.closeErrdiff = &closeErrdiff;
   h.closeErrdiff4 = &closeErrdiff4;
+  h.openCopyBitmap = &openBitmap;
+  h.seekCopyBitmap = &seekBitmap;
+  h.readCopyBitmap = &readBitmap;
+  h.closeCopyBitmap = &closeBitmap;
   return h;
 }
 

@@ -36,6 +36,12 @@ struct FakeHost {
   void* colorAdjustDataAddress = nullptr;  // what GetColorAdjustData was told
   void* colorAdjustDataOpened = nullptr;   // what the open call was given
   int openErrdiffFails = 0;
+  // Copy bitmaps by identifier (header and rows), and each call on them:
+  // "open 5", "seek 5 256", "read 5 16 16" (asked, got), "close 5".
+  std::map<int, std::vector<std::uint8_t>> copyBitmaps;
+  std::vector<std::string> bitmapCalls;
+  int openCopyBitmaps = 0;  // handles open now
+  std::map<int, std::uint64_t> bitmapPositions;  // per open handle
 
   std::vector<std::uint8_t>& block(int job);
   HostPort port() const;

@@ -14,4 +14,9 @@ fi
 for lib in tessaro.dll vindal.dll ombrix.dll WINSPOOL.DRV; do
   printf '%s\n' "$table" | grep -q "DLL Name: $lib" || { echo "no import of $lib"; exit 1; }
 done
+# The copy bitmaps are read through tessaro's functions, imported by name.
+tessaro=$(printf '%s\n' "$table" | sed -n '/DLL Name: tessaro.dll/,/DLL Name: [^t]/p')
+for fn in OpenCopyBitmap SeekCopyBitmap ReadCopyBitmap CloseCopyBitmap; do
+  printf '%s\n' "$tessaro" | grep -qw "$fn" || { echo "no import of $fn from tessaro.dll"; exit 1; }
+done
 echo "exports and imports as expected"

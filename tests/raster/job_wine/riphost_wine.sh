@@ -76,6 +76,23 @@ decode_stream.check_cyan_half('tiff/doc-0001.prn')")
 riphost png.txt "it's here" 2>/dev/null
 [ "$(ls "$work/it's here")" = doc-0001.prn ] || { echo "no document in a quoted folder"; exit 1; }
 
+# A page with copies: the layout and the copy bitmaps are read through
+# tessaro.dll; the copies land where the layout puts them, and a layout that
+# does not hold together is refused while the page still prints.
+mkdir -p "$work/copies"
+(cd "$work/copies" && python3 "$PYTHONPATH/copy_layout_page.py" make . 'C:\riphost-test\copies\layout.bin')
+sed 's|layout.bin|bad-index.bin|' "$work/copies/copies.txt" >"$work/copies/bad-index.txt"
+[ "$(id -u)" = 0 ] && chown -R nobody:nogroup "$work/copies"
+copies() {
+  $run "$exe" --ticket "C:\\riphost-test\\copies\\$1" --out "C:\\riphost-test\\copies\\$2" \
+    --write 'C:\riphost-test\copies\white.bin' --band-lines 32 \
+    --copy-bitmap '1=C:\riphost-test\copies\disk.cb' --copy-bitmap '2=C:\riphost-test\copies\tri6.cb' 2>/dev/null
+}
+copies copies.txt out
+python3 "$PYTHONPATH/copy_layout_page.py" check "$work/copies/out/doc-0001.prn"
+copies bad-index.txt refused
+python3 "$PYTHONPATH/copy_layout_page.py" check "$work/copies/refused/doc-0001.prn" 136 0 0  # blank, no drain
+
 # A failing export is named and the exit status is 1.
 set +e
 riphost nomode.txt failed 2>"$work/err.txt"
