@@ -87,4 +87,11 @@ class NoServiceManager : public ServicesPort {
   std::unique_ptr<ServiceManager> openManager() override { return nullptr; }
 };
 
+// A shell that neither saves links nor starts programs.
+class NoShell : public ShellPort {
+ public:
+  bool saveShellLink(const std::string&, const std::string&) override { return false; }
+  bool startProgram(const std::string&) override { return false; }
+};
+
 }  // namespace quillet

@@ -34,8 +34,9 @@ int runCheck(const std::vector<std::string>& args, const std::string& environmen
   CheckSystem system(options.osMajor, options.windir, options.systemDir);
   CollectingUi ui;
   NoServiceManager services;
+  NoShell shell;
   Cp932CodePage codePage;
-  UpdatePorts ports{registry, files, system, clock, ui, services, codePage};
+  UpdatePorts ports{registry, files, system, clock, ui, services, codePage, shell};
 
   auto job = std::make_unique<UpdateJob>();  // large: keep it off the stack
   job->sourceDir = options.sourceDir;

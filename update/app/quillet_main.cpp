@@ -9,6 +9,7 @@
 #include "update/win32/win32_file_system.h"
 #include "update/win32/win32_registry.h"
 #include "update/win32/win32_services.h"
+#include "update/win32/win32_shell.h"
 #include "update/win32/win32_system.h"
 
 namespace {
@@ -20,8 +21,9 @@ quillet::Win32Clock clockPort;
 quillet::Win32UserInterface userInterface;
 quillet::Win32Services services;
 quillet::Win32CodePage codePage;
+quillet::Win32Shell shell;
 quillet::UpdatePorts ports{registry, files, systemPort, clockPort, userInterface, services,
-                           codePage};
+                           codePage,     shell};
 quillet::LinkedOperations operations;
 
 quillet::UpdateApp theApp(ports, operations);

@@ -5,6 +5,7 @@
 #include "update/ports/files_port.h"
 #include "update/ports/registry_port.h"
 #include "update/ports/services_port.h"
+#include "update/ports/shell_port.h"
 #include "update/ports/system_port.h"
 #include "update/ports/ui_port.h"
 
@@ -18,6 +19,7 @@ struct UpdatePorts {
   UserInterfacePort& ui;
   ServicesPort& services;
   const CodePage& codePage;
+  ShellPort& shell;
 };
 
 }  // namespace quillet

@@ -9,6 +9,7 @@
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/update/ops/recording_doubles.h"
 #include "update/ops/executor.h"
@@ -24,7 +25,7 @@ class ExecutorOrderTest : public ::testing::Test {
  protected:
   ExecutorOrderTest() { clock.sharedLog = &log; }
   int run() {
-    UpdatePorts ports{registry, files, system, clock, ui, services, cp};
+    UpdatePorts ports{registry, files, system, clock, ui, services, cp, shell};
     return executeUpdate(*job, ports, steps);
   }
   int count(const std::string& event) const {
@@ -40,6 +41,7 @@ class ExecutorOrderTest : public ::testing::Test {
   FakeFileSystem files;
   FakeSystem system;
   FakeServices services;
+  FakeShell shell;
   Cp932CodePage cp;
 };
 

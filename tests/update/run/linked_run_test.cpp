@@ -11,6 +11,7 @@
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_ui.h"
 #include "update/run/linked_operations.h"
@@ -56,7 +57,8 @@ struct Machine {
   FakeUi ui;
   FakeServices services;
   Cp932CodePage codePage;
-  UpdatePorts ports{registry, files, system, clock, ui, services, codePage};
+  FakeShell shell{&files};
+  UpdatePorts ports{registry, files, system, clock, ui, services, codePage, shell};
   LinkedOperations operations;
   std::unique_ptr<UpdateApp> app = std::make_unique<UpdateApp>(ports, operations);
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_ui.h"
 #include "update/ports/read_only_file_system.h"
 #include "update/ports/update_ports.h"
@@ -111,6 +112,7 @@ struct RunFixture {
   NullClock clock;
   FakeUi ui;
   FakeServices services;
+  FakeShell shell;
   UpdatePorts ports;
   ScriptedOperations operations;
   std::unique_ptr<UpdateApp> app;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_system.h"
 #include "update/ports/read_only_file_system.h"
 #include "update/ports/update_ports.h"
@@ -68,7 +69,8 @@ struct ReaderHarness {
   MessageUi ui;
   NoServices services;
   Cp932CodePage codePage;
-  UpdatePorts ports{registry, files, system, clock, ui, services, codePage};
+  FakeShell shell;
+  UpdatePorts ports{registry, files, system, clock, ui, services, codePage, shell};
   std::unique_ptr<UpdateJob> job = std::make_unique<UpdateJob>();
 
   ReaderHarness() {

@@ -1,0 +1,17 @@
+#include "tests/fakes/fake_shell.h"
+
+namespace quillet {
+
+bool FakeShell::saveShellLink(const std::string& targetPath, const std::string& linkPath) {
+  calls.push_back("link " + targetPath + " > " + linkPath);
+  return files_ != nullptr && files_->writeFile(linkPath, linkFileBytes(targetPath));
+}
+
+bool FakeShell::startProgram(const std::string& commandLine) {
+  calls.push_back("start " + commandLine);
+  if (unstartable.count(commandLine) != 0) return false;
+  if (onStart) onStart(commandLine);
+  return true;
+}
+
+}  // namespace quillet
