@@ -4,7 +4,8 @@ namespace quillet {
 
 bool FakeShell::saveShellLink(const std::string& targetPath, const std::string& linkPath) {
   calls.push_back("link " + targetPath + " > " + linkPath);
-  return files_ != nullptr && files_->writeFile(linkPath, linkFileBytes(targetPath));
+  return files_ != nullptr && unsavable.count(linkPath) == 0 &&
+         files_->writeFile(linkPath, linkFileBytes(targetPath));
 }
 
 bool FakeShell::startProgram(const std::string& commandLine) {

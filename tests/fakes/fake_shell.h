@@ -25,6 +25,8 @@ class FakeShell : public ShellPort {
 
   // "link <target> > <link>" and "start <command line>", in call order.
   std::vector<std::string> calls;
+  // Link paths whose save fails (after the old file was deleted).
+  std::set<std::string> unsavable;
   // Command lines that cannot be started (a missing program).
   std::set<std::string> unstartable;
   // Called with each command line that starts, at the moment it starts.

@@ -168,20 +168,5 @@ TEST_F(ExecutorRunTest, ProgramsOfEachPhaseStartAtTheirPlace) {
   EXPECT_TRUE(ui.callsOf("message").empty());
 }
 
-TEST_F(ExecutorRunTest, FailedCopyStartsOnlyTheEarlyProgramsAndWritesNoShortcut) {
-  addFile("a.dll");
-  files.failCopyFrom(kMedia + "\\a.dll");
-  for (int phase = kPhasePrevious; phase <= kPhaseLater; ++phase) {
-    job->launchEntries[job->launchEntryCount++] =
-        LaunchEntry{"p" + std::to_string(phase) + ".exe", "", kLaunchPlain, phase};
-  }
-  files.addFolder("C:\\Desktop");
-  job->shortcutEntries[job->shortcutEntryCount++] =
-      ShortcutEntry{kApp + "\\a.dll", "C:\\Desktop\\A.url", kLinkInternet};
-  EXPECT_EQ(run(), kPlacementFailed);
-  EXPECT_THAT(shell.calls, ElementsAre("start p1.exe", "start p2.exe"));
-  EXPECT_FALSE(files.exists("C:\\Desktop\\A.url"));
-}
-
 }  // namespace
 }  // namespace quillet

@@ -46,14 +46,15 @@ TEST(CreateShortcuts, EachEntryOnItsOwn) {
   FakeShell shell(&files);
   files.addFolder("C:\\Desk");
   files.addFile("C:\\Desk\\old.lnk", "old link");
-  files.addFile("C:\\Desk\\gone.lnk", "old link");
+  files.addFile("C:\\Desk\\stale.lnk", "old link");
+  shell.unsavable.insert("C:\\Desk\\stale.lnk");
   auto job = std::make_unique<UpdateJob>();
   const ShortcutEntry entries[] = {
       {"C:\\P\\a.exe", "C:\\Desk\\A.url", kLinkInternet},
       {"C:\\P\\a.exe", "C:\\Menu\\Group\\A.url", kLinkInternet},  // no such folder
       {"C:\\P\\a.exe", "C:\\Desk\\old.lnk", kLinkShell},
       {"C:\\P\\b.exe", "C:\\Desk\\B.lnk", 7},                      // any other kind: a link
-      {"C:\\P\\c.exe", "C:\\Menu\\gone\\C.lnk", kLinkShell},       // save fails
+      {"C:\\P\\c.exe", "C:\\Desk\\stale.lnk", kLinkShell},        // save fails
   };
   for (const ShortcutEntry& entry : entries) job->shortcutEntries[job->shortcutEntryCount++] = entry;
 
@@ -64,16 +65,8 @@ TEST(CreateShortcuts, EachEntryOnItsOwn) {
   EXPECT_EQ(files.contents("C:\\Desk\\B.lnk"), FakeShell::linkFileBytes("C:\\P\\b.exe"));
   EXPECT_THAT(shell.calls, ElementsAre("link C:\\P\\a.exe > C:\\Desk\\old.lnk",
                                        "link C:\\P\\b.exe > C:\\Desk\\B.lnk",
-                                       "link C:\\P\\c.exe > C:\\Menu\\gone\\C.lnk"));
-
-  // A link whose save fails leaves no old file behind.
-  job->shortcutEntries[0] = ShortcutEntry{"C:\\P\\d.exe", "C:\\Desk\\gone.lnk", kLinkShell};
-  job->shortcutEntryCount = 1;
-  FakeShell noLinks;  // saves nothing
-  EXPECT_EQ(createShortcuts(*job, files, noLinks), 0);
-  EXPECT_FALSE(files.exists("C:\\Desk\\gone.lnk"));
-  job->shortcutEntryCount = 0;
-  EXPECT_EQ(createShortcuts(*job, files, noLinks), 1);
+                                       "link C:\\P\\c.exe > C:\\Desk\\stale.lnk"));
+  EXPECT_FALSE(files.exists("C:\\Desk\\stale.lnk"));
 }
 
 TEST(LaunchPhase, CommandLinesInTableOrder) {
