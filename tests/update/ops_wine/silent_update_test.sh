@@ -5,7 +5,8 @@
 # records and both kinds of shortcut, starts a probe program at each of the
 # four points of the run, and ends on its own (a window left open would block
 # it until the time limit).
-set -euo pipefail
+set -Eeuo pipefail
+trap 'echo "stopped at line $LINENO: $BASH_COMMAND (status $?)" >&2' ERR
 : "${PLEXOR_WINE_RUN:?run under the Wine harness}"
 here=$(cd "$(dirname "$0")" && pwd)
 dlls=$PLEXOR_BINARY_DIR/tests/update/ops_wine
