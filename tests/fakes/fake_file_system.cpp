@@ -7,6 +7,7 @@ namespace quillet {
 namespace {
 
 constexpr int kErrnoNoEntry = 2;
+constexpr long kErrorDiskFull = 112;
 // The ANSI file functions take at most MAX_PATH bytes with the NUL.
 constexpr std::size_t kMaxPathBytes = 259;
 
@@ -252,18 +253,33 @@ bool FakeFileSystem::deleteFile(const std::string& path) {
 }
 
 bool FakeFileSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
+  return copyStatus(from, to, failIfExists) == kErrorSuccess;
+}
+
+long FakeFileSystem::copyToNewFile(const std::string& from, const std::string& to) {
+  return copyStatus(from, to, true);
+}
+
+long FakeFileSystem::copyStatus(const std::string& from, const std::string& to,
+                                bool failIfExists) {
   operations.push_back("copy " + from + " > " + to);
-  if (tooLong(from) || tooLong(to)) return false;
+  auto claim = claims_.find(key(to));
+  if (claim != claims_.end()) {
+    addFile(to, claim->second);
+    claims_.erase(claim);
+  }
+  if (tooLong(from) || tooLong(to)) return kErrorPathNotFound;
   const Node* source = node(from);
   if (source == nullptr || source->folder || isLocked(from) || unreadable_.count(key(from))) {
-    return false;
+    return kErrorFileNotFound;
   }
   const Node* target = node(to);
-  if (target != nullptr && (failIfExists || target->folder ||
-                            (target->attributes & kAttrReadOnly) || isLocked(to))) {
-    return false;
+  if (target != nullptr && failIfExists) return kErrorFileExists;
+  if (target != nullptr &&
+      (target->folder || (target->attributes & kAttrReadOnly) || isLocked(to))) {
+    return kErrorAccessDenied;
   }
-  if (target == nullptr && !parentIsFolder(to)) return false;
+  if (target == nullptr && !parentIsFolder(to)) return kErrorPathNotFound;
   Node copy = *source;
   copy.path = target != nullptr ? target->path : to;
   auto partial = partialCopies_.find(key(from));
@@ -274,10 +290,10 @@ bool FakeFileSystem::copyFile(const std::string& from, const std::string& to, bo
     copy.lastWriteTime = ++clock_;
     copy.hasVersion = false;
     nodes_[key(to)] = copy;
-    return false;
+    return kErrorDiskFull;
   }
   nodes_[key(to)] = copy;
-  return true;
+  return kErrorSuccess;
 }
 
 bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {

@@ -38,6 +38,7 @@ class FakeFileSystem : public FileSystemPort {
   bool removeDirectory(const std::string& path) override;
   bool deleteFile(const std::string& path) override;
   bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  long copyToNewFile(const std::string& from, const std::string& to) override;
   bool replaceFile(const std::string& from, const std::string& to) override;
   std::uint32_t getAttributes(const std::string& path) override;
   bool setAttributes(const std::string& path, std::uint32_t attributes) override;
@@ -60,6 +61,11 @@ class FakeFileSystem : public FileSystemPort {
   void failCopyPartway(const std::string& source, std::size_t bytesWritten);
   // Copies from this source fail before the destination is touched.
   void failCopyFrom(const std::string& source) { unreadable_[key(source)] = true; }
+  // Another program creates this file with these bytes just before the next
+  // copy onto its name (a race between looking and copying).
+  void claimBeforeCopy(const std::string& path, const std::string& bytes) {
+    claims_[key(path)] = bytes;
+  }
   // findFiles on exactly this pattern fails with the errno.
   void failSearch(const std::string& pattern, int error) { searchErrors_[key(pattern)] = error; }
 
@@ -102,6 +108,8 @@ class FakeFileSystem : public FileSystemPort {
   std::map<std::string, std::size_t> partialCopies_;
   std::map<std::string, bool> unreadable_;
   std::map<std::string, int> searchErrors_;
+  std::map<std::string, std::string> claims_;
+  long copyStatus(const std::string& from, const std::string& to, bool failIfExists);
   std::uint64_t clock_ = 0x01C0000000000000ull;  // last-write time of new files
 };
 

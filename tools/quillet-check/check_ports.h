@@ -108,4 +108,11 @@ class NoProcesses : public ProcessesPort {
   }
 };
 
+// A shell that neither saves links nor starts programs.
+class NoShell : public ShellPort {
+ public:
+  bool saveShellLink(const std::string&, const std::string&) override { return false; }
+  bool startProgram(const std::string&) override { return false; }
+};
+
 }  // namespace quillet

@@ -35,8 +35,9 @@ int runCheck(const std::vector<std::string>& args, const std::string& environmen
   CollectingUi ui;
   NoServiceManager services;
   NoProcesses processes;
+  NoShell shell;
   Cp932CodePage codePage;
-  UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage};
+  UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage, shell};
 
   auto job = std::make_unique<UpdateJob>();  // large: keep it off the stack
   job->sourceDir = options.sourceDir;

@@ -8,7 +8,7 @@
 
 #include "update/app/app_name.h"
 #include "update/app/command_text.h"
-#include "update/app/win_app.h"
+#include "update/run/win_app.h"
 #include "update/win32/win32_code_page.h"
 
 namespace {

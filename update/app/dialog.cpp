@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "update/app/win_app.h"
+#include "update/run/win_app.h"
 #include "update/win32/win32_code_page.h"
 
 namespace quillet {

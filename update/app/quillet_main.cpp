@@ -10,6 +10,7 @@
 #include "update/win32/win32_processes.h"
 #include "update/win32/win32_registry.h"
 #include "update/win32/win32_services.h"
+#include "update/win32/win32_shell.h"
 #include "update/win32/win32_system.h"
 
 namespace {
@@ -22,8 +23,9 @@ quillet::Win32UserInterface userInterface;
 quillet::Win32Services services;
 quillet::Win32Processes processes;
 quillet::Win32CodePage codePage;
+quillet::Win32Shell shell;
 quillet::UpdatePorts ports{registry, files, systemPort, clockPort, userInterface, services,
-                           processes, codePage};
+                           processes, codePage, shell};
 quillet::LinkedOperations operations;
 
 quillet::UpdateApp theApp(ports, operations);

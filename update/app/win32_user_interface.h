@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "update/ports/ui_port.h"
-#include "update/win32/win32_restart.h"
+#include "update/app/restart_computer.h"
 
 namespace quillet {
 

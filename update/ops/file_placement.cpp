@@ -146,14 +146,19 @@ int copyOverTarget(const std::string& source, const std::string& target, FileSys
     // A target so close to the path limit that no temporary name beside it
     // fits: copy onto it directly rather than fail an entry that can be placed.
     if (candidate.size() > kMaxPathBytes) return files.copyFile(source, target, false) ? 1 : 0;
-    if (files.getAttributes(candidate) == kInvalidAttributes) temporary = candidate;
+    if (files.getAttributes(candidate) != kInvalidAttributes) continue;
+    // Never overwrites: a name taken since the look above belongs to someone
+    // else (another program, a race) and is left alone; the next name is tried.
+    const long status = files.copyToNewFile(source, candidate);
+    if (status == kErrorSuccess) {
+      temporary = candidate;
+    } else if (status != kErrorFileExists && status != kErrorAlreadyExists) {
+      // The copy created the file and broke off: the partial file is ours.
+      discardTemporary(candidate, files);
+      return 0;
+    }
   }
   if (temporary.empty()) return 0;  // every temporary name is taken
-  // failIfExists: never overwrite a file that is not our own temporary.
-  if (!files.copyFile(source, temporary, true)) {
-    discardTemporary(temporary, files);
-    return 0;
-  }
   if (files.replaceFile(temporary, target)) return 1;
   // A target that another program holds open while sharing writes cannot be
   // replaced by rename, but can be overwritten in place, as a plain copy onto

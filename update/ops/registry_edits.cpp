@@ -52,6 +52,9 @@ int setDwordValue(RegistryPort& registry, const std::string& keyPath, const std:
 }
 
 int deleteKeyTree(RegistryPort& registry, RegKey parent, const std::string& name) {
+  // An empty name would open and delete the parent itself with everything
+  // below it (a blank "delSubKey:" line under the product's key).
+  if (name.empty()) return 0;
   ScopedKey key(registry);
   if (!key.open(parent, name, kKeyAllAccess)) return 0;
   std::uint32_t count = 0;

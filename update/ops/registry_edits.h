@@ -20,7 +20,8 @@ int setStringValue(RegistryPort& registry, const std::string& keyPath,
 int setDwordValue(RegistryPort& registry, const std::string& keyPath,
                   const std::string& name, const std::string& data);
 // Deletes name below the open parent with all its subkeys, highest index
-// first. 1 when every subkey was enumerated and the key itself was deleted.
+// first. 1 when every subkey was enumerated and the key itself was deleted;
+// 0 at once for an empty name, which never means the parent itself.
 int deleteKeyTree(RegistryPort& registry, RegKey parent, const std::string& name);
 int deleteValue(RegistryPort& registry, const std::string& keyPath, const std::string& name);
 

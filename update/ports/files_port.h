@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "update/ports/status_codes.h"
+
 namespace quillet {
 
 enum : std::uint32_t {
@@ -41,6 +43,9 @@ class FileSystemPort {
   virtual bool deleteFile(const std::string& path) = 0;
   // CopyFileA: the copy carries the source's attributes and last-write time.
   virtual bool copyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // CopyFileA that never overwrites: kErrorSuccess, kErrorFileExists when the
+  // name is taken (nothing was touched), or the error of a failed copy.
+  virtual long copyToNewFile(const std::string& from, const std::string& to) = 0;
   // MoveFileExA with MOVEFILE_REPLACE_EXISTING: fails on a target in use.
   virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
   virtual std::uint32_t getAttributes(const std::string& path) = 0;  // kInvalidAttributes on failure

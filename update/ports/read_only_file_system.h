@@ -17,6 +17,7 @@ class ReadOnlyFileSystem : public FileSystemPort {
   bool removeDirectory(const std::string&) override { return false; }
   bool deleteFile(const std::string&) override { return false; }
   bool copyFile(const std::string&, const std::string&, bool) override { return false; }
+  long copyToNewFile(const std::string&, const std::string&) override { return kErrorAccessDenied; }
   bool replaceFile(const std::string&, const std::string&) override { return false; }
   std::uint32_t getAttributes(const std::string&) override { return kInvalidAttributes; }
   bool setAttributes(const std::string&, std::uint32_t) override { return false; }

@@ -12,6 +12,7 @@ enum : long {
   kErrorAccessDenied = 5,
   kErrorInvalidHandle = 6,
   kErrorSharingViolation = 32,
+  kErrorFileExists = 80,
   kErrorAlreadyExists = 183,
   kErrorMoreData = 234,
   kErrorNoMoreItems = 259,

@@ -6,6 +6,7 @@
 #include "update/ports/processes_port.h"
 #include "update/ports/registry_port.h"
 #include "update/ports/services_port.h"
+#include "update/ports/shell_port.h"
 #include "update/ports/system_port.h"
 #include "update/ports/ui_port.h"
 
@@ -20,6 +21,7 @@ struct UpdatePorts {
   ServicesPort& services;
   ProcessesPort& processes;
   const CodePage& codePage;
+  ShellPort& shell;
 };
 
 }  // namespace quillet

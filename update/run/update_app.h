@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "update/app/win_app.h"
+#include "update/run/win_app.h"
 #include "update/ports/update_ports.h"
 #include "update/run/preconditions.h"
 #include "update/run/run_operations.h"

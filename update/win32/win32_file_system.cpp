@@ -101,6 +101,12 @@ bool Win32FileSystem::copyFile(const std::string& from, const std::string& to,
   return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
 }
 
+long Win32FileSystem::copyToNewFile(const std::string& from, const std::string& to) {
+  if (CopyFileA(from.c_str(), to.c_str(), TRUE)) return kErrorSuccess;
+  const DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? static_cast<long>(error) : ERROR_GEN_FAILURE;
+}
+
 bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }

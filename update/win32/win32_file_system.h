@@ -13,6 +13,7 @@ class Win32FileSystem : public FileSystemPort {
   bool removeDirectory(const std::string& path) override;
   bool deleteFile(const std::string& path) override;
   bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  long copyToNewFile(const std::string& from, const std::string& to) override;
   bool replaceFile(const std::string& from, const std::string& to) override;
   std::uint32_t getAttributes(const std::string& path) override;
   bool setAttributes(const std::string& path, std::uint32_t attributes) override;

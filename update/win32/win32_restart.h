@@ -1,13 +1,24 @@
 #pragma once
-// The request to restart the local computer at once, over the process token
-// and InitiateSystemShutdownA.
-#include "update/run/restart_request.h"
+// The system calls of a computer restart over the process token and
+// InitiateSystemShutdownA.
+#include <windows.h>
+
+#include "update/ports/shutdown_port.h"
 
 namespace quillet {
 
-// Enables the shutdown privilege, asks the system to restart (no message, no
-// delay, applications with unsaved data are not forced), and disables the
-// privilege again. Returns at once; the system shuts down asynchronously.
-int restartComputer();
+class Win32ShutdownCalls : public ShutdownCalls {
+ public:
+  bool openOwnToken() override;
+  void lookUpShutdownPrivilege() override;
+  bool setShutdownPrivilege(bool enabled) override;
+  // No message, no delay, applications with unsaved data are not forced.
+  bool requestRestart() override;
+  void closeToken() override;
+
+ private:
+  HANDLE token_ = nullptr;
+  LUID privilege_ = {};
+};
 
 }  // namespace quillet

@@ -1,6 +1,6 @@
 // The executor with the real steps over the fakes: what a run does to files,
-// registry, services, progress bar and clock, and what the steps not built
-// yet show.
+// registry, services, progress bar and clock, and which programs and shortcuts
+// it makes.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,10 +11,12 @@
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_ui.h"
 #include "update/ops/executor.h"
 #include "update/ops/patch_records.h"
+#include "update/ops/shortcuts.h"
 #include "update/text/cp932_code_page.h"
 
 namespace quillet {
@@ -33,7 +35,7 @@ class ExecutorRunTest : public ::testing::Test {
     registry.createKeyPath("SOFTWARE\\norvane\\Plexor");
   }
   int run() {
-    UpdatePorts ports{registry, files, system, clock, ui, services, processes, cp};
+    UpdatePorts ports{registry, files, system, clock, ui, services, processes, cp, shell};
     return executeUpdate(*job, ports);
   }
   void addFile(const std::string& name) {
@@ -69,6 +71,7 @@ class ExecutorRunTest : public ::testing::Test {
   FakeServices services;
   FakeProcesses processes;
   Cp932CodePage cp;
+  FakeShell shell{&files};
 };
 
 TEST_F(ExecutorRunTest, EmptyScriptWithServiceManager) {
@@ -155,14 +158,33 @@ TEST_F(ExecutorRunTest, CopyFailureOnFirstEntryChangesNoRegistry) {
   EXPECT_THAT(services.log, ElementsAre("stop S", "start S"));
 }
 
-TEST_F(ExecutorRunTest, LaunchesAndShortcutsNotBuiltYetSaySoOnlyWhenListed) {
-  job->launchEntries[0].phase = kPhaseBeforeCopy;
-  job->launchEntries[0].commandPath = "C:\\x.exe";
-  job->launchEntryCount = 1;
-  job->shortcutEntryCount = 1;
+// Each phase's program sees the run as far as its place in the order: only
+// the "aftercopy" and "later" programs find the copied file; shortcuts exist
+// before the "later" program starts.
+TEST_F(ExecutorRunTest, ProgramsOfEachPhaseStartAtTheirPlace) {
+  addFile("a.dll");
+  files.addFolder("C:\\Desktop");
+  const int phases[] = {kPhaseLater, kPhaseAfterCopy, kPhaseBeforeCopy, kPhasePrevious};
+  for (int phase : phases) {
+    LaunchEntry& entry = job->launchEntries[job->launchEntryCount++];
+    entry.commandPath = "C:\\tools\\seen.exe";
+    entry.parameters = std::to_string(phase);
+    entry.launchKind = kLaunchWithParameters;
+    entry.phase = phase;
+  }
+  job->shortcutEntries[0] = ShortcutEntry{kApp + "\\a.dll", "C:\\Desktop\\A.url", kLinkInternet};
+  job->shortcutEntries[1] = ShortcutEntry{kApp + "\\a.dll", "C:\\Desktop\\A.lnk", kLinkShell};
+  job->shortcutEntryCount = 2;
+  std::vector<std::string> seen;
+  shell.onStart = [&](const std::string& commandLine) {
+    seen.push_back(commandLine + (files.exists(kApp + "\\a.dll") ? " copied" : " absent") +
+                   (files.exists("C:\\Desktop\\A.lnk") ? " linked" : ""));
+  };
   EXPECT_EQ(run(), kPlacementComplete);
-  // one launch phase, shortcuts; the other three phases are empty
-  EXPECT_EQ(ui.callsOf("message").size(), 2u);
+  EXPECT_THAT(seen, ElementsAre("C:\\tools\\seen.exe 1 absent", "C:\\tools\\seen.exe 2 absent",
+                                "C:\\tools\\seen.exe 3 copied", "C:\\tools\\seen.exe 4 copied linked"));
+  EXPECT_EQ(files.contents("C:\\Desktop\\A.url"), internetShortcutText(kApp + "\\a.dll", 0));
+  EXPECT_TRUE(ui.callsOf("message").empty());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/update/ops/recording_doubles.h"
 #include "update/ops/executor.h"
@@ -25,7 +26,7 @@ class ExecutorOrderTest : public ::testing::Test {
  protected:
   ExecutorOrderTest() { clock.sharedLog = &log; }
   int run() {
-    UpdatePorts ports{registry, files, system, clock, ui, services, processes, cp};
+    UpdatePorts ports{registry, files, system, clock, ui, services, processes, cp, shell};
     return executeUpdate(*job, ports, steps);
   }
   int count(const std::string& event) const {
@@ -42,6 +43,7 @@ class ExecutorOrderTest : public ::testing::Test {
   FakeSystem system;
   FakeServices services;
   FakeProcesses processes;
+  FakeShell shell;
   Cp932CodePage cp;
 };
 

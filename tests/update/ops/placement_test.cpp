@@ -302,6 +302,17 @@ TEST_F(PlacementTest, TemporaryNeverOverwritesAnExistingFile) {
   EXPECT_FALSE(files.exists(kApp + "\\a.txt~qt1"));
 }
 
+TEST_F(PlacementTest, TemporaryNameTakenDuringTheCopyIsLeftToItsOwner) {
+  installed("a.txt", "installed", nullptr, 1);
+  offered("a.txt", "offered", nullptr, 2);
+  files.claimBeforeCopy(kApp + "\\a.txt~qt0", "someone else's");
+  add("a.txt");
+  EXPECT_EQ(placeFiles(*job, files, cp), kPlacementComplete);
+  EXPECT_EQ(at("a.txt"), "offered");
+  EXPECT_EQ(at("a.txt~qt0"), "someone else's");
+  EXPECT_EQ(files.pathsBelow(kApp).size(), 2u);  // our own temporary (~qt1) is gone
+}
+
 TEST_F(PlacementTest, TemporaryNameIsAppendedOrShortenedWithinThePathLimit) {
   EXPECT_EQ(temporaryCopyName("C:\\a\\b.dll", 0, cp), "C:\\a\\b.dll~qt0");
   EXPECT_EQ(temporaryCopyName("C:\\a\\" + kHyou, 12, cp), "C:\\a\\" + kHyou + "~qt12");

@@ -131,6 +131,19 @@ TEST_F(RegistryEditsTest, DeleteMissingSubKeyFailsOnlyThatEntry) {
   EXPECT_EQ(registry.stringValue(kConfig, "After"), "yes");
 }
 
+TEST_F(RegistryEditsTest, BlankSubKeyNameFailsOnlyThatEntryAndKeepsTheKey) {
+  const std::string product = "SOFTWARE\\norvane\\Plexor";
+  registry.setString(product, "VersionNo", "3.05");
+  registry.setString(kConfig, "SpoolMode", "1");
+  add(kRegDeleteSubKey, product, "");
+  add(kRegSetString, product, "After", "yes");
+  EXPECT_EQ(applyRegistryEntries(*job, registry), 1);
+  EXPECT_EQ(registry.stringValue(product, "VersionNo"), "3.05");
+  EXPECT_EQ(registry.stringValue(kConfig, "SpoolMode"), "1");
+  EXPECT_EQ(registry.stringValue(product, "After"), "yes");
+  EXPECT_EQ(registry.openHandleCount(), 0);
+}
+
 TEST_F(RegistryEditsTest, DeleteSubKeyUnderMissingParentEndsTheStep) {
   add(kRegSetString, kConfig, "Before", "yes");
   add(kRegDeleteSubKey, kConfig + "\\Missing", "Tree");

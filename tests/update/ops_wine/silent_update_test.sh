@@ -2,9 +2,11 @@
 # End to end: "Quillet.exe silent" started from a media folder on a prefix
 # that holds the product key places, replaces, keeps and removes exactly the
 # expected files, applies the registry lines, writes the patch and uninstall
-# records, and ends on its own (a window left open would block it until the
-# time limit).
-set -euo pipefail
+# records and both kinds of shortcut, starts a probe program at each of the
+# four points of the run, and ends on its own (a window left open would block
+# it until the time limit).
+set -Eeuo pipefail
+trap 'echo "stopped at line $LINENO: $BASH_COMMAND (status $?)" >&2' ERR
 : "${PLEXOR_WINE_RUN:?run under the Wine harness}"
 here=$(cd "$(dirname "$0")" && pwd)
 dlls=$PLEXOR_BINARY_DIR/tests/update/ops_wine
@@ -16,7 +18,10 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 wine_run() { "$PLEXOR_WINE_RUN" "$@"; }
 
 # --- The installed product: C:\Plexor with its work folder, and the key ---
-rm -rf "$drive/Plexor" "$drive/media" "$drive/inetpub"
+desktop=$drive/users/Public/Desktop
+group=$drive/ProgramData/Programs/Plexor
+rm -rf "$drive/Plexor" "$drive/media" "$drive/inetpub" "$desktop"/Fresh.* "$group"
+mkdir -p "$desktop" "$group"
 mkdir -p "$drive/Plexor/bin" "$drive/Plexor/old/sub" "$drive/Plexor/dir.tmp" "$drive/Plexor/Copypool" \
   "$drive/inetpub" "$drive/media/bin"
 cp "$dlls/ver_1_2_3.dll" "$drive/Plexor/bin/keep.dll"
@@ -36,6 +41,7 @@ touch -d '2020-01-01 12:00:00' "$drive/Plexor/older.txt"
 # --- The media: the program, the script and the files ---
 cp "$quillet" "$drive/media/Quillet.exe"
 cp "$here/silent_media/quillet.txt" "$drive/media/quillet.txt"
+cp "$dlls/launch_probe.exe" "$drive/media/launch_probe.exe"
 cp "$dlls/ver_1_2_2.dll" "$drive/media/bin/keep.dll"
 cp "$dlls/ver_1_3_0.dll" "$drive/media/bin/newer.dll"
 cp "$dlls/ver_none.dll" "$drive/media/bin/fresh.dll"
@@ -45,7 +51,7 @@ echo "media absent" >"$drive/media/absent.txt"
 echo "media ro" >"$drive/media/ro.dat"
 touch -d '2019-01-01 12:00:00' "$drive/media/older.txt"
 if [ "$(id -u)" = 0 ]; then
-  chown -R nobody:nogroup "$drive/Plexor" "$drive/media" "$drive/inetpub"
+  chown -R nobody:nogroup "$drive/Plexor" "$drive/media" "$drive/inetpub" "$desktop" "$group"
 fi
 # Read-only, hidden and system files: Wine keeps read-only as a missing write
 # bit and the other two in the file's DOS attributes.
@@ -92,7 +98,7 @@ same "$drive/Plexor/notes.txt" "$drive/media/notes.txt" "notes.txt (equal times?
 leftovers=$(find "$drive/Plexor" -name '*~qt*')
 [ -z "$leftovers" ] || fail "temporary copies left: $leftovers"
 expected_files=$(cd "$drive/Plexor" && find . | sort | tr '\n' ' ')
-want='. ./Copypool ./bin ./bin/fresh.dll ./bin/keep.dll ./bin/newer.dll ./keep.txt ./logs ./logs/fresh.dll ./notes.txt ./older.txt ./ro.dat '
+want='. ./Copypool ./bin ./bin/fresh.dll ./bin/keep.dll ./bin/newer.dll ./keep.txt ./launch.log ./logs ./logs/fresh.dll ./notes.txt ./older.txt ./ro.dat '
 [ "$expected_files" = "$want" ] || fail "files under C:\\Plexor: $expected_files"
 
 # --- Registry ---
@@ -112,14 +118,46 @@ check_record FILE0 'C:\Plexor\bin\keep.dll'
 check_record FILE1 'C:\Plexor\bin\newer.dll'
 check_record FILE2 'C:\Plexor\bin\fresh.dll'
 check_record FILE3 'C:\Plexor\logs\fresh.dll'
+check_record FILE4 'C:\users\Public\Desktop\Fresh.url'
+check_record FILE5 'C:\users\Public\Desktop\Fresh.lnk'
+check_record FILE6 'C:\ProgramData\Programs\Plexor\Fresh.lnk'
 check_record DIR0 'C:\Plexor\logs'
 # Exactly these values: patch:, replace:, overwrite: and remove: entries are
 # not recorded.
 values=$(wine_run reg query "$uninst" 2>/dev/null | tr -d '\r' | awk '$2 ~ /^REG_/ {print $1}' | sort | tr '\n' ' ' || true)
-[ "$values" = "DIR0 FILE0 FILE1 FILE2 FILE3 " ] || fail "values of UninstFiles: $values"
+[ "$values" = "DIR0 FILE0 FILE1 FILE2 FILE3 FILE4 FILE5 FILE6 " ] || fail "values of UninstFiles: $values"
 # Exactly the new patch record is left.
 patches=$(wine_run reg query "$key\\Update" 2>/dev/null | tr -d '\r' | grep -i '^HKEY_LOCAL_MACHINE.*\\Update\\' | sed 's/.*\\//' | sort | tr '\n' ' ' || true)
 [ "$patches" = "105 " ] || fail "patch records under Update: $patches"
+
+# --- Shortcuts: the internet shortcut byte for byte (CR LF lines), shell
+# links by their header (the Wine adapter test reads them back) ---
+printf '[InternetShortcut]\r\nURL=file:C:\\media\\bin\\fresh.dll\r\n\r\nIconIndex=0\r\nIconFile=C:\\media\\bin\\fresh.dll\r\n' >"$drive/expected.url"
+same "$desktop/Fresh.url" "$drive/expected.url" "Fresh.url: $(od -c "$desktop/Fresh.url" 2>&1 | head -5)"
+rm -f "$drive/expected.url"
+for link in "$desktop/Fresh.lnk" "$group/Fresh.lnk"; do
+  [ "$(head -c 8 "$link" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 4c00000001140200 ] || fail "$link is no shell link"
+done
+
+# --- Programs: each phase's probe records its start time and whether the work
+# folder, the placed file, the internet shortcut and the shell link existed.
+# The programs run on their own: wait until all four have written. ---
+log=$drive/Plexor/launch.log
+for _ in $(seq 100); do
+  [ "$(wc -l 2>/dev/null <"$log" || echo 0)" -ge 4 ] && break
+  sleep 0.1
+done
+seen() { awk -v phase="$1" '$1 == phase {$2 = ""; print}' "$log" | tr -s ' '; }
+started() { awk -v phase="$1" '$1 == phase {print $2}' "$log"; }
+[ "$(wc -l <"$log")" = 4 ] || fail "launch.log: $(cat "$log")"
+# Deterministic facts only: a "beforecopy" program may see the copy done by
+# the time it looks, an "aftercopy" one the shortcuts.
+[ "$(seen previous)" = "previous no no no no" ] || fail "previous program saw: $(seen previous)"
+seen beforecopy | grep -q '^beforecopy yes ' || fail "beforecopy program saw no work folder: $(seen beforecopy)"
+seen aftercopy | grep -q '^aftercopy yes yes ' || fail "aftercopy program saw no placed file: $(seen aftercopy)"
+[ "$(seen later)" = "later yes yes yes yes" ] || fail "later program saw: $(seen later)"
+order=$(for phase in previous beforecopy aftercopy later; do echo "$(started $phase) $phase"; done | sort -n | awk '{print $2}' | tr '\n' ' ')
+[ "$order" = "previous beforecopy aftercopy later " ] || fail "programs started in the order: $order"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

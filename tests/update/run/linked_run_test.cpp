@@ -12,6 +12,7 @@
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_ui.h"
 #include "update/run/linked_operations.h"
@@ -58,7 +59,8 @@ struct Machine {
   FakeServices services;
   FakeProcesses processes;
   Cp932CodePage codePage;
-  UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage};
+  FakeShell shell{&files};
+  UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage, shell};
   LinkedOperations operations;
   std::unique_ptr<UpdateApp> app = std::make_unique<UpdateApp>(ports, operations);
 };

@@ -86,7 +86,7 @@ int ScriptedOperations::executeUpdate(UpdateApp&) {
 }
 
 RunFixture::RunFixture()
-    : ports{registry, files, system, clock, ui, services, processes, codePage}, operations(log) {
+    : ports{registry, files, system, clock, ui, services, processes, codePage, shell}, operations(log) {
   ui.sharedLog = &log;
   system.sharedLog = &log;
   app = std::make_unique<UpdateApp>(ports, operations);

@@ -9,6 +9,7 @@
 
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_ui.h"
 #include "update/ports/read_only_file_system.h"
 #include "update/ports/update_ports.h"
@@ -114,6 +115,7 @@ struct RunFixture {
   FakeUi ui;
   FakeServices services;
   FakeProcesses processes;
+  FakeShell shell;
   UpdatePorts ports;
   ScriptedOperations operations;
   std::unique_ptr<UpdateApp> app;

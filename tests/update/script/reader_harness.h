@@ -8,6 +8,7 @@
 
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_system.h"
 #include "update/ports/read_only_file_system.h"
 #include "update/ports/update_ports.h"
@@ -71,7 +72,8 @@ struct ReaderHarness {
   NoServices services;
   FakeProcesses processes;
   Cp932CodePage codePage;
-  UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage};
+  FakeShell shell;
+  UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage, shell};
   std::unique_ptr<UpdateJob> job = std::make_unique<UpdateJob>();
 
   ReaderHarness() {

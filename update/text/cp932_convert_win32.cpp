@@ -1,7 +1,7 @@
 // Windows conversion of cp932 texts through the system's own table; the
 // checker and tests use it whatever the machine's ANSI code page is.
 #include "update/text/cp932_code_page.h"
-#include "update/win32/win32_code_page.h"
+#include "update/text/wide_text.h"
 
 namespace quillet {
 

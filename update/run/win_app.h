@@ -2,7 +2,8 @@
 // The application object of the framework: one static instance per program,
 // registered at construction so that the program's entry point can find it.
 // Portable, so that an application's start-up logic can be built and tested
-// without a window system; the Win32 entry point lives in app_main.cpp.
+// without a window system; the Win32 entry point lives in
+// update/app/app_main.cpp.
 #include <string>
 
 namespace quillet {

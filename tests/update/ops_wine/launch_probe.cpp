@@ -1,0 +1,37 @@
+// A program that Quillet starts in the Wine tests. At once it looks which of
+// the given paths exist, then appends one line to the log:
+//   TAG CREATION-TIME yes|no ...
+// where CREATION-TIME is its own process creation time (FILETIME ticks), so
+// the order in which programs were started can be told apart from the order
+// in which they got to write.
+// usage: launch_probe LOG TAG [PATH...]
+#include <windows.h>
+
+#include <string>
+
+int main(int argc, char** argv) {
+  if (argc < 3) return 2;
+  std::string line = argv[2];
+  FILETIME creation = {}, exited = {}, kernel = {}, user = {};
+  GetProcessTimes(GetCurrentProcess(), &creation, &exited, &kernel, &user);
+  std::string seen;
+  for (int i = 3; i < argc; ++i)
+    seen += GetFileAttributesA(argv[i]) != INVALID_FILE_ATTRIBUTES ? " yes" : " no";
+  const unsigned long long ticks =
+      (static_cast<unsigned long long>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
+  line += " " + std::to_string(ticks) + seen + "\n";
+
+  // Several probes may append at once: retry while another holds the log.
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    HANDLE log = CreateFileA(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (log != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      const BOOL ok = WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+      CloseHandle(log);
+      return ok && written == line.size() ? 0 : 1;
+    }
+    Sleep(10);
+  }
+  return 1;
+}
