@@ -100,7 +100,8 @@ void ditherBand(DitherMatrix& m, const std::uint8_t* samples, int width, int lin
 }
 
 void narrowTo8Bit(std::uint8_t* plane16, int samples) {
-  for (int k = 0; k < samples; ++k) plane16[k] = plane16[2 * k + 1];
+  // The index of the high byte passes the largest int for more than INT_MAX / 2 samples.
+  for (std::size_t k = 0, n = samples > 0 ? std::size_t(samples) : 0; k < n; ++k) plane16[k] = plane16[2 * k + 1];
 }
 
 void expandRow1To2(std::uint8_t* row, int rowLength, int pageWidth) {

@@ -36,6 +36,10 @@ struct FakeHost {
   void* colorAdjustDataAddress = nullptr;  // what GetColorAdjustData was told
   void* colorAdjustDataOpened = nullptr;   // what the open call was given
   int openErrdiffFails = 0;
+  int openColorAdjustFails = 0;  // the colour-adjust open calls return null
+
+  // Four 2 x 2 screens of threshold 128 for jobs with screening method 4.
+  void useScreens(int count = 4);
 
   std::vector<std::uint8_t>& block(int job);
   HostPort port() const;
@@ -88,6 +92,7 @@ struct CountingMemory {
   int allocations = 0;
   int releases = 0;
   int failAt = -1;  // 1-based allocation number that fails; -1 never
+  std::size_t lastRequest = 0;  // bytes asked for by the last allocation
   MemoryPort port();
 };
 
