@@ -45,7 +45,7 @@ void unmapProc(thandle_t, void*, toff_t) {}
 
 }  // namespace
 
-bool MemoryTiff::writeStrips(const std::uint8_t* rows, std::size_t rowLength, std::size_t rowCount, bool packBits) {
+bool MemoryTiff::writeStrip(const std::uint8_t* rows, std::size_t rowLength, std::size_t rowCount, bool packBits) {
   size_ = 0;
   position_ = 0;
   TIFF* tif = TIFFClientOpen("memory", "w", this, readProc, writeProc, seekProc, closeProc, sizeProc, mapProc, unmapProc);
@@ -55,13 +55,31 @@ bool MemoryTiff::writeStrips(const std::uint8_t* rows, std::size_t rowLength, st
   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 1);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(rowCount));
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, packBits ? COMPRESSION_PACKBITS : COMPRESSION_NONE);
-  bool ok = true;
-  for (std::size_t r = 0; r < rowCount && ok; ++r)
-    ok = TIFFWriteEncodedStrip(tif, static_cast<std::uint32_t>(r), const_cast<std::uint8_t*>(rows + r * rowLength),
-                               static_cast<tmsize_t>(rowLength)) >= 0;
+  const bool ok = TIFFWriteEncodedStrip(tif, 0, const_cast<std::uint8_t*>(rows),
+                                        static_cast<tmsize_t>(rowLength * rowCount)) >= 0;
+  TIFFClose(tif);
+  return ok;
+}
+
+bool MemoryTiff::decodesTo(const std::uint8_t* rows, std::size_t rowLength, std::size_t rowCount, bool packBits) {
+  position_ = 0;
+  // "c": one strip as written (libtiff would cut a large uncompressed one).
+  TIFF* tif = TIFFClientOpen("memory", "rc", this, readProc, writeProc, seekProc, closeProc, sizeProc, mapProc, unmapProc);
+  if (tif == nullptr) return false;
+  std::uint16_t compression = 0;
+  std::uint64_t* byteCounts = nullptr;
+  std::vector<std::uint8_t> decoded(rowLength * rowCount + 1);
+  bool ok = TIFFGetField(tif, TIFFTAG_COMPRESSION, &compression) == 1 &&
+            compression == (packBits ? COMPRESSION_PACKBITS : COMPRESSION_NONE) && TIFFNumberOfStrips(tif) == 1 &&
+            TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &byteCounts) == 1 && byteCounts != nullptr;
+  if (ok) {
+    stripBytes_ = static_cast<std::size_t>(byteCounts[0]);
+    const tmsize_t n = TIFFReadEncodedStrip(tif, 0, decoded.data(), static_cast<tmsize_t>(decoded.size()));
+    ok = n == static_cast<tmsize_t>(rowLength * rowCount) && std::memcmp(decoded.data(), rows, rowLength * rowCount) == 0;
+  }
   TIFFClose(tif);
   return ok;
 }

@@ -11,6 +11,10 @@ struct DitherMatrix {
   int height;                  // H: rows of the matrix
   int shift;                   // S: columns the tiling moves left per repetition downward
   std::int16_t* thresholds;    // W * H thresholds, row by row (own copy)
+  // Per matrix row, the thresholds laid out for reading 16 columns at once
+  // without wrapping: W + 16 values from column 0 on (column j holds column
+  // j mod W), then the same W + 16 values in reverse order for mirrored rows.
+  std::int16_t* unrolled;
 };
 
 // Copies the thresholds; null when width or height is not positive, shift is

@@ -13,11 +13,15 @@ ColourVariant chooseColourVariant(int inputColourType, int outputInkSet) {
   return ColourVariant::CMYK;
 }
 
-void openColourAdjust(PrinterJob& job) {
+bool screensContinuousTone(const PrinterJob& job) {
+  return job.screeningMethod == 3 || job.screeningMethod == 4 || job.screeningMethod == 5;
+}
+
+bool openColourAdjust(PrinterJob& job) {
   const JobEnvironment& env = job.env;
   job.variant = chooseColourVariant(std::uint8_t(job.inputColourType), std::uint8_t(job.outputInkSet));
   void* data = env.memory.allocateZeroed(env.memory.context, PLEXOR_COLOR_ADJUST_DATA_SIZE);
-  if (!data) return;  // no handle: bands go on unadjusted, closing skips it
+  if (!data) return false;  // no handle: closing skips it
   void* dataAddress = data;
   env.host.getColorAdjustData(readSigned32(*job.params, PPB_COLOR_ADJUST_ID), data, 0, &dataAddress);
   switch (job.variant) {
@@ -27,6 +31,7 @@ void openColourAdjust(PrinterJob& job) {
   }
   // The library may keep pointing into the data: it lives as long as the job.
   job.colorAdjustData = data;
+  return job.colorAdjust != nullptr;
 }
 
 namespace {

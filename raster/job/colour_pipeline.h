@@ -8,8 +8,12 @@ namespace vexmoor {
 
 ColourVariant chooseColourVariant(int inputColourType, int outputInkSet);
 
+// Whether the job's screening method screens continuous-tone bands (3, 4, 5);
+// any other method marks a job of pre-screened bands.
+bool screensContinuousTone(const PrinterJob& job);
 // Fetches the colour-adjust data and opens the variant; stores the handle.
-void openColourAdjust(PrinterJob& job);
+// False when the data cannot be allocated or the library gives no handle.
+bool openColourAdjust(PrinterJob& job);
 // Opens error diffusion or the dither matrices by screening method.
 bool openScreening(PrinterJob& job);
 void colourAdjustBand(PrinterJob& job);

@@ -59,16 +59,8 @@ bool prepareBandBuffers(PrinterJob& job, void** planes, int width, int lines, in
   job.screenWidth = job.screenWidth2 = width;
   job.screenLines = lines;
 
-  if (!ownsConvertedPlanes(job)) {
+  if (!ownsConvertedPlanes(job))
     for (int i = 0; i < kMaxInputPlanes; ++i) job.convertedPlanes[i] = i < planeCount ? planes[i] : nullptr;
-  } else if (job.convertedCapacity < job.inputPixels || !job.convertedPlanes[0]) {
-    for (int i = 0; i < job.inkCount; ++i) {
-      release(job, job.convertedPlanes[i]);
-      job.convertedPlanes[i] = allocate(job, 2 * std::size_t(job.inputPixels));
-      if (!job.convertedPlanes[i]) return false;
-    }
-    job.convertedCapacity = job.inputPixels;
-  }
 
   if (width > job.pageWidth) job.pageWidth = width;
   long long offsetRow = packedRowBytes(job.bitsPerPixel, job.leftOffset);
@@ -91,6 +83,20 @@ bool prepareBandBuffers(PrinterJob& job, void** planes, int width, int lines, in
     if (!job.scratch) return false;
     job.screenedCapacity = int(needed);
   }
+  return true;
+}
+
+// The converted buffers of the module's own, taken when a continuous-tone band
+// first needs them: pre-screened bands never use them.
+bool prepareConvertedPlanes(PrinterJob& job) {
+  if (!ownsConvertedPlanes(job)) return true;  // they are the host's planes
+  if (job.convertedCapacity >= job.inputPixels && job.convertedPlanes[0]) return true;
+  for (int i = 0; i < job.inkCount; ++i) {
+    release(job, job.convertedPlanes[i]);
+    job.convertedPlanes[i] = allocate(job, 2 * std::size_t(job.inputPixels));
+    if (!job.convertedPlanes[i]) return false;
+  }
+  job.convertedCapacity = job.inputPixels;
   return true;
 }
 
@@ -127,7 +133,9 @@ bool bandFitsJob(const PrinterJob& job, void** planes, int width, int lines, int
   if (job.bandBuffersLost) return false;
   if (width < 0 || lines < 0 || planeCount < 0 || planeCount > kMaxInputPlanes) return false;
   if (width > job.initWidth) return false;
-  if ((long long)width * lines > INT_MAX / 2) return false;
+  // inputPixels and screenedCapacity are ints; every size derived from them
+  // (2 x inputPixels bytes of a converted plane) is computed in size_t.
+  if ((long long)width * lines > INT_MAX) return false;
   if ((long long)lines * job.rowLength > INT_MAX) return false;
   if (planeCount > 0 && !planes) return false;
   for (int i = 0; i < planeCount; ++i)
@@ -236,8 +244,11 @@ PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dum
   job->outputInkSet = job->inkSet;
   job->screenedCapacity = job->rowLength;
 
-  openColourAdjust(*job);
-  openScreening(*job);  // a failure leaves the bands unscreened; the job goes on
+  // Screening takes its diffusion parameters from the colour-adjust handle.
+  const bool screening = openColourAdjust(*job) && openScreening(*job);
+  // Without both, every continuous-tone band would go out blank or unadjusted
+  // while each call reported success. A job of pre-screened bands uses neither.
+  if (screensContinuousTone(*job) && !screening) return freeJob(job), nullptr;
   if (dumpPath) job->dump = openInputDump(env, dumpPath, width, height, planeCount);
 
   char16_t documentName[kSpoolNameCapacity];
@@ -269,7 +280,8 @@ int writePrinterBand(PrinterJob& job, void** planes, int width, int lines, int p
   // Screening writes width pixels from the left offset into every row.
   if (packedRowBytes(job.bitsPerPixel, (long long)job.leftOffset + width) > job.rowLength) return 1;
   if (job.dump && !appendContoneBand(*job.dump, planes, width, lines, planeCount)) return 1;
-  if (!prepareBandBuffers(job, planes, width, lines, planeCount)) return failBandBuffers(job);
+  if (!prepareBandBuffers(job, planes, width, lines, planeCount) || !prepareConvertedPlanes(job))
+    return failBandBuffers(job);
   if (job.layout)
     for (int i = 0; i < job.outputPlaneCount; ++i) std::memset(job.screenedPlanes[i], 0, job.screenedCapacity);
   colourAdjustBand(job);

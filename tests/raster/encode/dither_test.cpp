@@ -173,6 +173,28 @@ TEST(Dither, MatchesPixelByPixelScreening) {
   }
 }
 
+// Long rows go through the dither's 16-pixel blocks: matrices narrower and
+// wider than a block, every alignment of the left offset, both directions.
+TEST(Dither, LongRowsMatchPixelByPixelScreening) {
+  std::mt19937 rng(21);
+  for (int round = 0; round < 60; ++round) {
+    const int w = 1 + static_cast<int>(rng() % 40), h = 1 + static_cast<int>(rng() % 6), s = static_cast<int>(rng() % 50);
+    std::vector<std::int16_t> t(static_cast<std::size_t>(w * h));
+    for (auto& v : t) v = static_cast<std::int16_t>(static_cast<int>(rng() % 320) - 30);
+    Matrix fast = make(w, h, s, t), slow = make(w, h, s, t);
+    const int width = 1000 + static_cast<int>(rng() % 3000), lines = 1 + static_cast<int>(rng() % 4);
+    const int leftOffset = static_cast<int>(rng() % 24);
+    const int rowLength = 4 * ((leftOffset + width + 31) / 32) - 4 * static_cast<int>(rng() % 3);  // sometimes cut
+    const bool mirror = round % 2 == 1;
+    Bytes samples(static_cast<std::size_t>(width * lines));
+    for (auto& v : samples) v = static_cast<std::uint8_t>(rng());
+    Bytes a(static_cast<std::size_t>(rowLength * lines), 0x5A), b = a;
+    ditherBand(*fast, samples.data(), width, lines, a.data(), rowLength, leftOffset, mirror);
+    slowDither(*slow, samples, width, lines, b, rowLength, leftOffset, mirror);
+    ASSERT_EQ(a, b) << "round " << round;
+  }
+}
+
 TEST(DitherMatrixLife, RejectsBadShapesAndKeepsItsOwnCopy) {
   std::vector<std::int16_t> t(6, 7);
   EXPECT_EQ(createDitherMatrix(0, 2, 0, t.data()), nullptr);

@@ -7,6 +7,7 @@
 
 #include "job_fakes.h"
 #include "raster/job/printer_job.h"
+#include "stream_reader.h"
 
 namespace vexmoor::testing {
 namespace {
@@ -89,10 +90,68 @@ TEST_F(ColourPipeline, OtherInkSetFetchesNoDiffusionRecord) {
   EXPECT_EQ(world.host.lastErrdiffParams.levels, 4);
 }
 
-TEST_F(ColourPipeline, FailedScreeningOpenStillOpensTheJobAndLeavesBandsUnscreened) {
-  world.host.openErrdiffFails = 1;
-  runJob(makeBlock(1, 3));
-  EXPECT_EQ(world.host.calls, (Calls{"OpenColorAdjust_CMYK", "WriteColorAdjust_CMYK_old", "CloseColorAdjust_CMYK"}));
+// A job that screens continuous-tone bands cannot print without colour
+// adjustment and screening: it is refused at open, with everything released,
+// instead of sending blank or unadjusted pages.
+TEST_F(ColourPipeline, ContinuousToneJobIsRefusedWhenAdjustmentOrScreeningCannotOpen) {
+  struct Case {
+    const char* what;
+    int bits, screening;
+    int failAllocation;  // the colour-adjust data is the fourth allocation
+    bool adjustFails, diffusionFails;
+    int screens;
+    Calls calls;
+  };
+  const Case cases[] = {
+      {"no adjust data", 1, 3, 4, false, false, 4, {}},
+      {"no adjust handle", 1, 3, -1, true, false, 4, {"OpenColorAdjust_CMYK"}},
+      {"no diffusion", 1, 3, -1, false, true, 4, {"OpenColorAdjust_CMYK", "CloseColorAdjust_CMYK"}},
+      {"no 4-level diffusion", 2, 5, -1, false, true, 4,
+       {"OpenColorAdjust_CMYK", "GetErrorDiffParam", "CloseColorAdjust_CMYK"}},
+      {"too few screens", 1, 4, -1, false, false, 3, {"OpenColorAdjust_CMYK", "CloseColorAdjust_CMYK"}},
+      {"dither without adjust", 1, 4, -1, true, false, 4, {"OpenColorAdjust_CMYK"}},
+  };
+  for (const Case& c : cases) {
+    FakeWorld w;
+    w.counterFile = world.counterFile;
+    w.host.devices["dev"] = "P1";
+    w.host.block(1) = makeBlock(c.bits, c.screening);
+    w.host.useScreens(c.screens);
+    w.host.openColorAdjustFails = c.adjustFails;
+    w.host.openErrdiffFails = c.diffusionFails;
+    w.memory.failAt = c.failAllocation;
+    EXPECT_EQ(initPrinterJob(w.env(), 1, nullptr, 16, 2, 4), nullptr) << c.what;
+    EXPECT_EQ(w.host.calls, c.calls) << c.what;
+    EXPECT_TRUE(w.spooler.documents.empty()) << c.what;
+    EXPECT_EQ(w.memory.allocations - (c.failAllocation > 0 ? 1 : 0), w.memory.releases) << c.what;
+  }
+}
+
+// A job whose block names no screening method takes pre-screened bands only;
+// it needs no colour adjustment, so a failure there does not refuse it.
+TEST_F(ColourPipeline, PreScreenedJobOpensAndPrintsWithoutColourAdjustment) {
+  for (int failAllocation : {-1, 4}) {
+    FakeWorld w;
+    w.counterFile = world.counterFile;
+    w.host.devices["dev"] = "P1";
+    w.host.block(1) = makeBlock(1, 0);
+    w.host.openColorAdjustFails = 1;
+    w.memory.failAt = failAllocation;
+    PrinterJob* job = initPrinterJob(w.env(), 1, nullptr, 32, 2, 4);
+    ASSERT_NE(job, nullptr) << failAllocation;
+    ASSERT_EQ(startPrinterJob(*job), 0);
+    std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(4 * 2, 0x5A));
+    std::vector<void*> ptr;
+    for (auto& p : planes) ptr.push_back(p.data());
+    EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 32, 2, 4), 0);
+    EXPECT_EQ(stopPrinterJob(*job), 0);
+    EXPECT_EQ(closePrinterJob(job), 0);
+    DecodedPage page = decodeRows(w.spooler.documents.at(0).bytes);
+    ASSERT_TRUE(page.ok);
+    const std::vector<std::uint8_t> row(4, 0x5A);
+    for (const auto& rows : page.rows) EXPECT_EQ(rows, std::vector<std::vector<std::uint8_t>>(2, row));
+    EXPECT_EQ(w.memory.allocations - (failAllocation > 0 ? 1 : 0), w.memory.releases);
+  }
 }
 
 TEST_F(ColourPipeline, CallsCarryTheBandsSizeTheRowLengthOffsetMirrorAndTheJobsBuffers) {
@@ -186,21 +245,6 @@ TEST_F(ColourPipeline, DitherMatricesComeFromTheScreenRecord) {
   EXPECT_EQ(job->screenedPlanes[3][job->rowLength + 1], 0xFF);
   closePrinterJob(job);
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
-}
-
-TEST_F(ColourPipeline, TooFewScreenEntriesFailTheScreeningOpenWithoutLeaks) {
-  world.host.thresholds.assign(4, 128);
-  PlexorScreenEntry e{};
-  e.width = 2;
-  e.height = 2;
-  e.thresholds = world.host.thresholds.data();
-  world.host.screenEntries.assign(3, e);
-  world.host.block(1) = makeBlock(1, 4);
-  PrinterJob* job = initPrinterJob(world.env(), 1, nullptr, 16, 2, 4);
-  ASSERT_NE(job, nullptr);
-  EXPECT_FALSE(job->screeningOpen);
-  for (auto* m : job->screening.matrices) EXPECT_EQ(m, nullptr);
-  closePrinterJob(job);
 }
 
 }  // namespace

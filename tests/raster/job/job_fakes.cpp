@@ -17,6 +17,15 @@ FakeHost::~FakeHost() {
 
 std::vector<std::uint8_t>& FakeHost::block(int job) { return blocks[job]; }
 
+void FakeHost::useScreens(int count) {
+  thresholds.assign(4, 128);
+  PlexorScreenEntry e{};
+  e.width = 2;
+  e.height = 2;
+  e.thresholds = thresholds.data();
+  screenEntries.assign(std::size_t(count), e);
+}
+
 void put16(std::vector<std::uint8_t>& b, std::size_t at, std::int16_t v) {
   b[at] = std::uint8_t(v);
   b[at + 1] = std::uint8_t(std::uint16_t(v) >> 8);
@@ -98,9 +107,14 @@ void* handle(const char* name) {
   H().calls.push_back(name);
   return reinterpret_cast<void*>(std::uintptr_t(0x1000 + H().calls.size()));
 }
-void* openCMYK(void* data) { return H().colorAdjustDataOpened = data, handle("OpenColorAdjust_CMYK"); }
-void* openOrGr(void* data) { return H().colorAdjustDataOpened = data, handle("OpenColorAdjust_CMYKOrGr"); }
-void* openLcLm(void* data) { return H().colorAdjustDataOpened = data, handle("OpenColorAdjust_CMYKLcLm"); }
+void* openAdjust(void* data, const char* name) {
+  H().colorAdjustDataOpened = data;
+  void* h = handle(name);
+  return H().openColorAdjustFails ? nullptr : h;
+}
+void* openCMYK(void* data) { return openAdjust(data, "OpenColorAdjust_CMYK"); }
+void* openOrGr(void* data) { return openAdjust(data, "OpenColorAdjust_CMYKOrGr"); }
+void* openLcLm(void* data) { return openAdjust(data, "OpenColorAdjust_CMYKLcLm"); }
 int writeCMYK(void*, void**, int width, int lines, int planeCount) {
   note("WriteColorAdjust_CMYK_old", {width, lines, planeCount});
   return H().calls.push_back("WriteColorAdjust_CMYK_old"), 1;
@@ -283,6 +297,7 @@ void clockSleep(void* ctx, std::uint32_t ms) {
 void* memAlloc(void* ctx, std::size_t bytes) {
   auto* m = static_cast<CountingMemory*>(ctx);
   ++m->allocations;
+  m->lastRequest = bytes;
   if (m->failAt == m->allocations) return nullptr;
   return std::calloc(1, bytes);
 }

@@ -42,6 +42,10 @@ struct FakeHost {
   std::vector<std::string> bitmapCalls;
   int openCopyBitmaps = 0;  // handles open now
   std::map<int, std::uint64_t> bitmapPositions;  // per open handle
+  int openColorAdjustFails = 0;  // the colour-adjust open calls return null
+
+  // Four 2 x 2 screens of threshold 128 for jobs with screening method 4.
+  void useScreens(int count = 4);
 
   std::vector<std::uint8_t>& block(int job);
   HostPort port() const;
@@ -94,6 +98,7 @@ struct CountingMemory {
   int allocations = 0;
   int releases = 0;
   int failAt = -1;  // 1-based allocation number that fails; -1 never
+  std::size_t lastRequest = 0;  // bytes asked for by the last allocation
   MemoryPort port();
 };
 

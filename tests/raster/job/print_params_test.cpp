@@ -102,6 +102,7 @@ TEST_F(PrintParams, DitherScreeningForcesFourPlanesOfInkSetTwo) {
   b[PPB_SCREENING] = 4;
   b[PPB_OUTPUT_PLANES] = 6;
   b[PPB_INK_SET] = 7;
+  world.host.useScreens();
   PrinterJob* job = open();
   ASSERT_NE(job, nullptr);
   EXPECT_EQ(job->inkCount, 4);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -239,9 +240,17 @@ TEST_F(PrinterJobTest, BandBuffersGrowOnlyWhenABandNeedsMore) {
   block()[PPB_INPUT_COLOUR_TYPE] = 1;  // converted buffers of the module's own
   PrinterJob* job = open();
   ASSERT_EQ(startPrinterJob(*job), 0);
+  // A pre-screened band takes the four screened buffers and the scratch buffer, no converted ones.
+  auto planes = screened(*job, 4);
+  auto sptr = pointers(planes);
+  int before = world.memory.allocations;
+  ASSERT_EQ(sendPrinterBand(*job, sptr.data(), 64, 4, 4), 0);
+  EXPECT_EQ(world.memory.allocations - before, 5);
+  EXPECT_EQ(job->convertedPlanes[0], nullptr);
   std::vector<std::vector<std::uint8_t>> contone(4, std::vector<std::uint8_t>(64 * 2 * 8));
   auto ptr = pointers(contone);
   ASSERT_EQ(writePrinterBand(*job, ptr.data(), 64, 4, 4), 0);
+  EXPECT_EQ(world.memory.allocations - before, 5 + 4);
   EXPECT_EQ(job->convertedCapacity, 256);
   EXPECT_EQ(job->screenedCapacity, 4 * job->rowLength);
   int allocations = world.memory.allocations;
@@ -251,6 +260,65 @@ TEST_F(PrinterJobTest, BandBuffersGrowOnlyWhenABandNeedsMore) {
   EXPECT_EQ(world.memory.allocations, allocations + 4 + 5);  // four converted, four screened, scratch
   EXPECT_EQ(job->convertedCapacity, 512);
   closePrinterJob(job);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+// Bands are refused only where the int sizes of the job record would wrap:
+// width x lines (inputPixels) and lines x rowLength (screenedCapacity).
+TEST_F(PrinterJobTest, BandSizeLimitIsWhatTheBufferArithmeticHolds) {
+  const long long rowLength = 92160 / 8;  // 1 bit per pixel
+  struct Case {
+    int width, lines;
+    bool write;
+    int failing;                // allocation of the band that fails (keeps the test small)
+    long long failingRequest;  // its size; 0: the band is refused before any allocation
+  } cases[] = {
+      {65536, 32768, false, 1, 0},                      // width x lines = 2^31
+      {65536, 32767, false, 1, 32767 * rowLength},      // just inside: the buffers are asked for
+      {65536, 32767, true, 6, 2LL * 65536 * 32767},     // the converted buffers of 2 x inputPixels
+      {8, 186414, false, 1, 0},                         // lines x rowLength above the largest int
+      {8, 186413, false, 1, 186413 * rowLength},
+  };
+  block()[PPB_INPUT_COLOUR_TYPE] = 1;
+  for (const Case& c : cases) {
+    PrinterJob* job = open(92160, 8);
+    ASSERT_EQ(job->rowLength, rowLength);
+    ASSERT_EQ(startPrinterJob(*job), 0);
+    const int before = world.memory.allocations;
+    world.memory.failAt = before + c.failing;
+    world.memory.lastRequest = 0;
+    std::vector<std::uint8_t> plane(8);
+    void* planes[4] = {plane.data(), plane.data(), plane.data(), plane.data()};
+    int result = c.write ? writePrinterBand(*job, planes, c.width, c.lines, 4)
+                         : sendPrinterBand(*job, planes, c.width, c.lines, 4);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ((long long)world.memory.lastRequest, c.failingRequest) << c.width << " x " << c.lines;
+    EXPECT_EQ(world.memory.allocations, c.failingRequest ? before + c.failing : before);
+    world.memory.failAt = -1;
+    closePrinterJob(job);
+  }
+  EXPECT_EQ(world.memory.allocations - 3, world.memory.releases);  // the three failed allocations
+}
+
+// A wide-format band just above the old limit of INT_MAX / 2 pixels goes out whole.
+TEST_F(PrinterJobTest, PreScreenedBandOf92160By11651PixelsIsSent) {
+  PrinterJob* job = open(92160, 11651);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  const std::size_t planeBytes = std::size_t(job->rowLength) * 11651;
+  void* plane = std::calloc(planeBytes, 1);  // blank: the pages stay unmapped until written
+  ASSERT_NE(plane, nullptr);
+  static_cast<std::uint8_t*>(plane)[planeBytes - 1] = 0x81;
+  EXPECT_EQ(sendPrinterBand(*job, &plane, 92160, 11651, 1), 0);
+  EXPECT_EQ(stopPrinterJob(*job), 0);
+  closePrinterJob(job);
+  std::free(plane);
+  DecodedPage page = decodeRows(stream(), 11650);
+  ASSERT_TRUE(page.ok);
+  for (std::size_t count : page.rowCount) EXPECT_EQ(count, 11651u);
+  // Plane 0 is sent second, after K.
+  ASSERT_EQ(page.rows[1].size(), 1u);
+  EXPECT_EQ(page.rows[1][0].size(), 11520u);
+  EXPECT_EQ(page.rows[1][0].back(), 0x81);
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
 }
 
@@ -269,8 +337,8 @@ TEST_F(PrinterJobTest, EveryAllocationFailureWhileOpeningGivesNullAndLeaksNothin
         EXPECT_EQ(w.memory.allocations, w.memory.releases);
         break;
       }
-      // Only the optional colour-adjust data (4) or dump (5, 6) may be refused.
-      EXPECT_TRUE(n == 4 || n == 5 || n == 6) << n;
+      // Only the optional dump (5, 6) may be refused.
+      EXPECT_TRUE(n == 5 || n == 6) << n;
       EXPECT_EQ(w.memory.allocations - 1, w.memory.releases) << "allocation " << n;
       continue;
     }
@@ -289,7 +357,7 @@ TEST_F(PrinterJobTest, AllocationFailureInABandReleasesBandBuffersAndDumpAndRefu
   ASSERT_EQ(startPrinterJob(*job), 0);
   std::vector<std::vector<std::uint8_t>> contone(4, std::vector<std::uint8_t>(64 * 2 * 4));
   auto ptr = pointers(contone);
-  world.memory.failAt = world.memory.allocations + 6;  // the second screened buffer
+  world.memory.failAt = world.memory.allocations + 6;  // the first converted buffer, after screened and scratch
   EXPECT_EQ(writePrinterBand(*job, ptr.data(), 64, 4, 4), 1);
   EXPECT_EQ(job->dump, nullptr);
   for (auto* p : job->screenedPlanes) EXPECT_EQ(p, nullptr);

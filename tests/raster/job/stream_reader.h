@@ -12,6 +12,7 @@ namespace vexmoor::testing {
 struct DecodedPage {
   // planes in stream order (K, C, M, Y), each a list of rows
   std::vector<std::vector<std::uint8_t>> rows[4];
+  std::size_t rowCount[4] = {};  // rows read, kept or skipped
   bool ok = true;
 };
 
@@ -29,7 +30,8 @@ inline std::vector<std::uint8_t> unpackBits(const std::uint8_t* p, std::size_t n
   return out;
 }
 
-inline DecodedPage decodeRows(const std::string& stream) {
+// The first skipRows rows of each plane are counted but not kept.
+inline DecodedPage decodeRows(const std::string& stream, std::size_t skipRows = 0) {
   DecodedPage page;
   const auto* s = reinterpret_cast<const std::uint8_t*>(stream.data());
   std::size_t i = stream.find("\x1b*r1A");
@@ -47,9 +49,9 @@ inline DecodedPage decodeRows(const std::string& stream) {
       continue;
     }
     if ((command != 'V' && command != 'W') || j + std::size_t(value) > stream.size()) return page.ok = false, page;
-    std::vector<std::uint8_t> row = method == 2 ? unpackBits(s + j, std::size_t(value))
-                                                : std::vector<std::uint8_t>(s + j, s + j + value);
-    page.rows[plane].push_back(row);
+    if (page.rowCount[plane]++ >= skipRows)
+      page.rows[plane].push_back(method == 2 ? unpackBits(s + j, std::size_t(value))
+                                             : std::vector<std::uint8_t>(s + j, s + j + value));
     plane = command == 'W' ? 0 : plane + 1;
     if (plane > 3) return page.ok = false, page;
     i = j + std::size_t(value);

@@ -10,6 +10,7 @@
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_ui.h"
 #include "tests/update/ops/perf_block.h"
@@ -83,7 +84,8 @@ TEST(EndListedProcessesTest, EndsMatchesByNameOrNameWithoutExtensionButNeverItse
   FakeServices services;
   FakeProcesses processes;
   Cp932CodePage cp;
-  UpdatePorts ports{registry, files, system, clock, ui, services, processes, cp};
+  FakeShell shell;
+  UpdatePorts ports{registry, files, system, clock, ui, services, processes, cp, shell};
   auto job = std::make_unique<UpdateJob>();
   const char* names[] = {"note*", "[a-c]alc", "quillet", "svc.exe",
                          "DCALC*****************************************************************"};

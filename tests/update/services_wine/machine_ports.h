@@ -12,6 +12,7 @@
 #include "update/win32/win32_processes.h"
 #include "update/win32/win32_registry.h"
 #include "update/win32/win32_services.h"
+#include "update/win32/win32_shell.h"
 #include "update/win32/win32_system.h"
 
 namespace quillet {
@@ -19,7 +20,7 @@ namespace quillet {
 struct MachinePorts {
   explicit MachinePorts(ProcessesPort* replacement = nullptr)
       : ports{registry, files, system, clock, ui, services,
-              replacement ? *replacement : processes, codePage} {}
+              replacement ? *replacement : processes, codePage, shell} {}
   Win32Registry registry;
   Win32FileSystem files;
   Win32System system;
@@ -28,6 +29,7 @@ struct MachinePorts {
   Win32Services services;
   Win32Processes processes;
   Win32CodePage codePage;
+  Win32Shell shell;
   UpdatePorts ports;
   std::unique_ptr<UpdateJob> job = std::make_unique<UpdateJob>();
 };
