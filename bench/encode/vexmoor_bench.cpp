@@ -312,7 +312,9 @@ const Stage kStages[] = {
     {"mirror, 1-bit rows", "mirror/1bit", "GB/s", kGB},
     {"mirror, 1-bit, page ends inside a byte", "mirror/1bit_unaligned", "GB/s", kGB},
     {"mirror, 2-bit rows", "mirror/2bit", "GB/s", kGB},
-    // The copy-layout combine joins here.
+    {"copy combine, 1 bit (128 rows, 7 copies)", "copy_combine/1bit", "GB/s", kGB},
+    {"copy combine, 1 bit widened to 2", "copy_combine/2bit_widened", "GB/s", kGB},
+    {"copy combine, 2 bits", "copy_combine/2bit", "GB/s", kGB},
 };
 
 bool printSummary(const RateCollector& c) {
