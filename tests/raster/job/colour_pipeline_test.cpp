@@ -17,7 +17,7 @@ using Calls = std::vector<std::string>;
 class ColourPipeline : public ::testing::Test {
  protected:
   void SetUp() override {
-    world.counterFile = ::testing::TempDir() + "cntxout_colour.log";
+    world.counterFile = scratchFile("cntxout_colour.log");
     world.host.devices["dev"] = "P1";
   }
   // Opens a job, sends one contone band and closes it.

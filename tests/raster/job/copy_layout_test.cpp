@@ -53,7 +53,7 @@ struct LayoutFile {
 };
 
 std::string save(const Bytes& bytes, const std::string& name = "layout.bin") {
-  std::string path = ::testing::TempDir() + "vexmoor_" + name;
+  std::string path = scratchFile("vexmoor_" + name);
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
 }
@@ -198,7 +198,7 @@ TEST_F(CopyLayoutTest, LayoutsThatDoNotHoldTogetherAreRefused) {
 class CopyLayoutJobTest : public CopyLayoutTest {
  protected:
   void SetUp() override {
-    world.counterFile = ::testing::TempDir() + "cntxout_layout.log";
+    world.counterFile = scratchFile("cntxout_layout.log");
     world.host.devices["dev"] = "P1";
     world.host.block(1) = makeBlock();
     world.host.copyBitmaps[10] = bitmap('1', 100, 4, 1);

@@ -21,7 +21,7 @@ std::vector<std::uint8_t> readBytes(const std::string& path) {
 class InputDump : public ::testing::Test {
  protected:
   void SetUp() override {
-    path = ::testing::TempDir() + "vexmoor_dump_test.bin";
+    path = scratchFile("vexmoor_dump_test.bin");
     std::remove(path.c_str());
   }
   void TearDown() override { std::remove(path.c_str()); }
@@ -121,7 +121,7 @@ TEST_F(InputDump, ExistingFileIsNotTruncated) {
 }
 
 TEST_F(InputDump, UncreatableFileOrAllocationFailureGivesNoDump) {
-  std::string bad = ::testing::TempDir() + "no/such/folder/dump.bin";
+  std::string bad = scratchFile("no/such/folder/dump.bin");
   EXPECT_EQ(openInputDump(w.env(), bad.c_str(), 10, 10, 4), nullptr);
   for (int n = 1; n <= 2; ++n) {
     w.memory.failAt = w.memory.allocations + n;

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <initializer_list>
+#include <random>
 #include <regex>
 #include <string>
 
@@ -377,6 +379,11 @@ JobEnvironment FakeWorld::env() {
 int countRowTransfers(const std::string& stream) {
   static const std::regex row("\x1b\\*b[0-9]+W");
   return int(std::distance(std::sregex_iterator(stream.begin(), stream.end(), row), std::sregex_iterator()));
+}
+
+std::string scratchFile(const std::string& name) {
+  static const std::string processTag = std::to_string(std::random_device{}());
+  return (std::filesystem::temp_directory_path() / (processTag + "_" + name)).string();
 }
 
 }  // namespace vexmoor::testing

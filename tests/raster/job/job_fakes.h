@@ -53,6 +53,10 @@ struct FakeHost {
 
 // A parameter block with sensible defaults for a CMYK job.
 std::vector<std::uint8_t> makeBlock(int bitsPerPixel = 1, int screening = 3);
+
+// A file name in the test folder that no other test process uses: CTest runs
+// cases side by side, and the sanitized builds of the same cases beside them.
+std::string scratchFile(const std::string& name);
 void putWide(std::vector<std::uint8_t>& block, std::size_t offset, const std::u16string& text);
 void put32(std::vector<std::uint8_t>& block, std::size_t offset, std::int32_t value);
 void put16(std::vector<std::uint8_t>& block, std::size_t offset, std::int16_t value);

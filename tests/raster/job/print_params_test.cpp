@@ -24,7 +24,7 @@ void writeText(const std::string& path, const std::string& text) { std::ofstream
 class PrintParams : public ::testing::Test {
  protected:
   void SetUp() override {
-    world.counterFile = ::testing::TempDir() + "cntxout_params.log";
+    world.counterFile = scratchFile("cntxout_params.log");
     std::remove(world.counterFile.c_str());
     world.host.devices["dev"] = "P1";
     world.host.block(1) = makeBlock();

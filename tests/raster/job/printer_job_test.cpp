@@ -19,7 +19,7 @@ const std::string kJobEnd = "\x1b*rC\x1b%0B\x1b" "EPG;";
 class PrinterJobTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    world.counterFile = ::testing::TempDir() + "cntxout_job.log";
+    world.counterFile = scratchFile("cntxout_job.log");
     world.host.devices["dev"] = "P1";
     world.host.block(1) = makeBlock();
   }
@@ -182,7 +182,7 @@ TEST_F(PrinterJobTest, BandsBreakingTheHostLimitsFailWithOne) {
 }
 
 TEST_F(PrinterJobTest, WhileADumpIsOpenBandsMayNotExceedItsPlaneCount) {
-  std::string path = ::testing::TempDir() + "vexmoor_job_dump.bin";
+  std::string path = scratchFile("vexmoor_job_dump.bin");
   std::remove(path.c_str());
   PrinterJob* job = open(64, 8, path.c_str(), 2);
   ASSERT_NE(job, nullptr);
@@ -202,7 +202,7 @@ TEST_F(PrinterJobTest, WhileADumpIsOpenBandsMayNotExceedItsPlaneCount) {
 }
 
 TEST_F(PrinterJobTest, UncreatableDumpLeavesTheJobWithoutOne) {
-  std::string path = ::testing::TempDir() + "no/such/folder/dump.bin";
+  std::string path = scratchFile("no/such/folder/dump.bin");
   PrinterJob* job = open(64, 8, path.c_str());
   ASSERT_NE(job, nullptr);
   EXPECT_EQ(job->dump, nullptr);
@@ -323,7 +323,7 @@ TEST_F(PrinterJobTest, PreScreenedBandOf92160By11651PixelsIsSent) {
 }
 
 TEST_F(PrinterJobTest, EveryAllocationFailureWhileOpeningGivesNullAndLeaksNothing) {
-  std::string path = ::testing::TempDir() + "vexmoor_alloc_dump.bin";
+  std::string path = scratchFile("vexmoor_alloc_dump.bin");
   for (int n = 1;; ++n) {
     FakeWorld w;
     w.counterFile = world.counterFile;
@@ -350,7 +350,7 @@ TEST_F(PrinterJobTest, EveryAllocationFailureWhileOpeningGivesNullAndLeaksNothin
 }
 
 TEST_F(PrinterJobTest, AllocationFailureInABandReleasesBandBuffersAndDumpAndRefusesLaterBands) {
-  std::string path = ::testing::TempDir() + "vexmoor_band_dump.bin";
+  std::string path = scratchFile("vexmoor_band_dump.bin");
   block()[PPB_INPUT_COLOUR_TYPE] = 1;
   PrinterJob* job = open(64, 8, path.c_str());
   ASSERT_NE(job->dump, nullptr);
@@ -490,7 +490,7 @@ TEST_F(PrinterJobTest, MirrorFlagMirrorsPreScreenedRowsAcrossThePageWidth) {
 }
 
 TEST_F(PrinterJobTest, ContoneBandsAreDumpedBeforeTheyAreProcessed) {
-  std::string path = ::testing::TempDir() + "vexmoor_write_dump.bin";
+  std::string path = scratchFile("vexmoor_write_dump.bin");
   std::remove(path.c_str());
   PrinterJob* job = open(3, 2, path.c_str(), 4);
   ASSERT_NE(job->dump, nullptr);
