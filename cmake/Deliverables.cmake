@@ -79,13 +79,17 @@ else()
   find_program(PLEXOR_OBJDUMP i686-w64-mingw32-objdump REQUIRED)
 endif()
 find_package(Python3 COMPONENTS Interpreter)
+set(_plexor_pe_checks
+  --objdump ${PLEXOR_OBJDUMP} --machine ${PLEXOR_PE_MACHINE}
+  --subsystem ${PLEXOR_SUBSYSTEM_VERSION} --version ${PROJECT_VERSION}
+  --imports ${PROJECT_SOURCE_DIR}/cmake/imports-${PLEXOR_OLDEST_WINDOWS}.txt
+  --exports-of Vexmoor.dll ${PROJECT_SOURCE_DIR}/raster/job/Vexmoor.def
+  --manifest-of Quillet.exe)
+# The same checks for the packaged files (scripts/check_package.py): one argument a line.
+string(REPLACE ";" "\n" _lines "${_plexor_pe_checks}")
+file(WRITE ${_plexor_generated}/pe_checks.txt "${_lines}\n")
 add_test(NAME deliverables.pe_check
-  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/check_pe.py
-    --objdump ${PLEXOR_OBJDUMP} --machine ${PLEXOR_PE_MACHINE}
-    --subsystem ${PLEXOR_SUBSYSTEM_VERSION} --version ${PROJECT_VERSION}
-    --imports ${PROJECT_SOURCE_DIR}/cmake/imports-${PLEXOR_OLDEST_WINDOWS}.txt
-    --exports-of Vexmoor.dll ${PROJECT_SOURCE_DIR}/raster/job/Vexmoor.def
-    --manifest-of Quillet.exe
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/check_pe.py ${_plexor_pe_checks}
     ${_plexor_files})
 
 # The package: programs, DLLs, the sample update media, the guides.
