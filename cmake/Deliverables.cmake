@@ -65,8 +65,9 @@ endwhile()
 if(TARGET Quillet)
   configure_file(${PROJECT_SOURCE_DIR}/update/app/Quillet.exe.manifest.in
                  ${_plexor_generated}/Quillet.exe.manifest @ONLY)
-  file(WRITE ${_plexor_generated}/Quillet_manifest.rc
-       "1 24 \"${_plexor_generated}/Quillet.exe.manifest\"\n")
+  # (file(CONFIGURE) touches the file only when its text changes: no rebuild per configure.)
+  file(CONFIGURE OUTPUT ${_plexor_generated}/Quillet_manifest.rc
+       CONTENT "1 24 \"${_plexor_generated}/Quillet.exe.manifest\"\n")
   set_source_files_properties(${_plexor_generated}/Quillet_manifest.rc PROPERTIES
     OBJECT_DEPENDS ${_plexor_generated}/Quillet.exe.manifest)
   target_sources(Quillet PRIVATE ${_plexor_generated}/Quillet_manifest.rc)
@@ -87,7 +88,7 @@ set(_plexor_pe_checks
   --manifest-of Quillet.exe)
 # The same checks for the packaged files (scripts/check_package.py): one argument a line.
 string(REPLACE ";" "\n" _lines "${_plexor_pe_checks}")
-file(WRITE ${_plexor_generated}/pe_checks.txt "${_lines}\n")
+file(CONFIGURE OUTPUT ${_plexor_generated}/pe_checks.txt CONTENT "${_lines}\n")
 add_test(NAME deliverables.pe_check
   COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/check_pe.py ${_plexor_pe_checks}
     ${_plexor_files})
