@@ -1,5 +1,7 @@
 #!/bin/bash
-# Builds both targets and runs both suites: native first, then Windows under Wine.
+# Builds every target and runs every suite: native first, then Windows x86_64
+# under Wine, then the static checks of the 32-bit Windows build, then both
+# packages (built and checked by scripts/package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -9,3 +11,7 @@ ctest --preset native
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 ctest --preset windows
+cmake --preset windows32 >/dev/null
+cmake --build --preset windows32 -j "$jobs"
+ctest --preset windows32
+scripts/package.sh

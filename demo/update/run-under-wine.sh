@@ -16,26 +16,13 @@ trap 'bash "$harness/wine-teardown.sh" "$PLEXOR_WINE_ROOT" >/dev/null' EXIT
 drive=$(run --prefix-dir)/drive_c
 
 # The installed product.
-mkdir -p "$drive/Plexor/bin" "$drive/Plexor/Copypool" "$drive/inetpub"
-echo "zoom = 80" >"$drive/Plexor/bin/viewer.cfg"
-echo "old notes" >"$drive/Plexor/readme.txt"
-echo "scratch" >"$drive/Plexor/print1.tmp"
-echo "scratch" >"$drive/Plexor/print2.tmp"
-touch -d '2020-01-01' "$drive/Plexor/bin/viewer.cfg" "$drive/Plexor/readme.txt"
+bash "$here/install-product.sh" "$harness/wine-run.sh"
 key='HKLM\SOFTWARE\norvane\Plexor'
-run reg add "$key" /v VersionNo /d 3.05 /f >/dev/null
-run reg add "$key" /v Edition /t REG_DWORD /d 1 /f >/dev/null
-run reg add "$key" /v CopypoolPath /d 'C:\Plexor\Copypool' /f >/dev/null
-run reg add "$key" /v InetPubPath /d 'C:\inetpub' /f >/dev/null
-run reg add "$key\\Update\\205" /v Title /d 'Update 2.05' /f >/dev/null
-shell='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
-run reg add "$shell" /v "Common Programs" /d 'C:\ProgramData\Programs' /f >/dev/null
-run reg add "$shell" /v "Common Desktop" /d 'C:\users\Public\Desktop' /f >/dev/null
 
 # The update media: the program, the script and its files.
 rm -rf "$drive/media" && cp -r "$here/media" "$drive/media"
 cp "$quillet" "$drive/media/Quillet.exe"
-if [ "$(id -u)" = 0 ]; then chown -R nobody:nogroup "$drive/Plexor" "$drive/media" "$drive/inetpub"; fi
+if [ "$(id -u)" = 0 ]; then chown -R nobody:nogroup "$drive/media"; fi
 
 echo "-- before: C:\\Plexor"
 (cd "$drive/Plexor" && find . -type f | sort)

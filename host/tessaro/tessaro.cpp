@@ -5,10 +5,11 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <mutex>
+#include <mutex>  // std::lock_guard
 #include <string>
 #include <vector>
 
+#include "host/tessaro/host_lock.h"
 #include "host/tessaro/tessaro_host.h"
 
 namespace {
@@ -36,7 +37,7 @@ bool seekFile(std::FILE* f, uint64_t position) {
 // The host's registry: one per process, shared by every job; calls may come
 // from the host's own threads (the stop-waiting flag), hence the lock.
 struct Registry {
-  std::mutex lock;
+  HostLock lock;
   std::map<int, std::vector<uint8_t>> blocks;
   std::map<std::string, std::string> devices;
   std::map<int, std::vector<uint8_t>> colorAdjust;
@@ -59,20 +60,20 @@ extern "C" {
 
 TESSARO_API void TessaroRegisterPrintParams(int jobNumber, const void* block) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto* b = static_cast<const uint8_t*>(block);
   r.blocks[jobNumber].assign(b, b + PLEXOR_PARAM_BLOCK_SIZE);
 }
 
 TESSARO_API void TessaroForgetPrintParams(int jobNumber) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   r.blocks.erase(jobNumber);
 }
 
 TESSARO_API int TessaroReadFlags(int jobNumber, uint8_t* waiting, uint8_t* stopWaiting) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto it = r.blocks.find(jobNumber);
   if (it == r.blocks.end()) return 0;
   if (waiting) *waiting = it->second[PPB_WAITING];
@@ -82,20 +83,20 @@ TESSARO_API int TessaroReadFlags(int jobNumber, uint8_t* waiting, uint8_t* stopW
 
 TESSARO_API void TessaroSetStopWaiting(int jobNumber, int value) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto it = r.blocks.find(jobNumber);
   if (it != r.blocks.end()) it->second[PPB_STOP_WAITING] = uint8_t(value);
 }
 
 TESSARO_API void TessaroRegisterDevice(const char* deviceName, const char* printerName) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   r.devices[deviceName] = printerName;
 }
 
 TESSARO_API void TessaroRegisterColorAdjustData(int dataId, const void* data, int size) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   if (size < 0 || size > PLEXOR_COLOR_ADJUST_DATA_SIZE) return;
   auto* b = static_cast<const uint8_t*>(data);
   r.colorAdjust[dataId].assign(b, b + size);
@@ -103,7 +104,7 @@ TESSARO_API void TessaroRegisterColorAdjustData(int dataId, const void* data, in
 
 TESSARO_API void TessaroRegisterScreen(int screenId, int count, const PlexorScreenEntry* entries) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto screen = std::make_shared<Screen>();
   for (int i = 0; i < count; ++i) {
     const PlexorScreenEntry& e = entries[i];
@@ -119,21 +120,21 @@ TESSARO_API void TessaroRegisterScreen(int screenId, int count, const PlexorScre
 
 TESSARO_API void TessaroRegisterCopyBitmap(int bitmapId, const void* bytes, int64_t size) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto* b = static_cast<const uint8_t*>(bytes);
   r.bitmaps[bitmapId].assign(b, b + size);
 }
 
 TESSARO_API void TessaroRegisterCopyBitmapFile(int bitmapId, const char* path) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   r.bitmaps.erase(bitmapId);
   r.bitmapFiles[bitmapId] = path;
 }
 
 TESSARO_API int GetPrintParams(int jobNumber, void* block, int mode, uint32_t* token) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto it = r.blocks.find(jobNumber);
   if (it == r.blocks.end()) return 0;
   std::memcpy(block, it->second.data(), PLEXOR_PARAM_BLOCK_SIZE);
@@ -144,7 +145,7 @@ TESSARO_API int GetPrintParams(int jobNumber, void* block, int mode, uint32_t* t
 
 TESSARO_API int SetPrintParams(int jobNumber, void* block, int, uint32_t) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto it = r.blocks.find(jobNumber);
   if (it == r.blocks.end()) return 0;
   // Only the module's own flag is taken over: the stop-waiting flag belongs
@@ -159,7 +160,7 @@ TESSARO_API void ClearPrintParamsWorkArea(void*) {
 
 TESSARO_API int GetRIPDevInfo(const char* deviceName, void* record) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto it = r.devices.find(deviceName ? deviceName : "");
   if (it == r.devices.end()) return 0;
   auto* out = static_cast<char*>(record);
@@ -171,7 +172,7 @@ TESSARO_API int GetRIPDevInfo(const char* deviceName, void* record) {
 
 TESSARO_API int GetColorAdjustData(int dataId, void* buffer, int, void** bufferAddress) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto it = r.colorAdjust.find(dataId);
   if (it == r.colorAdjust.end()) return 0;
   void* target = bufferAddress && *bufferAddress ? *bufferAddress : buffer;
@@ -182,7 +183,7 @@ TESSARO_API int GetColorAdjustData(int dataId, void* buffer, int, void** bufferA
 
 TESSARO_API int GetScreenData(int screenId, void* record, int, uint32_t* token) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto it = r.screens.find(screenId);
   if (it == r.screens.end()) return 0;
   auto* out = static_cast<PlexorScreenRecord*>(record);
@@ -195,7 +196,7 @@ TESSARO_API int GetScreenData(int screenId, void* record, int, uint32_t* token) 
 
 TESSARO_API int OpenCopyBitmap(int bitmapId) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   OpenBitmap bitmap{nullptr, nullptr, 0};
   auto it = r.bitmaps.find(bitmapId);
   auto file = r.bitmapFiles.find(bitmapId);
@@ -214,7 +215,7 @@ TESSARO_API int OpenCopyBitmap(int bitmapId) {
 
 TESSARO_API int SeekCopyBitmap(int handle, uint32_t low, uint32_t high, int) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto it = r.open.find(handle);
   if (it == r.open.end()) return 0;
   it->second.position = (uint64_t(high) << 32) | low;
@@ -224,7 +225,7 @@ TESSARO_API int SeekCopyBitmap(int handle, uint32_t low, uint32_t high, int) {
 
 TESSARO_API int ReadCopyBitmap(int handle, void* buffer, int count) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto it = r.open.find(handle);
   if (it == r.open.end() || count < 0) return 0;
   if (it->second.file) {
@@ -243,7 +244,7 @@ TESSARO_API int ReadCopyBitmap(int handle, void* buffer, int count) {
 
 TESSARO_API void CloseCopyBitmap(int handle) {
   Registry& r = registry();
-  std::lock_guard<std::mutex> g(r.lock);
+  std::lock_guard<HostLock> g(r.lock);
   auto it = r.open.find(handle);
   if (it == r.open.end()) return;
   if (it->second.file) std::fclose(it->second.file);

@@ -3,7 +3,7 @@
  * by the caller.
  *
  * Records that travel between host and module keep their byte layout in a
- * 32-bit process exactly (checked with static_assert in a 32-bit compile).
+ * 32-bit process exactly (static_assert in the module's 32-bit build).
  * Records that carry addresses (the screen record and its entries) grow in a
  * 64-bit process: every field keeps its offset up to the address, which then
  * sits at the next 8-byte boundary (natural alignment), and the record's size

@@ -2,6 +2,7 @@
 
 #include "update/ports/status_codes.h"
 #include "update/run/command_line.h"
+#include "update/run/exit_status.h"
 #include "update/run/run_messages.h"
 
 namespace quillet {
@@ -37,26 +38,27 @@ int UpdateApp::runUpdate() {
   // Only one copy runs at a time: holding the named semaphore is the guard.
   long lastError = kErrorSuccess;
   instanceSemaphore = ports_.system.createSemaphore(m_pszAppName, &lastError);
-  if (instanceSemaphore == nullptr || lastError == kErrorAlreadyExists) return 0;
+  if (instanceSemaphore == nullptr) return endWith(kExitUpdateFailed);
+  if (lastError == kErrorAlreadyExists) return endWith(kExitAnotherCopyRunning);
 
   const bool silentMode = hasSilentWord(splitCommandLine(m_lpCmdLine));
 
   // Without the product there is nothing to update, and nothing to say.
-  if (operations_.readInstalledProduct(*this) != 1) return 0;
+  if (operations_.readInstalledProduct(*this) != 1) return endWith(kExitNotInstalled);
 
   if (operations_.resolveFolders(*this) != 1) {
     showMessage(withName(kMsgNotInstalled, programGroupNameUtf8()));
-    return 0;
+    return endWith(kExitNotInstalled);
   }
 
   if (operations_.readUpdateScript(*this) != 1) {
     showMessage(kMsgScriptNotFound);
-    return 0;
+    return endWith(kExitScriptUnreadable);
   }
 
   if ((operations_.installedModelMask(*this) & job.targetModelMask) == 0) {
     showMessage(kMsgWrongModel);
-    return 0;
+    return endWith(kExitModelRefused);
   }
 
   if (versionTestPasses(product, job) != 1) {
@@ -64,39 +66,47 @@ int UpdateApp::runUpdate() {
     std::string secondLine;
     operations_.versionAbortLines(*this, &firstLine, &secondLine);
     ports_.ui.versionAbortDialog(firstLine, secondLine);
-    return 0;
+    return endWith(kExitVersionRefused);
   }
 
   if (administratorTestPasses(job, ports_.services) != 1) {
     ports_.ui.adminAbortDialog();
-    return 0;
+    return endWith(kExitNoAdministratorRights);
   }
 
   if (recordUninstallEntries() != 1) {
     showMessage(kMsgRegistryWriteFailed);
-    return 0;
+    return endWith(kExitUpdateFailed);
   }
 
-  if (!silentMode && ports_.ui.startDialog(job.sourceDir) != kIdOk) return 0;
+  if (!silentMode && ports_.ui.startDialog(job.sourceDir) != kIdOk) {
+    return endWith(kExitCancelled);
+  }
 
   const int result = operations_.executeUpdate(*this);
   if (result != 5) {
     // 0 is a failed copy; anything else would be a fault of the executor and
     // is never taken for success.
     showMessage(kMsgCopyFailed);
-    return 0;
+    return endWith(kExitUpdateFailed);
   }
   if (job.rebootRequired == 1) {
     ports_.ui.restartDialog(programGroupNameUtf8());
-  } else if (!silentMode) {
-    ports_.ui.doneDialog(programGroupNameUtf8());
+    // Also when the restart was asked for: the update is complete only then.
+    return endWith(kExitSuccessRestartRequired);
   }
+  if (!silentMode) ports_.ui.doneDialog(programGroupNameUtf8());
+  return endWith(kExitSuccess);
+}
+
+int UpdateApp::endWith(int exitStatus) {
+  exitStatus_ = exitStatus;
   return 0;
 }
 
 int UpdateApp::ExitInstance() {
   instanceSemaphore.reset();
-  return CWinApp::ExitInstance();
+  return exitStatus_;
 }
 
 int UpdateApp::recordUninstallEntries() {

@@ -20,9 +20,11 @@ class UpdateApp : public CWinApp {
 
   // The instance start of the framework is the run.
   int InitInstance() override { return runUpdate(); }
-  // Performs the whole run; always 0, so that no message loop follows.
+  // Performs the whole run; always 0, so that no message loop follows. The
+  // end it reached is kept as the exit status.
   int runUpdate();
-  // Releases the single-instance guard; the exit status is the base's (0).
+  // Releases the single-instance guard; returns the exit status of the run
+  // (update/run/exit_status.h), 0 when no run took place.
   int ExitInstance() override;
   // Records every file, shortcut and work folder the update will create;
   // 1 when all were recorded, 0 at the first that was not.
@@ -41,9 +43,12 @@ class UpdateApp : public CWinApp {
 
  private:
   void showMessage(const std::string& utf8Text);
+  // Keeps the exit status of the end the run reached; runUpdate's result (0).
+  int endWith(int exitStatus);
 
   UpdatePorts& ports_;
   RunOperations& operations_;
+  int exitStatus_ = 0;
 };
 
 }  // namespace quillet

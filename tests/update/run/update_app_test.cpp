@@ -83,7 +83,7 @@ TEST(UpdateRun, SemaphoreThatCannotBeCreatedEndsSilently) {
   EXPECT_EQ(f.run(nullptr), 0);
   EXPECT_THAT(f.log, ElementsAre("semaphore Quillet"));
   EXPECT_THAT(f.ui.calls, IsEmpty());
-  EXPECT_EQ(f.app->ExitInstance(), 0);
+  f.app->ExitInstance();
 }
 
 TEST(UpdateRun, MissingProductKeyEndsWithoutMessageEvenWithoutScript) {

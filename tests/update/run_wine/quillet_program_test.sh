@@ -5,7 +5,8 @@
 # the flow; the script is read from the program's folder when the program
 # file is Quillet.exe and from the current folder when it is not; a second
 # copy ends at once; the NT/2000 script lines follow the version the system
-# reports; a silent run reaches the executor without the start dialog.
+# reports; a silent run reaches the executor without the start dialog. Each
+# end leaves its exit status (update/run/exit_status.h).
 set -uo pipefail
 run=$PLEXOR_WINE_RUN
 quillet=$PLEXOR_BINARY_DIR/update/app/Quillet.exe
@@ -64,7 +65,7 @@ shell='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
 $run reg delete "$product" /f >/dev/null 2>&1
 
 play "no product key" 'C:\qmedia\Quillet.exe'
-expect "exit: 0"
+expect "exit: 1605"
 expect_count 0 '^dialog:'
 
 reg_add "$product" /ve /d WZ
@@ -74,7 +75,7 @@ reg_add "$product" /v CopypoolPath /d 'C:\P\Copypool'
 play "product without publishing folder" 'C:\qmedia\Quillet.exe'
 expect "dialog: Quillet"
 expect "  -1: プレクスが正常にインストールされていません。"
-expect "exit: 0"
+expect "exit: 1605"
 expect_count 1 '^dialog:'
 
 reg_add "$product" /v InetPubPath /d 'C:\inetpub\wwwroot'
@@ -85,21 +86,23 @@ write_script "$other" 'VerCheckLower:9.00'
 play "Quillet.exe reads the script of its own folder" 'C:\qmedia\Quillet.exe'
 expect "  -1: アップデート対象のPlexorではありません。"
 expect_count 1 '^dialog:'
+expect "exit: 1642"
 
 play "another program file name reads the script of the current folder" 'C:\qmedia\Other.exe'
 expect "dialog: インストールの中止"
 expect "  1013: お使いのプレクスのバージョンは 3.05 です。"
 expect "  1014: このアップデータは 9.00 以上用です。"
-expect "exit: 0"
+expect "exit: 1638"
 
 rm -f "$other/quillet.txt"
 play "no script in the current folder" 'C:\qmedia\Other.exe'
 expect "dialog: Other"
 expect "  -1: スクリプトファイルが見つかりません。"
+expect "exit: 1619"
 
 play "second copy while one runs" --second 'C:\qmedia\Quillet.exe'
 expect "  -1: アップデート対象のPlexorではありません。"
-expect "second: ended, status 0, windows 0"
+expect "second: ended, status 1618, windows 0"
 took=$(sed -n 's/^second: took \([0-9]*\) ms$/\1/p' "$out")
 if [ -z "$took" ] || [ "$took" -ge 5000 ]; then
   echo "FAIL: the second copy should end at once, took '${took}' ms"
@@ -122,7 +125,7 @@ for version in default nt40 win2k; do
   play "target lines under version $version" --answer 2 'C:\qmedia\Quillet.exe'
   expect "  -1: 起動画面のファイルが見つかりません。"
   expect "  1: インストール開始"
-  expect "exit: 0"
+  expect "exit: 1602"
   records=$($run reg query "$product\\UninstFiles" 2>/dev/null | tr -d '\r')
   echo "$records"
   for folder in nt w2k all; do
@@ -163,7 +166,7 @@ expect "dialog: インストール完了"
 expect "  1011: プレクスのアップデートは正常に終了しました。|プレクスを使用する場合には、コンピュータを再起動する必要があります。"
 expect "  1007: コンピュータを再起動する。"
 expect_count 2 '^dialog:'
-expect "exit: 0"
+expect "exit: 3010"
 
 echo "failures: $failures"
 [ $failures = 0 ]

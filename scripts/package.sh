@@ -1,0 +1,15 @@
+#!/bin/bash
+# Builds the Windows deliverables of both architectures and their packages,
+# then checks each package's contents and files:
+#   build/windows32/package/Plexor-<version>-win32.zip
+#   build/windows/package/Plexor-<version>-win64.zip
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+targets=(Quillet quillet-check Vexmoor tessaro vindal ombrix riphost rtlview)
+for preset in windows32 windows; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs" --target "${targets[@]}"
+  (cd "build/$preset" && cpack >/dev/null)
+  python3 scripts/check_package.py "build/$preset"
+done
