@@ -1,6 +1,7 @@
 #pragma once
 // Takes little-endian fields from the front of a fuzz input; past its end
 // every byte reads as zero, so any input is a complete one.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -21,7 +22,9 @@ class ByteReader {
     std::vector<std::uint8_t> out(count, 0);
     std::size_t taken = 0;
     for (; taken < count && at_ < size_; ++taken) out[taken] = data_[at_++];
-    for (std::size_t i = taken; taken != 0 && i < count; ++i) out[i] = out[i % taken];
+    for (std::size_t done = taken; taken != 0 && done < count; done *= 2) {
+      std::copy_n(out.begin(), std::min(done, count - done), out.begin() + static_cast<std::ptrdiff_t>(done));
+    }
     return out;
   }
 

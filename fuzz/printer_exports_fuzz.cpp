@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   put32(block, PPB_TOP_OFFSET, get32(block, PPB_TOP_OFFSET) % 512);
   TessaroRegisterPrintParams(kJobId, block.data());
 
-  const int width = in.u16() % 16384;
+  const int width = in.u16() % 4096;
   const int height = in.u16();
   const int planeCount = in.u8() % 9;
   const bool dump = in.u8() & 1;
@@ -124,8 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (StartPrinter_16_FUNC(job) == 0) {
       for (int band = 0; band < kMaxBands && !in.empty(); ++band) {
         const bool screened = in.u8() & 1;
-        const int bandWidth = in.u16() % 16400;
-        const int lines = in.u8() % 33;
+        const int bandWidth = in.u16() % 4160;  // a little past the open width too
+        const int lines = in.u8() % 17;
         const int bandPlanes = in.u8() % 9;
         const int nullPlane = in.u8();
         const std::size_t bytes = screened ? lines * rowLength : std::size_t(2) * bandWidth * lines;
