@@ -42,9 +42,8 @@ void draw(const TitlePicture& picture) {
   const std::size_t stride = (static_cast<std::size_t>(width) * bitCount + 31) / 32 * 4;
   const std::uint8_t* bits = picture.bits.data();
   const std::size_t rows = static_cast<std::size_t>(picture.height);
-  // The last byte of every row is read, as a copy of the whole block would.
-  std::uint32_t rowSum = 0;
-  for (std::size_t y = 0; y < rows; ++y) rowSum += bits[y * stride + stride - 1];
+  // The system copies the whole block: its first and last bytes bound that read.
+  const std::uint32_t rowSum = bits[0] + bits[rows * stride - 1];
 
   std::vector<std::uint32_t> canvas(64 * 64);
   const int w = width < 64 ? width : 64;
