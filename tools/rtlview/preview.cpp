@@ -20,6 +20,8 @@ Picture composite(const DecodedStream& s, bool mirror, int scale) {
   // Never read past a row: show only what the rows hold.
   const long rowPixels = static_cast<long>(s.rowBytes * 8 / static_cast<std::size_t>(s.bitsPerPixel));
   if (width > rowPixels) width = rowPixels;
+  // A raster width of no pixels has nothing to show (and no row to write).
+  if (width <= 0) return p;
   p.width = static_cast<std::uint32_t>((width + scale - 1) / scale);
   p.height = static_cast<std::uint32_t>((s.rows + static_cast<std::size_t>(scale) - 1) / static_cast<std::size_t>(scale));
   std::vector<double> sum(static_cast<std::size_t>(p.width) * 3, 0.0);

@@ -10,6 +10,7 @@
 #include "raster/encode/command_stream.h"
 #include "raster/encode/packbits.h"
 #include "tests/raster/encode/recording_sink.h"
+#include "tools/rtlview/preview.h"
 #include "tools/rtlview/rtl_stream.h"
 
 namespace vexmoor {
@@ -129,6 +130,26 @@ std::string smallStream(std::size_t* rasterStart = nullptr) {
   const std::string s = encodeJob(job, 2);
   if (rasterStart) *rasterStart = s.find("\x1b*r1A") + 5;
   return s;
+}
+
+// The preview shows the announced raster width; when that holds no pixel,
+// rows of data are still decoded but there is nothing to draw.
+TEST(StreamDecode, PreviewHasNothingToShowForARasterWidthOfNoPixels) {
+  const rtlview::Picture normal = rtlview::composite(decode(smallStream()), false, 1);
+  EXPECT_EQ(normal.width, 64u);
+  EXPECT_EQ(normal.height, 2u);
+  // One bit of raster width at two bits per pixel: less than a pixel.
+  Job job{8, 2, 2, 4, {}};
+  for (int p = 0; p < 4; ++p) job.planes.push_back(Bytes(16, 0x5A));
+  std::string stream = encodeJob(job, 2);
+  const std::size_t width = stream.find("\x1b*r8S");
+  ASSERT_NE(width, std::string::npos);
+  stream.replace(width, 5, "\x1b*r1S");
+  const rtlview::DecodedStream d = decode(stream);
+  ASSERT_EQ(d.rows, 2u);
+  const rtlview::Picture none = rtlview::composite(d, true, 1);
+  EXPECT_EQ(none.width, 0u);
+  EXPECT_TRUE(none.rgb.empty());
 }
 
 TEST(StreamDecode, DamageIsReportedWithItsOffset) {

@@ -60,7 +60,8 @@ int ScriptedOperations::installedModelMask(const UpdateApp&) {
 void ScriptedOperations::versionAbortLines(const UpdateApp& app, std::string* firstLine,
                                            std::string* secondLine) {
   log_.push_back("versionAbortLines");
-  *firstLine = "installed " + std::to_string(app.product.installedMajor * 100 + app.product.installedMinor);
+  *firstLine = "installed " + std::to_string(static_cast<long long>(app.product.installedMajor) * 100 +
+                                                app.product.installedMinor);
   *secondLine = "bounds " + std::to_string(app.job.versionLower) + ".." +
                 std::to_string(app.job.versionUpper);
 }
