@@ -1,13 +1,34 @@
 // A program that Quillet starts in the Wine tests. At once it looks which of
-// the given paths exist, then appends one line to the log:
-//   TAG CREATION-TIME yes|no ...
+// the given paths exist and in which state the given services are, then
+// appends one line to the log:
+//   TAG CREATION-TIME yes|no|<service state> ...
 // where CREATION-TIME is its own process creation time (FILETIME ticks), so
 // the order in which programs were started can be told apart from the order
-// in which they got to write.
-// usage: launch_probe LOG TAG [PATH...]
+// in which they got to write. An argument "svc:NAME" stands for the service
+// NAME and gives "running", "stopped", "pending" or "none" (cannot be asked).
+// usage: launch_probe LOG TAG [PATH | svc:NAME ...]
 #include <windows.h>
 
+#include <cstring>
 #include <string>
+
+namespace {
+
+const char* serviceState(const char* name) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) return "none";
+  SC_HANDLE service = OpenServiceA(manager, name, SERVICE_QUERY_STATUS);
+  SERVICE_STATUS status{};
+  const bool known = service != nullptr && QueryServiceStatus(service, &status);
+  if (service != nullptr) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  if (!known) return "none";
+  if (status.dwCurrentState == SERVICE_RUNNING) return "running";
+  if (status.dwCurrentState == SERVICE_STOPPED) return "stopped";
+  return "pending";
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
@@ -15,8 +36,12 @@ int main(int argc, char** argv) {
   FILETIME creation = {}, exited = {}, kernel = {}, user = {};
   GetProcessTimes(GetCurrentProcess(), &creation, &exited, &kernel, &user);
   std::string seen;
-  for (int i = 3; i < argc; ++i)
-    seen += GetFileAttributesA(argv[i]) != INVALID_FILE_ATTRIBUTES ? " yes" : " no";
+  for (int i = 3; i < argc; ++i) {
+    if (std::strncmp(argv[i], "svc:", 4) == 0)
+      seen += std::string(" ") + serviceState(argv[i] + 4);
+    else
+      seen += GetFileAttributesA(argv[i]) != INVALID_FILE_ATTRIBUTES ? " yes" : " no";
+  }
   const unsigned long long ticks =
       (static_cast<unsigned long long>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
   line += " " + std::to_string(ticks) + seen + "\n";

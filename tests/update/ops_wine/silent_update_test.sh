@@ -1,21 +1,53 @@
 #!/bin/bash
 # End to end: "Quillet.exe silent" started from a media folder on a prefix
-# that holds the product key places, replaces, keeps and removes exactly the
-# expected files, applies the registry lines, writes the patch and uninstall
-# records and both kinds of shortcut, starts a probe program at each of the
-# four points of the run, and ends on its own (a window left open would block
-# it until the time limit).
+# that holds the product key and the project's test service, installed as a
+# worker and as the print service, ends no process (Wine lists none), stops
+# the worker before the copy and starts it again, places, replaces, keeps and
+# removes exactly the expected files, applies the registry lines, writes the
+# patch and uninstall records and both kinds of shortcut, notifies the print
+# service, starts a probe program at each of the four points of the run, and
+# ends on its own (a window left open would block it until the time limit).
 set -Eeuo pipefail
 trap 'echo "stopped at line $LINENO: $BASH_COMMAND (status $?)" >&2' ERR
 : "${PLEXOR_WINE_RUN:?run under the Wine harness}"
 here=$(cd "$(dirname "$0")" && pwd)
 dlls=$PLEXOR_BINARY_DIR/tests/update/ops_wine
+service_exe=$PLEXOR_BINARY_DIR/tests/update/services_wine/plexor_test_service.exe
 quillet=$PLEXOR_BINARY_DIR/update/app/Quillet.exe
 prefix=$("$PLEXOR_WINE_RUN" --prefix-dir)
 drive=$prefix/drive_c
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 wine_run() { "$PLEXOR_WINE_RUN" "$@"; }
+
+# --- The services: the test service as "PlexorTestWorker" (stopped and
+# started by the script) and as the print service "Lindquay" (notified); both
+# log their events to one file. A run before this one may have left them. ---
+services='PlexorTestWorker Lindquay'
+events=$drive/testsvc/events.log
+service_state() {
+  wine_run sc query "$1" 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" {print $4}' || true
+}
+wait_service() {  # name state: up to 30 s, Wine starts slowly under load
+  for _ in $(seq 300); do
+    [ "$(service_state "$1")" = "$2" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+remove_services() {
+  for name in $services; do
+    [ -n "$(service_state "$name")" ] || continue
+    wine_run sc stop "$name" >/dev/null 2>&1 || true
+    wait_service "$name" STOPPED || echo "service $name does not stop: $(service_state "$name")"
+    wine_run sc delete "$name" >/dev/null 2>&1 || true
+  done
+}
+trap remove_services EXIT
+remove_services
+rm -rf "$drive/testsvc"
+mkdir -p "$drive/testsvc"
+cp "$service_exe" "$drive/testsvc/"
 
 # --- The installed product: C:\Plexor with its work folder, and the key ---
 desktop=$drive/users/Public/Desktop
@@ -51,8 +83,14 @@ echo "media absent" >"$drive/media/absent.txt"
 echo "media ro" >"$drive/media/ro.dat"
 touch -d '2019-01-01 12:00:00' "$drive/media/older.txt"
 if [ "$(id -u)" = 0 ]; then
-  chown -R nobody:nogroup "$drive/Plexor" "$drive/media" "$drive/inetpub" "$desktop" "$group"
+  chown -R nobody:nogroup "$drive/Plexor" "$drive/media" "$drive/inetpub" "$desktop" "$group" \
+    "$drive/testsvc"
 fi
+for name in $services; do
+  wine_run sc create "$name" binPath= 'C:\testsvc\plexor_test_service.exe C:\testsvc\events.log' >/dev/null
+  wine_run sc start "$name" >/dev/null
+  wait_service "$name" RUNNING || fail "set-up: service $name does not run: $(service_state "$name")"
+done
 # Read-only, hidden and system files: Wine keeps read-only as a missing write
 # bit and the other two in the file's DOS attributes.
 wine_run cmd /c attrib +r 'C:\Plexor\ro.dat' >/dev/null
@@ -74,7 +112,7 @@ wine_run reg add "$folders" /v "Common Desktop" /d 'C:\users\Public\Desktop' /f 
 
 # --- The run ---
 start=$(date +%s)
-if ! timeout 120 "$PLEXOR_WINE_RUN" 'C:\media\Quillet.exe' silent; then
+if ! timeout 180 "$PLEXOR_WINE_RUN" 'C:\media\Quillet.exe' silent; then
   fail "Quillet.exe silent did not end by itself (a window left open?) or failed"
 fi
 echo "run took $(($(date +%s) - start)) s"
@@ -139,8 +177,25 @@ for link in "$desktop/Fresh.lnk" "$group/Fresh.lnk"; do
   [ "$(head -c 8 "$link" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 4c00000001140200 ] || fail "$link is no shell link"
 done
 
-# --- Programs: each phase's probe records its start time and whether the work
-# folder, the placed file, the internet shortcut and the shell link existed.
+# --- Services: the worker stopped and started once, the print service
+# received the notice (control code 128). Each event carries its time. ---
+service_events() {  # name: its events without their times, comma-separated
+  awk -v name="$1" '$1 == name {e = $2; for (i = 3; i < NF; i++) e = e " " $i; print e}' "$events" |
+    paste -sd,
+}
+event_time() {  # name event [nth]: the FILETIME ticks of that event
+  awk -v name="$1" -v event="$2" -v nth="${3:-1}" \
+    '$1 == name && $2 == event && ++n == nth {sub(/^@/, "", $NF); print $NF}' "$events"
+}
+[ "$(service_events PlexorTestWorker)" = "start,running,control 1,stopped,start,running" ] ||
+  fail "PlexorTestWorker events: $(service_events PlexorTestWorker)"
+[ "$(service_events Lindquay)" = "start,running,control 128" ] ||
+  fail "Lindquay events: $(service_events Lindquay)"
+
+# --- Programs: each phase's probe records its start time, whether the work
+# folder, the placed file, the internet shortcut and the shell link existed,
+# and the state of the worker service (only the "later" one can be sure of
+# it: the others start alongside a stop or start under way).
 # The programs run on their own: wait until all four have written. ---
 log=$drive/Plexor/launch.log
 for _ in $(seq 100); do
@@ -152,10 +207,31 @@ started() { awk -v phase="$1" '$1 == phase {print $2}' "$log"; }
 [ "$(wc -l <"$log")" = 4 ] || fail "launch.log: $(cat "$log")"
 # Deterministic facts only: a "beforecopy" program may see the copy done by
 # the time it looks, an "aftercopy" one the shortcuts.
-[ "$(seen previous)" = "previous no no no no" ] || fail "previous program saw: $(seen previous)"
+seen previous | grep -q '^previous no no no no ' || fail "previous program saw: $(seen previous)"
 seen beforecopy | grep -q '^beforecopy yes ' || fail "beforecopy program saw no work folder: $(seen beforecopy)"
 seen aftercopy | grep -q '^aftercopy yes yes ' || fail "aftercopy program saw no placed file: $(seen aftercopy)"
-[ "$(seen later)" = "later yes yes yes yes" ] || fail "later program saw: $(seen later)"
+[ "$(seen later)" = "later yes yes yes yes running" ] || fail "later program saw: $(seen later)"
+# Service events among the program starts (FILETIME: 100 ns ticks): the
+# worker is asked to stop after the "previous" program started, has stopped
+# before the "beforecopy" one (and so before the copy), and starts again only
+# after the "aftercopy" one; the "later" program starts after the notice and
+# its two waits of 5 s.
+ordered() {  # label time time...: each time before the next
+  local label=$1 before=$2 time
+  shift 2
+  for time in "$@"; do
+    [ -n "$before" ] && [ -n "$time" ] && [ "$before" -lt "$time" ] || { fail "out of order: $label"; return; }
+    before=$time
+  done
+}
+ordered "previous start, stop request, stopped, beforecopy start" \
+  "$(started previous)" "$(event_time PlexorTestWorker control)" \
+  "$(event_time PlexorTestWorker stopped)" "$(started beforecopy)"
+ordered "aftercopy start, worker started again, running, notice" \
+  "$(started aftercopy)" "$(event_time PlexorTestWorker start 2)" \
+  "$(event_time PlexorTestWorker running 2)" "$(event_time Lindquay control)"
+notice=$(event_time Lindquay control)
+ordered "notice and its two waits of 5 s, later start" "${notice:+$((notice + 99000000))}" "$(started later)"
 order=$(for phase in previous beforecopy aftercopy later; do echo "$(started $phase) $phase"; done | sort -n | awk '{print $2}' | tr '\n' ' ')
 [ "$order" = "previous beforecopy aftercopy later " ] || fail "programs started in the order: $order"
 

@@ -66,12 +66,14 @@ class InstalledService {
   bool installed_ = false;
 };
 
-// The log lines of one service.
+// The log lines of one service, without their times.
 std::vector<std::string> eventsOf(const std::string& logPath, const std::string& name) {
   std::istringstream lines(readBytes(logPath));
   std::vector<std::string> events;
   for (std::string line; std::getline(lines, line);) {
-    if (line.compare(0, name.size() + 1, name + " ") == 0) events.push_back(line.substr(name.size() + 1));
+    if (line.compare(0, name.size() + 1, name + " ") != 0) continue;
+    const std::size_t time = line.find(" @");
+    events.push_back(line.substr(name.size() + 1, time - (name.size() + 1)));
   }
   return events;
 }

@@ -1,7 +1,9 @@
 /* A service for the Wine tests: starts and stops in steps (start pending,
  * stop pending, each with checkpoints and a wait hint) and appends every
  * event to a log file, one line each: "<service> start", "<service> running",
- * "<service> control <code>", "<service> stopped".
+ * "<service> control <code>", "<service> stopped", each followed by " @" and
+ * the system time (FILETIME ticks), so that a test can place the events among
+ * the start times of other programs.
  *
  *   plexor_test_service.exe LOGFILE     (the binary path the test installs)
  */
@@ -15,12 +17,15 @@ static SERVICE_STATUS status;
 static HANDLE stopEvent;
 
 static void logLine(const char* event, DWORD code) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const unsigned long long ticks = ((unsigned long long)now.dwHighDateTime << 32) | now.dwLowDateTime;
   FILE* f = fopen(logPath, "ab");
   if (f == NULL) return;
   if (code != 0)
-    fprintf(f, "%s %s %lu\n", serviceName, event, (unsigned long)code);
+    fprintf(f, "%s %s %lu @%llu\n", serviceName, event, (unsigned long)code, ticks);
   else
-    fprintf(f, "%s %s\n", serviceName, event);
+    fprintf(f, "%s %s @%llu\n", serviceName, event, ticks);
   fclose(f);
 }
 
