@@ -29,7 +29,14 @@ int runCheck(const std::vector<std::string>& args, const std::string& environmen
     err << "quillet-check: cannot read the script '" << options.script << "'\n";
     return 2;
   }
+  const ScriptCheck check = checkScriptBytes(options, bytes, clock);
+  out << check.json;
+  return check.result == 1 ? 0 : 1;
+}
 
+ScriptCheck checkScriptBytes(const CheckOptions& options, const std::string& scriptBytes,
+                             ClockPort& clock) {
+  HostFiles files;  // the script comes as bytes; nothing else is read
   EmptyRegistry registry;
   CheckSystem system(options.osMajor, options.windir, options.systemDir);
   CollectingUi ui;
@@ -48,9 +55,11 @@ int runCheck(const std::vector<std::string>& args, const std::string& environmen
   job->commonProgramsDir = options.commonProgramsDir;
   job->commonDesktopDir = options.commonDesktopDir;
 
-  int result = readUpdateScriptFile(*job, options.script, options.programGroup, ports);
-  out << checkReportJson(result, ui.messages, *job, codePage);
-  return result == 1 ? 0 : 1;
+  ScriptCheck check;
+  check.result = readUpdateScriptBytes(*job, scriptBytes, options.programGroup, ports);
+  check.json = checkReportJson(check.result, ui.messages, *job, codePage);
+  check.messages = ui.messages;
+  return check;
 }
 
 }  // namespace quillet

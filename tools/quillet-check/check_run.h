@@ -7,9 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "tools/quillet-check/check_options.h"
 #include "update/ports/clock_port.h"
 
 namespace quillet {
+
+// What the reader made of one script: its result (1 read, 0 not read), the
+// messages it would have shown, and the report as JSON.
+struct ScriptCheck {
+  int result = 0;
+  std::vector<std::string> messages;
+  std::string json;
+};
+
+// Reads the script's bytes with the update tool's reader over the checker's
+// ports (no registry, no services, the folders of `options`).
+ScriptCheck checkScriptBytes(const CheckOptions& options, const std::string& scriptBytes,
+                             ClockPort& clock);
 
 int runCheck(const std::vector<std::string>& args, const std::string& environmentWindir,
              ClockPort& clock, std::ostream& out, std::ostream& err);
