@@ -252,6 +252,14 @@ TEST(FaultInjection, WholeRunsWithAStuckServiceOrADiskFillingUnderTheTemporary) 
     cases.push_back({"disk full after " + std::to_string(written) + " bytes",
                      [written](RunWorld& w) { w.files.failCopyPartway(kMedia + "\\lib.dll", written); }, failedCopy,
                      {1000}});
+  // The same with lib.dll held open by a program that shares writes (it
+  // would be overwritten in place from a complete temporary).
+  cases.push_back({"disk full after 9 bytes, target held open",
+                   [](RunWorld& w) {
+                     w.files.holdOpenSharingWrite(kApp + "\\lib.dll");
+                     w.files.failCopyPartway(kMedia + "\\lib.dll", 9);
+                   },
+                   failedCopy, {1000}});
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
