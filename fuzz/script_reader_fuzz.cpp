@@ -34,8 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FakeClock clock;
   CollectingUi ui;
   NoServiceManager services;
+  NoProcesses processes;
   Cp932CodePage codePage;
-  UpdatePorts ports{registry, files, system, clock, ui, services, codePage};
+  NoShell shell;
+  UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage, shell};
 
   auto job = std::make_unique<UpdateJob>();
   job->sourceDir = options.sourceDir;
