@@ -89,9 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const int kDepths[4] = {1, 2, 8, 4};  // 4: a depth the combine refuses
   const int bits = kDepths[in.u8() % 4];
   const int planes = in.u8() % (vexmoor::kMaxCopyBitmapPlanes + 1);
-  const int rows = in.u8() % 65;
+  const int rows = in.u8() % 33;  // a top-offset chunk is 32 rows
   const int calls = 1 + in.u8() % 8;
-  const int rowLength = in.u16() % 4097;
+  const int rowLength = in.u16() % 1025;
   const long long minPageWidth = in.u16();
   const std::vector<std::uint8_t> file = in.bytes(in.u16() % 8192);
   bitmaps.clear();
