@@ -99,6 +99,114 @@ def exports():
     put("printer_exports_fuzz", "screened-2bit-mirror-dump", job(2, 3, mirror=1, dump=1, send=True))
 
 
+COUNTERS = b"1\x001847\x002\x00System\x00230\x00Process\x00784\x00ID Process\x00232\x00Thread\x00\x00"
+# A block recorded under Wine (eight processes, the object at 96), as in the
+# process walk's unit test.
+RECORDED_BLOCK = bytes.fromhex(
+    "500045005200460001000000010000000100000090020000600000000100000000000000ea070c000200080009000800"
+    "29001b00000000008244b13f04000000809698000000000056d4d3b7f386dd01060000005800000056004d0000000000"
+    "300200006800000040000000e600000000000000e7000000000000006400000001000000ffffffff0800000000000000"
+    "000000000000000000000000000000002800000010030000000000001103000000000000000000009001000000000100"
+    "0400000004000000300000000000000000000000ffffffff180000001200000073006500720076006900630065007300"
+    "00000000000000000c0000003800000000000000300000000000000000000000ffffffff180000001600000077006900"
+    "6e006500640065007600690063006500000000000c0000004400000000000000300000000000000000000000ffffffff"
+    "1800000016000000770069006e006500640065007600690063006500000000000c0000006c0000000000000030000000"
+    "0000000000000000ffffffff180000001200000070006c007500670070006c006100790000000000000000000c000000"
+    "9400000000000000280000000000000000000000ffffffff180000001000000073007600630068006f00730074000000"
+    "0c000000ac00000000000000300000000000000000000000ffffffff18000000120000006500780070006c006f007200"
+    "6500720000000000000000000c000000dc00000000000000280000000000000000000000ffffffff180000000c000000"
+    "720070006300730073000000000000000c000000f000000000000000280000000000000000000000ffffffff18000000"
+    "0a000000640075006d00700000000000000000000c0000001401000000000000")
+
+
+def process_block(instances):
+    """The layout the unit tests build: data block, one object with a 64-bit
+    counter and the id counter (at 16), instances each with its counters."""
+    b = bytearray(88)
+    b[0:8] = "PERF".encode("utf-16-le")
+    struct.pack_into("<I", b, 8, 1)
+    struct.pack_into("<II", b, 24, 88, 1)
+    obj = len(b)
+    b += bytes(64 + 80)
+    struct.pack_into("<II", b, obj + 8, 64, 230)
+    struct.pack_into("<I", b, obj + 32, 2)
+    struct.pack_into("<I", b, obj + 40, len(instances))
+    struct.pack_into("<II", b, obj + 64, 40, 6)
+    struct.pack_into("<I", b, obj + 64 + 36, 8)
+    struct.pack_into("<II", b, obj + 104, 40, 784)
+    struct.pack_into("<I", b, obj + 104 + 32, 4)
+    struct.pack_into("<I", b, obj + 104 + 36, 16)
+    struct.pack_into("<I", b, obj + 4, len(b) - obj)
+    for name, pid in instances:
+        text = (name + "\0").encode("utf-16-le")
+        size = (24 + len(text) + 7) // 8 * 8
+        at = len(b)
+        b += bytes(size)
+        struct.pack_into("<IIIIII", b, at, size, 0, 0, 0xFFFFFFFF, 24, len(text))
+        b[at + 24:at + 24 + len(text)] = text
+        b += struct.pack("<IIIIII", 24, 0, 0, 0, pid, 0)
+    struct.pack_into("<I", b, obj, len(b) - obj)
+    struct.pack_into("<I", b, 20, len(b))
+    return bytes(b)
+
+
+def processes():
+    # counters length, counters, "more data" answers, list capacity, block
+    def seed(name, block, more=0, capacity=255):
+        put("process_list_fuzz", name, struct.pack("<H", len(COUNTERS)) + COUNTERS + bytes((more, capacity)) + block)
+    seed("recorded-wine", RECORDED_BLOCK)
+    seed("built-three", process_block([("Idle", 0), ("notepad", 412), ("svc", 77)]), more=2)
+    seed("built-long-names", process_block([("x" * 60, 5), ("y" * 59, 6), ("\u30c6\u30b9\u30c8", 7)]))
+    seed("built-capacity-2", process_block([("p", 9)] * 4), capacity=2)
+
+
+def copy_layout(records, groups, total_rows, page_width=32, page_height=80):
+    """A layout file: header, 56-byte records (id, bytes a row, planes), then
+    the group table (rows, items of x and record index)."""
+    b = bytearray(40 + 56 * len(records))
+    struct.pack_into("<H", b, 0, len(records))
+    struct.pack_into("<I", b, 8, total_rows)
+    struct.pack_into("<ii", b, 16, page_height, page_width)
+    for i, (ident, row_bytes, planes) in enumerate(records):
+        at = 40 + 56 * i
+        struct.pack_into("<i", b, at + 8, ident)
+        struct.pack_into("<I", b, at + 16, 0xDEAD)
+        struct.pack_into("<iH", b, at + 44, row_bytes, planes)
+    for rows, items in groups:
+        b += struct.pack("<II", rows, len(items))
+        for x, index in items:
+            b += struct.pack("<II", x, index)
+    struct.pack_into("<I", b, 32, len(b))
+    return bytes(b)
+
+
+def copy_bitmap(kind, rows, planes, row_bytes):
+    head = bytearray(256)
+    head[36] = ord(kind)
+    body = bytes((0x10 * (r + 1) + p + k) & 255 for r in range(rows) for p in range(planes) for k in range(row_bytes))
+    return bytes(head) + body
+
+
+def layouts():
+    # depth (0: 1, 1: 2, 2: 8 bits), planes, band rows, calls, row length,
+    # page width the bands need, the layout file, then the bitmaps (id, bytes).
+    def seed(name, depth, planes, rows, calls, row_length, min_width, layout, bitmaps):
+        data = struct.pack("<BBBBHHH", depth, planes, rows, calls - 1, row_length, min_width, len(layout)) + layout
+        data += bytes((len(bitmaps),))
+        for ident, body in bitmaps:
+            data += struct.pack("<iH", ident, len(body)) + body
+        put("copy_layout_fuzz", name, data)
+    walked = copy_layout([(10, 1, 6), (11, 1, 1)], [(2, [(0, 0)]), (0, [(8, 1)]), (3, [(8, 0), (16, 1)])], 5)
+    seed("groups-across-calls-1bit", 0, 4, 3, 3, 4, 32, walked,
+         [(10, copy_bitmap("1", 5, 6, 1)), (11, copy_bitmap("1", 3, 1, 1))])
+    shifted = copy_layout([(10, 2, 4), (12, 2, 1)], [(3, [(3, 0), (13, 1)]), (6, [(5, 1)])], 9, page_width=256)
+    for depth, bits in ((1, 2), (2, 8)):
+        seed("shifted-%dbit" % bits, depth, 4, 5, 3, 8 * bits, 256, shifted,
+             [(10, copy_bitmap("1", 9, 4, 2)), (12, copy_bitmap("8", 9, 1, 2))])
+    short = copy_layout([(10, 2, 1), (13, 2, 1)], [(4, [(0, 0), (9, 1)])], 4, page_width=256)
+    seed("short-and-missing-bitmaps", 1, 4, 5, 2, 16, 256, short, [(10, copy_bitmap("1", 2, 1, 2))])
+
+
 def streams(encoder):
     with tempfile.TemporaryDirectory() as tmp:
         for name, flag, args in [("1bit", 0, []), ("2bit-mirror", 3, ["--bpp", "2", "--mirror"]),
@@ -115,4 +223,6 @@ if __name__ == "__main__":
     registry()
     pictures()
     exports()
+    processes()
+    layouts()
     streams(sys.argv[1])
