@@ -6,18 +6,10 @@
 
 #include <memory>
 
-#include "tests/fakes/fake_clock.h"
-#include "tests/fakes/fake_file_system.h"
-#include "tests/fakes/fake_registry.h"
-#include "tests/fakes/fake_processes.h"
-#include "tests/fakes/fake_services.h"
-#include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_system.h"
-#include "tests/fakes/fake_ui.h"
+#include "tests/update/fake_machine.h"
 #include "update/ops/executor.h"
 #include "update/ops/patch_records.h"
 #include "update/ops/shortcuts.h"
-#include "update/text/cp932_code_page.h"
 
 namespace quillet {
 namespace {
@@ -27,7 +19,7 @@ using ::testing::ElementsAre;
 const std::string kApp = "C:\\Plexor";
 const std::string kMedia = "D:\\media";
 
-class ExecutorRunTest : public ::testing::Test {
+class ExecutorRunTest : public ::testing::Test, protected FakeMachine {
  protected:
   void SetUp() override {
     files.addFolder(kApp);
@@ -35,7 +27,6 @@ class ExecutorRunTest : public ::testing::Test {
     registry.createKeyPath("SOFTWARE\\norvane\\Plexor");
   }
   int run() {
-    UpdatePorts ports{registry, files, system, clock, ui, services, processes, cp, shell};
     return executeUpdate(*job, ports);
   }
   void addFile(const std::string& name) {
@@ -63,15 +54,6 @@ class ExecutorRunTest : public ::testing::Test {
   }
 
   std::unique_ptr<UpdateJob> job = std::make_unique<UpdateJob>();
-  FakeRegistry registry;
-  FakeFileSystem files;
-  FakeSystem system;
-  FakeClock clock;
-  FakeUi ui;
-  FakeServices services;
-  FakeProcesses processes;
-  Cp932CodePage cp;
-  FakeShell shell{&files};
 };
 
 TEST_F(ExecutorRunTest, EmptyScriptWithServiceManager) {

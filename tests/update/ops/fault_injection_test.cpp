@@ -12,14 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_file_system.h"
-#include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_registry.h"
-#include "tests/fakes/fake_services.h"
-#include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_system.h"
-#include "tests/fakes/fake_ui.h"
+#include "tests/update/fake_machine.h"
 #include "update/ops/executor.h"
 #include "update/ops/file_placement.h"
 #include "update/ops/registry_edits.h"
@@ -141,7 +136,7 @@ TEST(FaultInjection, RegistryChangeRefusedAtEachEntryLeavesOnlyThatEntryUndone) 
 // Every fake a whole run touches, with a script that stops S1 and S2, places
 // first.dll, lib.dll (over an older one) and third.dll, starts S2 and sets
 // one registry value.
-struct RunWorld {
+struct RunWorld : FakeMachine {
   RunWorld() {
     files.addFolder(kApp);
     files.addFile(kMedia + "\\first.dll", "first", 2000);
@@ -166,21 +161,11 @@ struct RunWorld {
     reg.valueData = "1";
   }
   int run() {
-    UpdatePorts ports{registry, files, system, clock, ui, services, processes, cp, shell};
     return executeUpdate(*job, ports);
   }
   static constexpr const char* kConfigurationKey = "SOFTWARE\\norvane\\Plexor\\Configuration";
 
   std::unique_ptr<UpdateJob> job = std::make_unique<UpdateJob>();
-  FakeRegistry registry;
-  FakeFileSystem files;
-  FakeSystem system;
-  FakeClock clock;
-  FakeUi ui;
-  FakeServices services;
-  FakeProcesses processes;
-  Cp932CodePage cp;
-  FakeShell shell{&files};
 };
 
 // What a run leaves behind, but for its waits.

@@ -5,14 +5,8 @@
 
 #include <cstdio>
 
-#include "tests/fakes/fake_clock.h"
-#include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_processes.h"
-#include "tests/fakes/fake_registry.h"
-#include "tests/fakes/fake_services.h"
-#include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_system.h"
-#include "tests/fakes/fake_ui.h"
+#include "tests/update/fake_machine.h"
 #include "tests/update/ops/perf_block.h"
 #include "update/ops/debug_privilege.h"
 #include "update/ops/process_list.h"
@@ -76,16 +70,8 @@ TEST(DebugPrivilegeTest, EachFailureWritesItsLine) {
 }
 
 TEST(EndListedProcessesTest, EndsMatchesByNameOrNameWithoutExtensionButNeverItself) {
-  FakeRegistry registry;
-  FakeFileSystem files;
-  FakeSystem system;
-  FakeClock clock;
-  FakeUi ui;
-  FakeServices services;
-  FakeProcesses processes;
-  Cp932CodePage cp;
-  FakeShell shell;
-  UpdatePorts ports{registry, files, system, clock, ui, services, processes, cp, shell};
+  FakeMachine machine;
+  FakeProcesses& processes = machine.processes;
   auto job = std::make_unique<UpdateJob>();
   const char* names[] = {"note*", "[a-c]alc", "quillet", "svc.exe",
                          "DCALC*****************************************************************"};
@@ -96,7 +82,7 @@ TEST(EndListedProcessesTest, EndsMatchesByNameOrNameWithoutExtensionButNeverItse
                                        {u"calc", 12},       {u"dcalc", 13},   {u"quillet", 100},
                                        {u"svc", 14},        {u"svc2", 15},    {std::u16string(60, u'n'), 16}});
   processes.unendable = {11};
-  StandardSteps steps(*job, ports);
+  StandardSteps steps(*job, machine.ports);
   EXPECT_EQ(steps.endListedProcesses(), 0);  // 11 could not be ended
   // The 65-byte pattern is left out whole, so dcalc stays; the nameless
   // 60-byte entry is never matched.

@@ -7,17 +7,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "tests/fakes/fake_clock.h"
-#include "tests/fakes/fake_file_system.h"
-#include "tests/fakes/fake_registry.h"
-#include "tests/fakes/fake_processes.h"
-#include "tests/fakes/fake_services.h"
-#include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_system.h"
-#include "tests/fakes/fake_ui.h"
+#include "tests/update/fake_machine.h"
 #include "update/run/linked_operations.h"
 #include "update/run/update_app.h"
-#include "update/text/cp932_code_page.h"
 
 namespace quillet {
 namespace {
@@ -28,7 +20,7 @@ const char kProduct[] = "SOFTWARE\\norvane\\Plexor";
 const char kShellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char kPlexorSjis[] = "\x83\x76\x83\x8C\x83\x4E\x83\x58";  // プレクス
 
-struct Machine {
+struct Machine : FakeMachine {
   Machine() {
     registry.setString(kProduct, "", "WZ");
     registry.setString(kProduct, "ProductName", kPlexorSjis);
@@ -51,16 +43,6 @@ struct Machine {
     return app->runUpdate();
   }
 
-  FakeRegistry registry;
-  FakeFileSystem files;
-  FakeSystem system;
-  FakeClock clock;
-  FakeUi ui;
-  FakeServices services;
-  FakeProcesses processes;
-  Cp932CodePage codePage;
-  FakeShell shell{&files};
-  UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage, shell};
   LinkedOperations operations;
   std::unique_ptr<UpdateApp> app = std::make_unique<UpdateApp>(ports, operations);
 };
