@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "raster/encode/command_stream.h"
 #include "raster/encode/dither.h"
 #include "raster/job/host_contract.h"
 
@@ -15,6 +16,18 @@ ColourVariant chooseColourVariant(int inputColourType, int outputInkSet) {
 
 bool screensContinuousTone(const PrinterJob& job) {
   return job.screeningMethod == 3 || job.screeningMethod == 4 || job.screeningMethod == 5;
+}
+
+bool inksReachThePrinter(const PrinterJob& job) {
+  // The stream carries four planes: light or extra inks would be dropped.
+  if (job.outputPlaneCount > kStreamPlanes) return false;
+  if (!screensContinuousTone(job)) return true;  // the host screened its planes itself
+  // The CMYK variant adjusts the input planes in place; screening reads the
+  // converted planes, which are those only when the colour type equals the
+  // ink set. Otherwise it would screen the module's own blank buffers.
+  const bool cmyk =
+      chooseColourVariant(std::uint8_t(job.inputColourType), std::uint8_t(job.outputInkSet)) == ColourVariant::CMYK;
+  return !cmyk || job.inputColourType == job.inkSet;
 }
 
 bool openColourAdjust(PrinterJob& job) {

@@ -100,19 +100,24 @@ bool holdsTogether(CopyLayout& l, long long minPageWidth, int bitsPerPixel, std:
     covered += u32(l.image + at);
     at = std::size_t(end);
   }
-  // A table that ends before the total rows ends the layout there.
+  // A table that ends before the total rows ends the layout there, and so
+  // does the page: a row past the page height is not on the page, and a
+  // layout claiming billions of rows would drain blank rows for hours.
   l.endRow = covered < l.totalRows ? std::uint32_t(covered) : l.totalRows;
+  if (l.endRow > std::uint32_t(l.pageHeight)) l.endRow = std::uint32_t(l.pageHeight);
   l.groupOffset = tableStart;
   l.currentRow = 0;
   l.groupEnd = tableStart + 8 <= l.imageSize ? u32(l.image + tableStart) : 0;
   return true;
 }
 
-// Reads every record's bitmap header and keeps its kind digit.
-bool readKinds(CopyLayout& l, const HostPort& host) {
+// Reads every record's bitmap header and keeps its kind digit; the
+// identifier of a bitmap that cannot be read goes to `failed`.
+bool readKinds(CopyLayout& l, const HostPort& host, std::int32_t& failed) {
   std::uint8_t header[kCopyBitmapHeaderSize];
   for (int i = 0; i < l.recordCount; ++i) {
-    const int handle = host.openCopyBitmap(s32(record(l, std::uint32_t(i)) + kRecordId));
+    failed = s32(record(l, std::uint32_t(i)) + kRecordId);
+    const int handle = host.openCopyBitmap(failed);
     if (handle == -1) return false;
     const int got = host.readCopyBitmap(handle, header, int(sizeof header));
     host.closeCopyBitmap(handle);
@@ -167,8 +172,12 @@ bool combineItem(CopyLayout& l, const HostPort& host, const std::uint8_t* item, 
   return whole;
 }
 
-int endLayout(CopyLayout& l) {
+// A bitmap that could not be opened or read ends the layout; the job
+// reports the copies it lost.
+int endLayout(CopyLayout& l, std::int32_t failedBitmap) {
   l.endRow = std::uint32_t(l.currentRow);
+  l.copiesLost = true;
+  l.lostBitmap = failedBitmap;
   return -1;
 }
 
@@ -205,7 +214,8 @@ int combineLayoutRows(CopyLayout& l, const HostPort& host, int rows, int bitsPer
   // A bitmap that cannot be opened or read ends the layout where this call
   // began: its rows could no longer be kept in step with the bitmaps' read
   // positions, and later calls would tear the other copies apart.
-  if (bitsPerPixel != 1 && !readKinds(l, host)) return endLayout(l);
+  std::int32_t failed = 0;
+  if (bitsPerPixel != 1 && !readKinds(l, host, failed)) return endLayout(l, failed);
   std::uint64_t cur = l.currentRow, groupEnd = l.groupEnd;
   std::size_t group = l.groupOffset;
   const std::uint64_t first = cur, target = cur + std::uint64_t(rows);
@@ -213,10 +223,11 @@ int combineLayoutRows(CopyLayout& l, const HostPort& host, int rows, int bitsPer
     const std::uint64_t segmentEnd = groupEnd < target ? groupEnd : target;
     const std::uint32_t items = u32(l.image + group + 4);
     // A group of no rows reads nothing: its bitmaps are not even opened.
-    for (std::uint32_t k = 0; k < items && cur < segmentEnd; ++k)
-      if (!combineItem(l, host, l.image + group + 8 + 8 * std::size_t(k), cur, segmentEnd, first, bitsPerPixel,
-                       rowLength, planes, planeRows))
-        return endLayout(l);
+    for (std::uint32_t k = 0; k < items && cur < segmentEnd; ++k) {
+      const std::uint8_t* item = l.image + group + 8 + 8 * std::size_t(k);
+      if (!combineItem(l, host, item, cur, segmentEnd, first, bitsPerPixel, rowLength, planes, planeRows))
+        return endLayout(l, s32(record(l, u32(item + 4)) + kRecordId));
+    }
     cur = segmentEnd;
     // The next group is read only while the layout goes on: a last group that
     // ends exactly at the end row has nothing after it.

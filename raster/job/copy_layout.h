@@ -23,7 +23,7 @@ struct CopyLayout {
   std::size_t imageSize;
   int recordCount;             // N
   std::uint32_t totalRows;     // as the header says
-  std::uint32_t endRow;        // where the layout ends: totalRows, or earlier when the group table does
+  std::uint32_t endRow;        // where the layout ends: totalRows, or earlier when the group table or the page does
   int pageWidth;
   int pageHeight;
   std::size_t groupOffset;     // the current group's header in the image
@@ -32,6 +32,8 @@ struct CopyLayout {
   std::uint8_t* data;          // one plane row of a bitmap, with room for its widening
   std::size_t dataCapacity;
   std::uint8_t* kinds;         // each record's kind digit, read per combine at 2 and 8 bits
+  bool copiesLost;             // a bitmap could not be opened or read: the layout ended early
+  std::int32_t lostBitmap;     // the identifier of that bitmap
 };
 
 // Loads the layout file at path for a job of bitsPerPixel whose bands need a
@@ -44,6 +46,8 @@ CopyLayout* readCopyLayoutFile(const JobEnvironment& env, const char* path, long
 // planeRows[j] + r * rowLength and holds rowLength bytes. -1 when nothing was
 // combined (the layout is exhausted, a bitmap could not be opened or read, or
 // the bit depth is not 1, 2 or 8); otherwise the layout rows still remaining.
+// A bitmap that could not be opened or read ends the layout and sets
+// copiesLost and lostBitmap.
 int combineLayoutRows(CopyLayout& layout, const HostPort& host, int rows, int bitsPerPixel, int rowLength,
                       int planes, std::uint8_t* const* planeRows);
 

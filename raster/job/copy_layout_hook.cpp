@@ -105,6 +105,8 @@ int drainCopyLayout(PrinterJob& job) {
   }
 }
 
+bool copyLayoutLostCopies(const PrinterJob& job) { return job.layout && job.layout->copiesLost; }
+
 void freeCopyLayout(PrinterJob& job) {
   releaseCopyLayout(job.env, job.layout);
   job.layout = nullptr;

@@ -19,6 +19,9 @@ int sendLayoutTopOffset(PrinterJob& job);
 void combineCopyLayoutBand(PrinterJob& job);
 // Sends the layout rows below the last band, one row at a time; 0 on success.
 int drainCopyLayout(PrinterJob& job);
+// Whether the layout ended early because a copy bitmap could not be opened
+// or read: the page went out without some of its copies.
+bool copyLayoutLostCopies(const PrinterJob& job);
 void freeCopyLayout(PrinterJob& job);
 
 }  // namespace vexmoor

@@ -173,6 +173,18 @@ int sendTopOffsetRows(PrinterJob& job) {
   return result;
 }
 
+int writeJobStartAndTopOffset(PrinterJob& job) {
+  char16_t modeName[261];
+  readWideText(*job.params, PPB_MODE_NAME, 260, modeName, 261);
+  int mode = lookupPrintMode(readSigned16(*job.params, PPB_RESOLUTION1), readSigned16(*job.params, PPB_RESOLUTION2),
+                             job.bitsPerPixel, modeName);
+  if (mode < 0) return 1;
+  ByteSink sink = channelSink(job);
+  if (writeJobStart(sink, mode, job.rasterWidth, job.bitsPerPixel) != 0) return 1;
+  if (job.topOffset != 0) return sendTopOffsetRows(job);
+  return 0;
+}
+
 void freeJob(PrinterJob* job) {
   closeInputDump(job->env, job->dump);
   job->dump = nullptr;
@@ -243,6 +255,9 @@ PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dum
   job->outputPlaneCount = job->inkCount;
   job->outputInkSet = job->inkSet;
   job->screenedCapacity = job->rowLength;
+  // A job some of whose inks would never reach the printer prints a wrong
+  // page: refused before anything opens.
+  if (!inksReachThePrinter(*job)) return freeJob(job), nullptr;
 
   // Screening takes its diffusion parameters from the colour-adjust handle.
   const bool screening = openColourAdjust(*job) && openScreening(*job);
@@ -258,39 +273,46 @@ PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dum
   job->rowsPerDocument =
       computeRowsPerDocument(env, std::uint32_t(job->rowLength), std::uint32_t(job->outputPlaneCount));
   job->rowsInDocument = 0;
+  job->stage = JobStage::Opened;
   return job;
 }
 
 int startPrinterJob(PrinterJob& job) {
-  char16_t modeName[261];
-  readWideText(*job.params, PPB_MODE_NAME, 260, modeName, 261);
-  int mode = lookupPrintMode(readSigned16(*job.params, PPB_RESOLUTION1), readSigned16(*job.params, PPB_RESOLUTION2),
-                             job.bitsPerPixel, modeName);
-  if (mode < 0) return 1;
-  ByteSink sink = channelSink(job);
-  if (writeJobStart(sink, mode, job.rasterWidth, job.bitsPerPixel) != 0) return 1;
-  if (job.topOffset != 0) return sendTopOffsetRows(job);
-  return 0;
+  if (job.stage != JobStage::Opened) return 1;
+  // Started only when the job-start commands and the top offset went out;
+  // after a failed start only closing is left (a retry would repeat them).
+  const int result = writeJobStartAndTopOffset(job);
+  job.stage = result == 0 ? JobStage::Started : JobStage::Ended;
+  return result;
 }
 
 int writePrinterBand(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
+  if (job.stage != JobStage::Started) return 1;
+  // Without a screening method nothing screens the band: it would go out as
+  // whatever the screened buffers held. With a copy layout the band is a
+  // stretch of copy rows over blank.
+  const bool screens = screensContinuousTone(job);
+  if (!screens && !job.layout) return 1;
   if (!bandFitsJob(job, planes, width, lines, planeCount)) return 1;
   // Screening reads inkCount converted planes; without conversion those are the host's.
   if (!ownsConvertedPlanes(job) && planeCount < job.inkCount) return 1;
   // Screening writes width pixels from the left offset into every row.
   if (packedRowBytes(job.bitsPerPixel, (long long)job.leftOffset + width) > job.rowLength) return 1;
   if (job.dump && !appendContoneBand(*job.dump, planes, width, lines, planeCount)) return 1;
-  if (!prepareBandBuffers(job, planes, width, lines, planeCount) || !prepareConvertedPlanes(job))
+  if (!prepareBandBuffers(job, planes, width, lines, planeCount) || (screens && !prepareConvertedPlanes(job)))
     return failBandBuffers(job);
   if (job.layout)
     for (int i = 0; i < job.outputPlaneCount; ++i) std::memset(job.screenedPlanes[i], 0, job.screenedCapacity);
-  colourAdjustBand(job);
-  screenBand(job);
+  if (screens) {
+    colourAdjustBand(job);
+    screenBand(job);
+  }
   if (job.layout) combineCopyLayoutBand(job);
   return sendBand(job);
 }
 
 int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
+  if (job.stage != JobStage::Started) return 1;
   if (!bandFitsJob(job, planes, width, lines, planeCount)) return 1;
   if (planeCount > job.outputPlaneCount) return 1;  // no screened buffer to copy into
   if (job.dump) {
@@ -303,9 +325,14 @@ int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int pl
 }
 
 int stopPrinterJob(PrinterJob& job) {
+  if (job.stage != JobStage::Started) return 1;
+  job.stage = JobStage::Ended;  // whatever the result: a second stop would write a second trailer
   if (job.layout && drainCopyLayout(job) != 0) return 1;
   ByteSink sink = channelSink(job);
-  return writeJobEnd(sink) == 0 ? 0 : 1;
+  if (writeJobEnd(sink) != 0) return 1;
+  // The page is whole but lacks the copies of a bitmap that could not be
+  // read: the host must not take it for the page it sent.
+  return copyLayoutLostCopies(job) ? 1 : 0;
 }
 
 int closePrinterJob(PrinterJob* job) {

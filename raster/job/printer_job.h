@@ -22,6 +22,14 @@ constexpr int kMaxDitherPlanes = 4;
 
 enum class ColourVariant { CMYK, CMYKOrGr, CMYKLcLm };
 
+// Where a job stands in its calling order. A call that its stage does not
+// allow fails with 1 and writes nothing; ClosePrinter_16_FUNC is always allowed.
+enum class JobStage {
+  Opened,   // InitPrinter_16_FUNC returned the handle: StartPrinter_16_FUNC may follow
+  Started,  // StartPrinter_16_FUNC returned 0: bands and StopPrinter_16_FUNC may follow
+  Ended,    // StopPrinter_16_FUNC was called, or StartPrinter_16_FUNC failed: only closing
+};
+
 struct PrinterJob {
   void* colorAdjust;
   union {
@@ -73,6 +81,7 @@ struct PrinterJob {
   bool screeningOpen;   // whether the screening open succeeded
   bool bandBuffersLost; // band buffers were released after a failed allocation
   ColourVariant variant;
+  JobStage stage;
 };
 
 PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dumpPath, int width, int height,

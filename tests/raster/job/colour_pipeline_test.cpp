@@ -28,6 +28,7 @@ class ColourPipeline : public ::testing::Test {
     std::vector<std::vector<std::uint8_t>> planes(std::size_t(inputPlanes), std::vector<std::uint8_t>(16 * 2 * 2, 0xFF));
     std::vector<void*> ptr;
     for (auto& p : planes) ptr.push_back(p.data());
+    ASSERT_EQ(startPrinterJob(*job), 0);
     EXPECT_EQ(writePrinterBand(*job, ptr.data(), 16, 2, inputPlanes), 0);
     EXPECT_EQ(closePrinterJob(job), 0);
     EXPECT_EQ(world.memory.allocations, world.memory.releases);
@@ -43,7 +44,6 @@ TEST_F(ColourPipeline, CmykWithOneBitErrorDiffusion) {
 
 TEST_F(ColourPipeline, OrangeGreenVariantWithFourLevelDiffusion) {
   auto b = makeBlock(2, 5);
-  b[PPB_OUTPUT_PLANES] = 6;
   b[PPB_INK_SET] = 6;
   runJob(b);
   EXPECT_EQ(world.host.calls,
@@ -54,7 +54,6 @@ TEST_F(ColourPipeline, OrangeGreenVariantWithFourLevelDiffusion) {
 
 TEST_F(ColourPipeline, LightInkVariant) {
   auto b = makeBlock(1, 3);
-  b[PPB_OUTPUT_PLANES] = 6;
   b[PPB_INK_SET] = 7;
   runJob(b);
   EXPECT_EQ(world.host.calls[0], "OpenColorAdjust_CMYKLcLm");
@@ -66,8 +65,7 @@ TEST_F(ColourPipeline, LightInkVariant) {
 
 TEST_F(ColourPipeline, SixInkSetWithoutColourTypeTwoUsesTheCmykVariant) {
   auto b = makeBlock(2, 3);
-  b[PPB_INPUT_COLOUR_TYPE] = 1;
-  b[PPB_OUTPUT_PLANES] = 6;
+  b[PPB_INPUT_COLOUR_TYPE] = 6;  // the host's planes are the six-ink set's
   b[PPB_INK_SET] = 6;
   runJob(b);
   EXPECT_EQ(world.host.calls[0], "OpenColorAdjust_CMYK");
@@ -83,6 +81,7 @@ TEST_F(ColourPipeline, UnfilledDiffusionRecordDefaultsToInkCountAndFourLevels) {
 
 TEST_F(ColourPipeline, OtherInkSetFetchesNoDiffusionRecord) {
   auto b = makeBlock(2, 3);
+  b[PPB_INPUT_COLOUR_TYPE] = 3;
   b[PPB_INK_SET] = 3;
   runJob(b);
   EXPECT_EQ(world.host.calls[1], "OpenErrdiff4");
@@ -156,7 +155,6 @@ TEST_F(ColourPipeline, PreScreenedJobOpensAndPrintsWithoutColourAdjustment) {
 
 TEST_F(ColourPipeline, CallsCarryTheBandsSizeTheRowLengthOffsetMirrorAndTheJobsBuffers) {
   auto b = makeBlock(2, 5);
-  b[PPB_OUTPUT_PLANES] = 6;
   b[PPB_INK_SET] = 6;
   b[PPB_MIRROR] = 1;
   put32(b, PPB_LEFT_OFFSET, 5);
@@ -168,16 +166,17 @@ TEST_F(ColourPipeline, CallsCarryTheBandsSizeTheRowLengthOffsetMirrorAndTheJobsB
   std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(12 * 3 * 2, 0x40));
   std::vector<void*> ptr;
   for (auto& p : planes) ptr.push_back(p.data());
+  ASSERT_EQ(startPrinterJob(*job), 0);
   ASSERT_EQ(writePrinterBand(*job, ptr.data(), 12, 3, 4), 0);
   // 2 bits x ceil((16 + 5) / 32) words x 4 bytes.
   EXPECT_EQ(job->rowLength, 8);
   EXPECT_EQ(world.host.callArgs,
             (Calls{"GetColorAdjustData 77 0 1",     // identifier, 0, address of the buffer
-                   "OpenErrdiff4 3 16 6",           // job number, width at open, ink count
-                   "WriteColorAdjust_CMYKOrGr 12 3 4 6",  // band width, rows, input planes, inks
-                   "WriteErrdiff4 6 12 8 3 5 1"}));  // inks, width, row length, rows, left offset, mirror
+                   "OpenErrdiff4 3 16 4",           // job number, width at open, ink count
+                   "WriteColorAdjust_CMYKOrGr 12 3 4 4",  // band width, rows, input planes, inks
+                   "WriteErrdiff4 4 12 8 3 5 1"}));  // inks, width, row length, rows, left offset, mirror
   EXPECT_EQ(world.host.colorAdjustDataOpened, world.host.colorAdjustDataAddress);
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(world.host.lastConverted[i], job->convertedPlanes[i]) << i;
     EXPECT_NE(world.host.lastConverted[i], nullptr) << i;
     EXPECT_EQ(world.host.lastScreened[i], job->screenedPlanes[i]) << i;
@@ -196,6 +195,7 @@ TEST_F(ColourPipeline, CmykBandIsAdjustedInTheHostsPlanesWithTheBandsSize) {
   std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(30 * 2 * 2, 0x40));
   std::vector<void*> ptr;
   for (auto& p : planes) ptr.push_back(p.data());
+  ASSERT_EQ(startPrinterJob(*job), 0);
   ASSERT_EQ(writePrinterBand(*job, ptr.data(), 30, 2, 4), 0);
   EXPECT_EQ(world.host.callArgs, (Calls{"GetColorAdjustData 0 0 1", "OpenErrdiff 1 30 4",
                                         "WriteColorAdjust_CMYK_old 30 2 4", "WriteErrdiff 4 30 12 2 40 0"}));
@@ -239,6 +239,7 @@ TEST_F(ColourPipeline, DitherMatricesComeFromTheScreenRecord) {
   std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(16 * 2 * 2, 0xFF));
   std::vector<void*> ptr;
   for (auto& p : planes) ptr.push_back(p.data());
+  ASSERT_EQ(startPrinterJob(*job), 0);
   ASSERT_EQ(writePrinterBand(*job, ptr.data(), 16, 2, 4), 0);
   EXPECT_EQ(job->screenedPlanes[0][0], 0xFF);
   EXPECT_EQ(job->screenedPlanes[0][1], 0xFF);

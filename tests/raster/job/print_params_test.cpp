@@ -62,8 +62,9 @@ TEST_F(PrintParams, DerivesTheJobFieldsFromTheBlock) {
   auto& b = world.host.block(1);
   b[PPB_INPUT_PLANES] = 3;
   b[PPB_INPUT_COLOUR_TYPE] = 1;
-  b[PPB_OUTPUT_PLANES] = 6;
+  b[PPB_OUTPUT_PLANES] = 3;
   b[PPB_INK_SET] = 6;
+  b[PPB_SCREENING] = 0;  // pre-screened bands: the colour type need not match the ink set
   b[PPB_MIRROR] = 1;
   put32(b, PPB_LEFT_OFFSET, 40);
   put32(b, PPB_TOP_OFFSET, 7);
@@ -72,9 +73,9 @@ TEST_F(PrintParams, DerivesTheJobFieldsFromTheBlock) {
   ASSERT_NE(job, nullptr);
   EXPECT_EQ(job->inputPlaneCount, 3);
   EXPECT_EQ(job->inputColourType, 1);
-  EXPECT_EQ(job->inkCount, 6);
+  EXPECT_EQ(job->inkCount, 3);
   EXPECT_EQ(job->inkSet, 6);
-  EXPECT_EQ(job->outputPlaneCount, 6);
+  EXPECT_EQ(job->outputPlaneCount, 3);
   EXPECT_EQ(job->outputInkSet, 6);
   EXPECT_EQ(job->mirror, 1);
   EXPECT_EQ(job->leftOffset, 40);

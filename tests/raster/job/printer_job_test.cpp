@@ -237,7 +237,7 @@ TEST_F(PrinterJobTest, InputTypeEqualToInkSetUsesTheHostsPlanesAndFreesNone) {
 }
 
 TEST_F(PrinterJobTest, BandBuffersGrowOnlyWhenABandNeedsMore) {
-  block()[PPB_INPUT_COLOUR_TYPE] = 1;  // converted buffers of the module's own
+  block()[PPB_INK_SET] = 6;  // converted buffers of the module's own
   PrinterJob* job = open();
   ASSERT_EQ(startPrinterJob(*job), 0);
   // A pre-screened band takes the four screened buffers and the scratch buffer, no converted ones.
@@ -279,7 +279,7 @@ TEST_F(PrinterJobTest, BandSizeLimitIsWhatTheBufferArithmeticHolds) {
       {8, 186414, false, 1, 0},                         // lines x rowLength above the largest int
       {8, 186413, false, 1, 186413 * rowLength},
   };
-  block()[PPB_INPUT_COLOUR_TYPE] = 1;
+  block()[PPB_INK_SET] = 6;  // converted buffers of the module's own
   for (const Case& c : cases) {
     PrinterJob* job = open(92160, 8);
     ASSERT_EQ(job->rowLength, rowLength);
@@ -351,7 +351,7 @@ TEST_F(PrinterJobTest, EveryAllocationFailureWhileOpeningGivesNullAndLeaksNothin
 
 TEST_F(PrinterJobTest, AllocationFailureInABandReleasesBandBuffersAndDumpAndRefusesLaterBands) {
   std::string path = scratchFile("vexmoor_band_dump.bin");
-  block()[PPB_INPUT_COLOUR_TYPE] = 1;
+  block()[PPB_INK_SET] = 6;  // converted buffers of the module's own
   PrinterJob* job = open(64, 8, path.c_str());
   ASSERT_NE(job->dump, nullptr);
   ASSERT_EQ(startPrinterJob(*job), 0);
