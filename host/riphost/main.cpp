@@ -9,7 +9,8 @@
 // ticket's layout_path names.
 //
 // Exit status 0 when every export succeeded, else 1 with the failing export
-// named on standard error.
+// named on standard error, and the cause when riphost can tell it (a job the
+// module refuses, a copy bitmap that could not be read).
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -19,10 +20,12 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "host/riphost/image_input.h"
+#include "host/riphost/job_checks.h"
 #include "host/riphost/module_loader.h"
 #include "host/riphost/spool_target.h"
 #include "host/riphost/ticket.h"
@@ -154,10 +157,60 @@ bool planeSize(long long rowBytes, long long rows, std::size_t& bytes) {
   return multiply(std::size_t(rowBytes), std::size_t(rows), bytes);
 }
 
-int fail(const char* what) {
-  std::fprintf(stderr, "riphost: %s failed\n", what);
+int fail(const char* what, const std::string& why = "") {
+  std::fprintf(stderr, "riphost: %s failed%s%s\n", what, why.empty() ? "" : ": ", why.c_str());
   return 1;
 }
+
+// The copy bitmaps the module could not open or read whole, as tessaro saw
+// them: the page went out without their copies.
+std::string lostCopies(const std::vector<CopyBitmapFile>& files) {
+  std::string text;
+  int id = 0, kind = 0;
+  for (int i = 0; TessaroCopyBitmapFailure(i, &id, &kind); ++i) {
+    std::string file = "not given with --copy-bitmap";
+    for (const CopyBitmapFile& f : files)
+      if (f.id == id) file = f.path;  // the last registration wins
+    text += (text.empty() ? "" : "; ") + std::string("copy bitmap ") + std::to_string(id) + " (" + file + ") " +
+            (kind == TESSARO_BITMAP_NOT_OPENED ? "could not be opened" : "came up short");
+  }
+  return text.empty() ? text : text + ": the page lacks its copies";
+}
+
+// Pre-screened rows are read at the module's row length, which a copy
+// layout's page can make longer than the rows of the planes file: each band
+// is then copied into rows of that length, blank past the file's rows.
+class BandLayout {
+ public:
+  BandLayout(long long fileRow, long long moduleRow) : fileRow_(std::size_t(fileRow)), moduleRow_(std::size_t(moduleRow)) {}
+  // Room for planes x lines rows; false when the band cannot be held.
+  bool reserve(int planes, int lines) {
+    if (moduleRow_ == fileRow_) return true;
+    std::size_t planeBytes = 0, bytes = 0;
+    if (!multiply(moduleRow_, std::size_t(lines), planeBytes) || !multiply(planeBytes, std::size_t(planes), bytes))
+      return false;
+    try {
+      band_.assign(bytes, 0);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    planeBytes_ = planeBytes;
+    return true;
+  }
+  // The plane's rows [row, row + lines) as the module reads them.
+  void* rows(std::uint8_t* plane, int p, int row, int lines) {
+    if (moduleRow_ == fileRow_) return plane + fileRow_ * std::size_t(row);
+    std::uint8_t* out = band_.data() + planeBytes_ * std::size_t(p);
+    for (int r = 0; r < lines; ++r)
+      std::memcpy(out + moduleRow_ * std::size_t(r), plane + fileRow_ * std::size_t(row + r),
+                  std::min(fileRow_, moduleRow_));
+    return out;
+  }
+
+ private:
+  std::size_t fileRow_, moduleRow_, planeBytes_ = 0;
+  std::vector<std::uint8_t> band_;
+};
 
 }  // namespace
 
@@ -212,6 +265,15 @@ int main(int argc, char** argv) {
     TessaroRegisterCopyBitmapFile(b.id, b.path.c_str());
   }
 
+  const bool screened = !o.send.empty();
+  const long long moduleRow = screened ? riphost::moduleRowLength(block, width, leftOffset, bits) : rowLength;
+  BandLayout bandLayout(rowLength, moduleRow);
+  if (!bandLayout.reserve(std::max(planeCount, 0), std::min(o.bandLines, std::max(height, 0)))) {
+    std::fprintf(stderr, "riphost: the copy layout's page (rows of %lld bytes) is too wide for bands of %d rows\n",
+                 moduleRow, o.bandLines);
+    return 1;
+  }
+
   if (!riphost::prepareSpoolTarget(o.out, ticket.text("printer_name"), error)) return usage(error.c_str());
 
   riphost::Module module;
@@ -222,30 +284,34 @@ int main(int argc, char** argv) {
   }
 
   void* job = module.init(o.jobId, o.dump.empty() ? nullptr : o.dump.c_str(), width, height, planeCount);
-  if (!job) return fail("InitPrinter_16_FUNC");
+  if (!job) {
+    riphost::unloadModule(module);
+    return fail("InitPrinter_16_FUNC", riphost::openRefusal(block));
+  }
   int result = 0;
   const char* failed = nullptr;
   if (module.start(job) != 0) failed = "StartPrinter_16_FUNC";
+  std::string why;
   Progress progress(height);
-  const bool screened = !o.send.empty();
   for (int row = 0; !failed && row < height; row += o.bandLines) {
     int lines = std::min(o.bandLines, height - row);
     void* planes[7] = {};
     for (int p = 0; p < planeCount && p < 7; ++p) {
-      std::size_t rowBytes = screened ? std::size_t(rowLength) : std::size_t(width) * 2;
-      planes[p] = data.data() + planeBytes * std::size_t(p) + rowBytes * std::size_t(row);
+      std::uint8_t* plane = data.data() + planeBytes * std::size_t(p);
+      planes[p] = screened ? bandLayout.rows(plane, p, row, lines) : plane + std::size_t(width) * 2 * std::size_t(row);
     }
     if (screened) {
       if (module.send(job, planes, width, lines, planeCount) != 0) failed = "SendPrinter_16_FUNC";
     } else if (module.write(job, planes, width, lines, planeCount) != 0) {
       failed = "WritePrinter_16_FUNC";
+      why = riphost::writeRefusal(block);
     }
     progress.update(row + lines);
   }
   if (height == 0) progress.update(0);
   if (!failed && module.stop(job) != 0) failed = "StopPrinter_16_FUNC";
   if (module.close(job) != 0 && !failed) failed = "ClosePrinter_16_FUNC";
-  if (failed) result = fail(failed);
+  if (failed) result = fail(failed, why.empty() ? lostCopies(o.copyBitmaps) : why);
   riphost::unloadModule(module);
   TessaroForgetPrintParams(o.jobId);
   return result;

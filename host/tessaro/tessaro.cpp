@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>  // std::lock_guard
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/tessaro/host_lock.h"
@@ -24,6 +25,7 @@ struct OpenBitmap {
   const std::vector<uint8_t>* bytes;
   std::FILE* file;
   uint64_t position;
+  int id;
 };
 
 bool seekFile(std::FILE* f, uint64_t position) {
@@ -45,6 +47,9 @@ struct Registry {
   std::map<int, std::vector<uint8_t>> bitmaps;
   std::map<int, std::string> bitmapFiles;
   std::map<int, OpenBitmap> open;
+  // Bitmaps the module could not open or read whole, by identifier, in the
+  // order they failed: the host names them when the job reports lost copies.
+  std::vector<std::pair<int, int>> bitmapFailures;
   int nextHandle = 1;
   uint32_t nextToken = 1;
 };
@@ -52,6 +57,12 @@ struct Registry {
 Registry& registry() {
   static Registry r;
   return r;
+}
+
+void noteBitmapFailure(Registry& r, int id, int kind) {
+  for (const auto& f : r.bitmapFailures)
+    if (f.first == id) return;
+  r.bitmapFailures.emplace_back(id, kind);
 }
 
 }  // namespace
@@ -194,18 +205,28 @@ TESSARO_API int GetScreenData(int screenId, void* record, int, uint32_t* token) 
   return 1;
 }
 
+TESSARO_API int TessaroCopyBitmapFailure(int index, int* bitmapId, int* kind) {
+  Registry& r = registry();
+  std::lock_guard<HostLock> g(r.lock);
+  if (index < 0 || std::size_t(index) >= r.bitmapFailures.size()) return 0;
+  *bitmapId = r.bitmapFailures[std::size_t(index)].first;
+  *kind = r.bitmapFailures[std::size_t(index)].second;
+  return 1;
+}
+
 TESSARO_API int OpenCopyBitmap(int bitmapId) {
   Registry& r = registry();
   std::lock_guard<HostLock> g(r.lock);
-  OpenBitmap bitmap{nullptr, nullptr, 0};
+  OpenBitmap bitmap{nullptr, nullptr, 0, bitmapId};
   auto it = r.bitmaps.find(bitmapId);
   auto file = r.bitmapFiles.find(bitmapId);
   if (it != r.bitmaps.end()) {
     bitmap.bytes = &it->second;
   } else if (file != r.bitmapFiles.end()) {
     bitmap.file = std::fopen(file->second.c_str(), "rb");
-    if (!bitmap.file) return -1;
-  } else {
+  }
+  if (!bitmap.bytes && !bitmap.file) {
+    noteBitmapFailure(r, bitmapId, TESSARO_BITMAP_NOT_OPENED);
     return -1;
   }
   int handle = r.nextHandle++;
@@ -228,17 +249,18 @@ TESSARO_API int ReadCopyBitmap(int handle, void* buffer, int count) {
   std::lock_guard<HostLock> g(r.lock);
   auto it = r.open.find(handle);
   if (it == r.open.end() || count < 0) return 0;
+  int n = 0;
   if (it->second.file) {
-    std::size_t n = std::fread(buffer, 1, std::size_t(count), it->second.file);
-    it->second.position += n;
-    return int(n);
+    n = int(std::fread(buffer, 1, std::size_t(count), it->second.file));
+  } else {
+    const auto& bytes = *it->second.bytes;
+    uint64_t pos = it->second.position;
+    uint64_t available = pos < bytes.size() ? bytes.size() - pos : 0;
+    n = available < uint64_t(count) ? int(available) : count;
+    if (n > 0) std::memcpy(buffer, bytes.data() + pos, std::size_t(n));
   }
-  const auto& bytes = *it->second.bytes;
-  uint64_t pos = it->second.position;
-  uint64_t available = pos < bytes.size() ? bytes.size() - pos : 0;
-  int n = available < uint64_t(count) ? int(available) : count;
-  if (n > 0) std::memcpy(buffer, bytes.data() + pos, std::size_t(n));
   it->second.position += uint64_t(n);
+  if (n < count) noteBitmapFailure(r, it->second.id, TESSARO_BITMAP_SHORT);
   return n;
 }
 

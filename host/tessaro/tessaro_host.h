@@ -28,6 +28,12 @@ TESSARO_API void TessaroRegisterScreen(int screenId, int count, const PlexorScre
 TESSARO_API void TessaroRegisterCopyBitmap(int bitmapId, const void* bytes, int64_t size);
 /* A copy bitmap served from a file (the same bytes), opened on each OpenCopyBitmap. */
 TESSARO_API void TessaroRegisterCopyBitmapFile(int bitmapId, const char* path);
+/* The index-th copy bitmap (0, 1, ...) that could not be opened or came up
+ * short on a read, in the order they first failed: its identifier and the
+ * way it failed. 0 past the last. */
+#define TESSARO_BITMAP_NOT_OPENED 1
+#define TESSARO_BITMAP_SHORT 2
+TESSARO_API int TessaroCopyBitmapFailure(int index, int* bitmapId, int* kind);
 
 #ifdef __cplusplus
 }
