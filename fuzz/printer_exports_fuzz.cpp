@@ -4,6 +4,7 @@
 // values, and a sequence of bands (kind, width, lines, plane count, a null
 // plane, the plane bytes). Host buffers are exactly the size the band
 // contract gives them, so a read past a band is an AddressSanitizer finding.
+// Bit 1 of the dump byte skips the first start; a band's first byte may start or stop instead (out of order: 1).
 //
 // Spool documents go to a scratch folder emptied after every input; the job
 // counter file "cntxout.log" lands in the current folder.
@@ -109,21 +110,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int width = in.u16() % 4096;
   const int height = in.u16();
   const int planeCount = in.u8() % 9;
-  const bool dump = in.u8() & 1;
+  const int dump = in.u8();
   registerScreen(in, get32(block, PPB_SCREEN_ID));
   writeConfiguration(in);
   const std::string dumpPath = scratch + "/dump.bin";
 
-  void* job = InitPrinter_16_FUNC(kJobId, dump ? dumpPath.c_str() : nullptr, width, height, planeCount);
+  void* job = InitPrinter_16_FUNC(kJobId, dump & 1 ? dumpPath.c_str() : nullptr, width, height, planeCount);
   if (job) {
     // The row length of screened bands as the host computes it.
     const int bits = block[PPB_BITS_PER_PIXEL] == 0 ? 1 : block[PPB_BITS_PER_PIXEL];
     const long long pageWidth = (long long)width + get32(block, PPB_LEFT_OFFSET);
     const std::size_t rowLength = std::size_t(bits) * std::size_t((pageWidth + 31) / 32) * 4;
 
-    if (StartPrinter_16_FUNC(job) == 0) {
+    int stage = 0;  // opened, started, ended
+    auto allowedIn = [&stage](int allowed, int result) {
+      if (stage != allowed && result != 1) __builtin_trap();
+      return result;
+    };
+    auto start = [&] { const int r = allowedIn(0, StartPrinter_16_FUNC(job)); if (!stage) stage = r ? 2 : 1; };
+    auto stop = [&] { allowedIn(1, StopPrinter_16_FUNC(job)); if (stage == 1) stage = 2; };
+    if (!(dump & 2)) start();
+    {  // the bands, or starts and stops in their place
       for (int band = 0; band < kMaxBands && !in.empty(); ++band) {
-        const bool screened = in.u8() & 1;
+        const int kind = in.u8();
+        if (kind & 6) {
+          (kind & 2) ? start() : stop();
+          continue;
+        }
+        const bool screened = kind & 1;
         const int bandWidth = in.u16() % 4160;  // a little past the open width too
         const int lines = in.u8() % 17;
         const int bandPlanes = in.u8() % 9;
@@ -139,13 +153,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           pointers.push_back(i == nullPlane ? nullptr : planes.back().get());
         }
         void** array = pointers.empty() ? nullptr : pointers.data();
-        if (screened) {
-          SendPrinter_16_FUNC(job, array, bandWidth, lines, bandPlanes);
-        } else {
-          WritePrinter_16_FUNC(job, array, bandWidth, lines, bandPlanes);
-        }
+        allowedIn(1, screened ? SendPrinter_16_FUNC(job, array, bandWidth, lines, bandPlanes)
+                              : WritePrinter_16_FUNC(job, array, bandWidth, lines, bandPlanes));
       }
-      StopPrinter_16_FUNC(job);
+      stop();
     }
     if (ClosePrinter_16_FUNC(job) != 0) __builtin_trap();
   }

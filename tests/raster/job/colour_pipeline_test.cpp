@@ -100,6 +100,7 @@ TEST_F(ColourPipeline, ContinuousToneJobIsRefusedWhenAdjustmentOrScreeningCannot
     bool adjustFails, diffusionFails;
     int screens;
     Calls calls;
+    int colourType = 2, outputPlanes = 4, inkSet = 2;  // or a job whose inks do not all reach the printer
   };
   const Case cases[] = {
       {"no adjust data", 1, 3, 4, false, false, 4, {}},
@@ -109,12 +110,18 @@ TEST_F(ColourPipeline, ContinuousToneJobIsRefusedWhenAdjustmentOrScreeningCannot
        {"OpenColorAdjust_CMYK", "GetErrorDiffParam", "CloseColorAdjust_CMYK"}},
       {"too few screens", 1, 4, -1, false, false, 3, {"OpenColorAdjust_CMYK", "CloseColorAdjust_CMYK"}},
       {"dither without adjust", 1, 4, -1, true, false, 4, {"OpenColorAdjust_CMYK"}},
+      {"CMYK adjustment of planes screening never reads", 1, 3, -1, false, false, 4, {}, 1},
+      {"light inks beyond the stream's four planes", 2, 3, -1, false, false, 4, {}, 2, 6, 7},
+      {"six pre-screened planes", 1, 0, -1, false, false, 4, {}, 2, 6, 2},
   };
   for (const Case& c : cases) {
     FakeWorld w;
     w.counterFile = world.counterFile;
     w.host.devices["dev"] = "P1";
     w.host.block(1) = makeBlock(c.bits, c.screening);
+    w.host.block(1)[PPB_INPUT_COLOUR_TYPE] = std::uint8_t(c.colourType);
+    w.host.block(1)[PPB_OUTPUT_PLANES] = std::uint8_t(c.outputPlanes);
+    w.host.block(1)[PPB_INK_SET] = std::uint8_t(c.inkSet);
     w.host.useScreens(c.screens);
     w.host.openColorAdjustFails = c.adjustFails;
     w.host.openErrdiffFails = c.diffusionFails;
@@ -122,6 +129,7 @@ TEST_F(ColourPipeline, ContinuousToneJobIsRefusedWhenAdjustmentOrScreeningCannot
     EXPECT_EQ(initPrinterJob(w.env(), 1, nullptr, 16, 2, 4), nullptr) << c.what;
     EXPECT_EQ(w.host.calls, c.calls) << c.what;
     EXPECT_TRUE(w.spooler.documents.empty()) << c.what;
+    EXPECT_EQ(w.spooler.openHandles, 0) << c.what;
     EXPECT_EQ(w.memory.allocations - (c.failAllocation > 0 ? 1 : 0), w.memory.releases) << c.what;
   }
 }
@@ -142,6 +150,7 @@ TEST_F(ColourPipeline, PreScreenedJobOpensAndPrintsWithoutColourAdjustment) {
     std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(4 * 2, 0x5A));
     std::vector<void*> ptr;
     for (auto& p : planes) ptr.push_back(p.data());
+    EXPECT_EQ(writePrinterBand(*job, ptr.data(), 2, 2, 4), 1);  // nothing would screen it: not sent
     EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 32, 2, 4), 0);
     EXPECT_EQ(stopPrinterJob(*job), 0);
     EXPECT_EQ(closePrinterJob(job), 0);

@@ -3,7 +3,9 @@
   copy_layout_page.py make DIR LAYOUT_PATH   writes into DIR the ticket copies.txt
       (naming LAYOUT_PATH), blank 16-bit planes white.bin, layout.bin, the copy
       bitmaps disk.cb (id 1) and tri6.cb (id 2), and the broken bad-index.bin
-      (a record index at N) and short.cb (tri6.cb cut after 20 rows)
+      (a record index at N), short.cb (tri6.cb cut after 20 rows), runaway.bin (4e9 empty rows),
+      wide.bin (a layout page WIDE pixels wide) for screened.bin, pre-screened planes
+  copy_layout_page.py wide DOC   40 blank rows, then screened.bin's rows padded to WIDE
   copy_layout_page.py check DOC [ROWS WHOLE BLANK]   the document holds exactly
       the copies where the layout puts them (or: ROWS rows, the first WHOLE as
       placed, blank from BLANK on)
@@ -15,6 +17,7 @@ import sys
 import decode_stream
 
 WIDTH, HEIGHT, PAGE_ROWS = 256, 96, 176  # top offset 40, drain 40
+WIDE = 262144
 # A disk in cyan and magenta in a black frame (64 x 48, 4 planes); a yellow
 # triangle (48 x 48) with planes 4 and 5, beyond the job's four, all dots.
 DISK = (64, 48, lambda p, x, y: (x < 2 or x > 61 or y < 2 or y > 45) if p == 3 else
@@ -64,12 +67,21 @@ def make(folder, layout_path):
     bad = bytearray(layout_file())
     struct.pack_into("<I", bad, 40 + 56 * len(RECORDS) + 20, len(RECORDS))  # the second group's first item
     files["bad-index.bin"] = bytes(bad)
+    files["wide.bin"] = struct.pack("<h6xI4xii8xI4x", 0, 0, 40 + HEIGHT, WIDE, 40)
+    files["runaway.bin"] = struct.pack("<h6xI4xii8xI4xII", 0, 4000000000, PAGE_ROWS, WIDTH, 48, 4000000000, 0)
+    files["screened.bin"] = bytes((i * 7 + i // 4096) & 255 for i in range(4 * HEIGHT * WIDTH // 8))
     for name, data in files.items():
         open(f"{folder}/{name}", "wb").write(data)
     open(f"{folder}/copies.txt", "w").write(
         f"width = {WIDTH}\nheight = {HEIGHT}\ntop_offset = 40\nbits_per_pixel = 1\nresolution1 = 720\n"
         "resolution2 = 720\nmode_name = Banner (Banner4-高速-双)\ndevice_name = dev\nprinter_name = Copies Printer\n"
         f"screening = 3\nlayout_path = {layout_path}\n")
+
+
+def check_wide(doc):
+    got, planes, n = decode_stream.plane_rows(open(doc, "rb").read()), open("screened.bin", "rb").read(), WIDTH // 8
+    rows = lambda p: [b""] * 40 + [planes[(p * HEIGHT + y) * n:][:n] for y in range(HEIGHT)]
+    assert [got[s] for s in range(4)] == [[r.ljust(WIDE // 8, b"\0") for r in rows(p)] for p in (3, 0, 1, 2)]
 
 
 def check(doc, rows=PAGE_ROWS, whole=PAGE_ROWS, blank=PAGE_ROWS):
@@ -83,4 +95,4 @@ def check(doc, rows=PAGE_ROWS, whole=PAGE_ROWS, blank=PAGE_ROWS):
 
 
 if __name__ == "__main__":
-    make(*sys.argv[2:]) if sys.argv[1] == "make" else check(sys.argv[2], *map(int, sys.argv[3:]))
+    {"make": make, "wide": check_wide}.get(sys.argv[1], lambda *a: check(a[0], *map(int, a[1:])))(*sys.argv[2:])

@@ -203,11 +203,11 @@ class CopyLayoutJobTest : public CopyLayoutTest {
     world.host.block(1) = makeBlock();
     world.host.copyBitmaps[10] = bitmap('1', 100, 4, 1);
   }
-  void useLayout(std::uint32_t totalRows) {
+  void useLayout(std::uint32_t totalRows, std::int32_t bitmap = 10) {
     LayoutFile f;
     f.totalRows = totalRows;
     f.pageWidth = 40;
-    f.records = {{10, 1, 4}};
+    f.records = {{bitmap, 1, 4}};
     f.groups = {{totalRows, {{0, 0}}}};
     const std::string path = save(f.bytes(), "job_layout.bin");
     std::copy(path.begin(), path.end(), world.host.block(1).begin() + PPB_LAYOUT_PATH);
@@ -246,6 +246,25 @@ TEST_F(CopyLayoutJobTest, TopOffsetInChunksOf32ThenTheDrainUnmirrored) {
     EXPECT_EQ(p.rows[0][r][0], std::uint8_t(0x10 * (r + 1) + 3)) << r;
   }
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
+}
+
+// The layout ends at its page (80 rows); a lost bitmap fails the stop after the rows sent and the trailer.
+TEST_F(CopyLayoutJobTest, TheDrainEndsAtThePageAndLostCopiesFailTheStop) {
+  struct Case { std::uint32_t totalRows; std::int32_t bitmap; std::size_t rows; int stop; } cases[] = {
+      {80, 10, 80, 0}, {4000000000u, 10, 80, 0},
+      {80, 11, 0, 1},   // a bitmap the host does not have
+      {80, 12, 30, 1}};  // one of 30 rows
+  world.host.copyBitmaps[12] = bitmap('1', 30, 4, 1);
+  for (const Case& c : cases) {
+    world.spooler.documents.clear();
+    useLayout(c.totalRows, c.bitmap);
+    PrinterJob* job = initPrinterJob(world.env(), 1, nullptr, 16, 0, 4);
+    ASSERT_EQ(startPrinterJob(*job), 0);
+    EXPECT_EQ(stopPrinterJob(*job), c.stop) << c.totalRows << " " << c.bitmap;
+    closePrinterJob(job);
+    ASSERT_TRUE(page().ok);
+    EXPECT_EQ(page().rows[1].size(), c.rows) << c.totalRows << " " << c.bitmap;
+  }
 }
 
 }  // namespace

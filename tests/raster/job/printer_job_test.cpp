@@ -64,7 +64,9 @@ TEST_F(PrinterJobTest, OpeningStartsADocumentAndWritesNothing) {
 TEST_F(PrinterJobTest, WholeJobInOrderWithOneRowTransferPerBandRow) {
   PrinterJob* job = open(64, 10);
   ASSERT_NE(job, nullptr);
+  EXPECT_EQ(stopPrinterJob(*job), 1);  // calls out of order fail and write nothing
   ASSERT_EQ(startPrinterJob(*job), 0);
+  EXPECT_EQ(startPrinterJob(*job), 1);
   const std::string header = stream();
   EXPECT_EQ(header.substr(0, 9), "\aKavex_PM");
   EXPECT_NE(header.find("*PQ9;"), std::string::npos);  // Banner4 at 720 x 720, 1 bit
@@ -74,11 +76,12 @@ TEST_F(PrinterJobTest, WholeJobInOrderWithOneRowTransferPerBandRow) {
   EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 4, 4), 0);
   EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 2, 4), 0);
   EXPECT_EQ(stopPrinterJob(*job), 0);
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 2, 4) + stopPrinterJob(*job) + startPrinterJob(*job), 3);
   EXPECT_EQ(closePrinterJob(job), 0);
   const std::string all = stream();
   EXPECT_EQ(all.compare(0, header.size(), header), 0);
   EXPECT_EQ(countRowTransfers(all), 10);
-  EXPECT_EQ(all.substr(all.size() - kJobEnd.size()), kJobEnd);
+  EXPECT_EQ(all.find(kJobEnd), all.size() - kJobEnd.size());  // one trailer, at the end
   EXPECT_EQ(world.spooler.documents.size(), 1u);
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
 }
@@ -88,6 +91,7 @@ TEST_F(PrinterJobTest, NoModeRowMeansStartFailsAndWritesNothing) {
   PrinterJob* job = open();
   ASSERT_NE(job, nullptr);
   EXPECT_EQ(startPrinterJob(*job), 1);
+  EXPECT_EQ(stopPrinterJob(*job), 1);  // a failed start leaves only closing
   EXPECT_TRUE(stream().empty());
   closePrinterJob(job);
 }

@@ -1,7 +1,7 @@
 #!/bin/bash
 # riphost natively: pre-screened, continuous-tone and picture pages through
 # the module into the file spooler's documents, the split by BannerMode, the
-# input dump, and failing exports named with exit status 1.
+# input dump, and failing exports and refused jobs named with exit status 1.
 #   riphost_native.sh RIPHOST
 set -euo pipefail
 riphost=$(realpath "$1")
@@ -10,6 +10,10 @@ trap 'rm -rf "$work"' EXIT
 export PYTHONPATH=$(dirname "$(realpath "$0")")
 cd "$work"
 python3 "$PYTHONPATH/make_pictures.py"
+fails_with() {  # fails_with MESSAGE ARGS...: riphost ARGS exits with 1 and says MESSAGE
+  local rc=0; "$riphost" "${@:2}" 2>err.txt || rc=$?
+  [ $rc = 1 ] && grep -qF -- "$1" err.txt || { echo "riphost ${*:2}: exit status $rc"; cat err.txt; exit 1; }
+}
 
 cat >send.txt <<'TICKET'
 width = 2000
@@ -91,22 +95,21 @@ fi
 
 # Failing exports are named, with exit status 1.
 sed 's/Banner4-高速-双/Quality1-単/' send.txt >nomode.txt
-set +e
-"$riphost" --ticket nomode.txt --out nomode --send planes.bin 2>err.txt; rc=$?
-set -e
-[ $rc = 1 ] && grep -q 'StartPrinter_16_FUNC failed' err.txt
+fails_with 'StartPrinter_16_FUNC failed' --ticket nomode.txt --out nomode --send planes.bin
 sed 's/device_name = dev/device_name = other/' send.txt >nodevice.txt
 echo "printer_name =" >>nodevice.txt
-set +e
-"$riphost" --ticket nodevice.txt --out nodevice --send planes.bin 2>err.txt; rc=$?
-set -e
-[ $rc = 1 ] && grep -q 'InitPrinter_16_FUNC failed' err.txt
+fails_with 'InitPrinter_16_FUNC failed' --ticket nodevice.txt --out nodevice --send planes.bin
 # A page whose size wraps the size arithmetic (2^30 x 2^30 samples of 2 bytes
 # in 8 planes is 2^64 bytes) is refused before the module sees a band.
 sed -e 's/2000/1073741824/; s/2500/1073741824/; s/plane_count = 4/plane_count = 8/' send.txt >huge.txt
 : >empty.bin
-set +e
-"$riphost" --ticket huge.txt --out huge --write empty.bin 2>err.txt; rc=$?
-set -e
-[ $rc = 1 ] && grep -q 'the page is too large' err.txt
+fails_with 'the page is too large' --ticket huge.txt --out huge --write empty.bin
+# Jobs that would print a wrong page are refused with the cause, and no spool document.
+{ cat write.txt; echo "screening = 3"; echo "output_planes = 6"; echo "ink_set = 7"; } >sixinks.txt
+fails_with 'InitPrinter_16_FUNC failed: output_planes 6' --ticket sixinks.txt --out sixinks --write contone.bin
+{ cat write.txt; echo "input_colour_type = 1"; } >blank.txt
+fails_with 'input_colour_type 1 differs from ink_set 2' --ticket blank.txt --out blank --write contone.bin
+[ -z "$(ls -A sixinks; ls -A blank)" ]
+{ cat write.txt; echo "screening = 0"; } >unscreened.txt
+fails_with 'WritePrinter_16_FUNC failed: screening 0 screens no' --ticket unscreened.txt --out unscreened --write contone.bin
 echo "riphost natively: documents as expected"
