@@ -182,7 +182,8 @@ std::string lostCopies(const std::vector<CopyBitmapFile>& files) {
 // is then copied into rows of that length, blank past the file's rows.
 class BandLayout {
  public:
-  BandLayout(long long fileRow, long long moduleRow) : fileRow_(std::size_t(fileRow)), moduleRow_(std::size_t(moduleRow)) {}
+  BandLayout(long long fileRow, long long moduleRow)
+      : fileRow_(std::size_t(fileRow)), moduleRow_(std::size_t(moduleRow)) {}
   // Room for planes x lines rows; false when the band cannot be held.
   bool reserve(int planes, int lines) {
     if (moduleRow_ == fileRow_) return true;
