@@ -94,12 +94,13 @@ std::string valueText(std::uint32_t type, const std::uint8_t* data, std::uint32_
 // --- files ---
 
 bool LoggingFiles::outcome(const std::string& what, bool ok) {
-  if (ok) {
-    log_.line(what + ": done");
-  } else {
-    lastFailure_ = readError(lastError_);
-    log_.line(what + ": failed, " + errorText(lastFailure_));
-  }
+  log_.line(what + (ok ? ": done" : ": failed, " + errorText(readError(lastError_))));
+  return ok;
+}
+
+bool LoggingFiles::copyOutcome(const std::string& what, bool ok) {
+  if (!ok) lastFailure_ = readError(lastError_);
+  log_.line(what + (ok ? ": done" : ": failed, " + errorText(lastFailure_)));
   return ok;
 }
 
@@ -126,7 +127,7 @@ bool LoggingFiles::deleteFile(const std::string& path) {
 bool LoggingFiles::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
   const bool ok = inner_.copyFile(from, to, failIfExists);
   if (ok) written_.insert(to);
-  return outcome("copy " + log_.text(from) + " to " + log_.text(to), ok);
+  return copyOutcome("copy " + log_.text(from) + " to " + log_.text(to), ok);
 }
 
 long LoggingFiles::copyToNewFile(const std::string& from, const std::string& to) {
@@ -144,7 +145,7 @@ long LoggingFiles::copyToNewFile(const std::string& from, const std::string& to)
 bool LoggingFiles::replaceFile(const std::string& from, const std::string& to) {
   const bool ok = inner_.replaceFile(from, to);
   if (ok) written_.insert(to);
-  return outcome("replace " + log_.text(to) + " with " + log_.text(from), ok);
+  return copyOutcome("replace " + log_.text(to) + " with " + log_.text(from), ok);
 }
 
 // --- registry ---

@@ -49,11 +49,12 @@ class LoggingFiles : public FileSystemPort {
 
   // Whether a copy or a replacement has written this path (as given).
   bool wasWritten(const std::string& path) const { return written_.count(path) != 0; }
-  // The error of the last call that failed, 0 when none has.
+  // The error of the last copy or replacement that failed, 0 when none has.
   long lastFailure() const { return lastFailure_; }
 
  private:
   bool outcome(const std::string& what, bool ok);
+  bool copyOutcome(const std::string& what, bool ok);
   FileSystemPort& inner_;
   RunLogger& log_;
   LastErrorReader lastError_;
