@@ -25,8 +25,10 @@ class LoggingService : public ServiceHandle {
       : inner_(std::move(inner)), name_(std::move(name)), log_(log), lastError_(lastError) {}
   bool control(std::uint32_t code) override {
     const bool ok = inner_->control(code);
-    const std::string what = code == kServiceControlStop ? "stop" : "control " + std::to_string(code);
-    log_.line("service " + name_ + ": " + what + (ok ? " sent" : " refused, " + errorText(readError(lastError_))));
+    const std::string what =
+        code == kServiceControlStop ? "stop" : "control " + std::to_string(code);
+    log_.line("service " + name_ + ": " + what +
+              (ok ? " sent" : " refused, " + errorText(readError(lastError_))));
     return ok;
   }
   bool queryStatus(ServiceStatus* status) override {
@@ -41,7 +43,8 @@ class LoggingService : public ServiceHandle {
   }
   bool start() override {
     const bool ok = inner_->start();
-    log_.line("service " + name_ + ": start " + (ok ? "sent" : "failed, " + errorText(readError(lastError_))));
+    log_.line("service " + name_ + ": start " +
+              (ok ? "sent" : "failed, " + errorText(readError(lastError_))));
     return ok;
   }
   std::vector<std::string> activeDependents() override { return inner_->activeDependents(); }

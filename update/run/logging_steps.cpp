@@ -76,8 +76,9 @@ int LoggingSteps::placeFiles() {
   for (int i = first; i < job_.fileCursor; ++i) {
     const FileEntry& entry = job_.fileEntries[i];
     if (entry.removeTarget == 1) continue;  // a "remove:" entry, done before
+    const bool placed = files_.wasWritten(entry.targetPath);
     log_.line("file " + log_.text(entry.targetPath) +
-              (files_.wasWritten(entry.targetPath) ? ": placed" : ": not copied (kept as installed)"));
+              (placed ? ": placed" : ": not copied (kept as installed)"));
   }
   if (result != kPlacementComplete && job_.fileCursor < job_.fileEntryCount) {
     const FileEntry& entry = job_.fileEntries[job_.fileCursor];
