@@ -49,14 +49,17 @@ std::string UpdateApp::programGroupNameUtf8() const {
 
 void UpdateApp::showMessage(const std::string& utf8Text) { ports().ui.messageBox(utf8Text); }
 
-void UpdateApp::startLogging(bool quiet, bool logRequested, const std::string& logPath) {
-  if (!quiet && !logRequested) return;  // the run looks exactly as without the options
-  if (logRequested) log_.open(logPath);
+void UpdateApp::startLogging(const RunOptions& options) {
+  const bool quiet = options.quiet;
+  if (!quiet && !options.logRequested) return;  // the run looks exactly as without them
+  if (options.logRequested) log_.open(options.logPath);
   logged_ = std::make_unique<LoggedPorts>(ports_, log_, lastError_, quiet);
   active_ = &logged_->ports;
   log_.line("Quillet " QUILLET_VERSION);
   log_.line("command line: " + log_.text(m_lpCmdLine != nullptr ? m_lpCmdLine : ""));
-  log_.line(quiet ? "mode: quiet (no window)" : "mode: windows shown");
+  log_.line(quiet            ? "mode: quiet (no window)"
+            : options.silent ? "mode: silent (no start and completion dialogs)"
+                             : "mode: interactive");
 }
 
 void UpdateApp::logProductFacts() {
@@ -76,7 +79,7 @@ int UpdateApp::runUpdate() {
   // The options are read first (reading them changes nothing), so that the
   // log also tells of a second copy that ends at once.
   const RunOptions options = readRunOptions(m_lpCmdLine);
-  startLogging(options.quiet, options.logRequested, options.logPath);
+  startLogging(options);
   const bool silentMode = options.silent;
 
   // Only one copy runs at a time: holding the named semaphore is the guard.

@@ -12,6 +12,7 @@
 #include "update/run/preconditions.h"
 #include "update/run/run_logger.h"
 #include "update/run/run_operations.h"
+#include "update/run/run_options.h"
 #include "update/script/update_job.h"
 
 namespace quillet {
@@ -58,7 +59,7 @@ class UpdateApp : public CWinApp {
   // Keeps the exit status of the end the run reached; runUpdate's result (0).
   int endWith(int exitStatus);
   // Opens the log and puts the logging (and quiet) ports in front.
-  void startLogging(bool quiet, bool logRequested, const std::string& logPath);
+  void startLogging(const RunOptions& options);
   void logProductFacts();
 
   UpdatePorts& ports_;

@@ -185,6 +185,7 @@ quiet_run() {
   play "quiet: $name" 'C:\qmedia\Quillet.exe' -quiet /log "$log"
   expect "exit: $status"
   expect_count 0 '^dialog:'
+  [ -f "$logs/run-1.log" ] && tr -d '\r' <"$logs/run-1.log"
 }
 # expect_log TEXT: the log starts with the byte-order mark and holds TEXT.
 expect_log() {
