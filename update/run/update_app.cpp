@@ -85,7 +85,10 @@ int UpdateApp::runUpdate() {
   // Only one copy runs at a time: holding the named semaphore is the guard.
   long lastError = kErrorSuccess;
   instanceSemaphore = ports_.system.createSemaphore(m_pszAppName, &lastError);
-  if (instanceSemaphore == nullptr) return endWith(kExitUpdateFailed);
+  if (instanceSemaphore == nullptr) {
+    log_.line("single-instance guard: cannot be made");
+    return endWith(kExitUpdateFailed);
+  }
   if (lastError == kErrorAlreadyExists) {
     log_.line("another copy is running");
     return endWith(kExitAnotherCopyRunning);
