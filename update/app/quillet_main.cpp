@@ -9,6 +9,7 @@
 #include "update/win32/win32_file_system.h"
 #include "update/win32/win32_processes.h"
 #include "update/win32/win32_registry.h"
+#include "update/win32/win32_run_log.h"
 #include "update/win32/win32_services.h"
 #include "update/win32/win32_shell.h"
 #include "update/win32/win32_system.h"
@@ -27,7 +28,8 @@ quillet::Win32Shell shell;
 quillet::UpdatePorts ports{registry, files, systemPort, clockPort, userInterface, services,
                            processes, codePage, shell};
 quillet::LinkedOperations operations;
+quillet::Win32RunLog runLog;
 
-quillet::UpdateApp theApp(ports, operations);
+quillet::UpdateApp theApp(ports, operations, &runLog, quillet::win32LastError);
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "update/ops/executor.h"
 #include "update/ops/uninstall_records.h"
+#include "update/run/logging_steps.h"
 #include "update/run/preconditions.h"
 #include "update/run/update_app.h"
 #include "update/script/script_reader.h"
@@ -41,7 +42,11 @@ int LinkedOperations::recordUninstallFolder(UpdateApp& app, const std::string& p
 }
 
 int LinkedOperations::executeUpdate(UpdateApp& app) {
-  return quillet::executeUpdate(app.job, app.ports());
+  const LoggedPorts* logged = app.loggedPorts();
+  if (logged == nullptr) return quillet::executeUpdate(app.job, app.ports());
+  StandardSteps steps(app.job, app.ports());
+  LoggingSteps loggedSteps(steps, app.job, app.log(), logged->files);
+  return quillet::executeUpdate(app.job, app.ports(), loggedSteps);
 }
 
 }  // namespace quillet

@@ -1,6 +1,8 @@
 #pragma once
 // The texts the main flow shows in its message boxes (UTF-8).
 
+#include <string>
+
 namespace quillet {
 
 // %s is the product's program group name.
@@ -11,5 +13,17 @@ inline constexpr const char kMsgRegistryWriteFailed[] =
     "レジストリへの書き込みに失敗しました。インストールを中止します。";
 inline constexpr const char kMsgCopyFailed[] =
     "ファイルのコピーに失敗しました。インストールを中止します。";
+
+// The texts of the dialogs, as their templates and string table hold them,
+// for the log of what was shown or, in quiet mode, not shown.
+inline constexpr const char kMsgAdminAbort[] =
+    "Administratorユーザーで実行してください。インストールを中止します。";
+inline constexpr const char kMsgUpdateAborted[] = "インストールを中止します。";
+inline constexpr const char kMsgUpdateDone[] = "%sのアップデートは正常に終了しました。";
+inline constexpr const char kMsgRestartNeeded[] =
+    "%sを使用する場合には、コンピュータを再起動する必要があります。";
+
+// Puts the name in place of the pattern's single %s.
+std::string withName(const char* pattern, const std::string& name);
 
 }  // namespace quillet

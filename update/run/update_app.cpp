@@ -1,14 +1,29 @@
 #include "update/run/update_app.h"
 
+#include <cstdio>
+
 #include "update/ports/status_codes.h"
-#include "update/run/command_line.h"
 #include "update/run/exit_status.h"
 #include "update/run/run_messages.h"
+#include "update/run/run_options.h"
+
+#ifndef QUILLET_VERSION
+#define QUILLET_VERSION "unknown"
+#endif
 
 namespace quillet {
 namespace {
 
-// Puts the name in place of the pattern's single %s.
+std::string hex(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+  return text;
+}
+
+std::string passed(bool ok) { return ok ? "passed" : "refused"; }
+
+}  // namespace
+
 std::string withName(const char* pattern, const std::string& name) {
   std::string text = pattern;
   const std::size_t at = text.find("%s");
@@ -16,10 +31,13 @@ std::string withName(const char* pattern, const std::string& name) {
   return text;
 }
 
-}  // namespace
-
-UpdateApp::UpdateApp(UpdatePorts& ports, RunOperations& operations)
-    : ports_(ports), operations_(operations) {}
+UpdateApp::UpdateApp(UpdatePorts& ports, RunOperations& operations, RunLogPort* logPort,
+                     LastErrorReader lastError)
+    : ports_(ports),
+      operations_(operations),
+      lastError_(lastError),
+      log_(logPort != nullptr ? *logPort : noLog_, ports.clock, ports.codePage),
+      active_(&ports) {}
 
 UpdateApp::~UpdateApp() = default;
 
@@ -29,57 +47,114 @@ std::string UpdateApp::programGroupNameUtf8() const {
   return product.programGroupName;
 }
 
-void UpdateApp::showMessage(const std::string& utf8Text) { ports_.ui.messageBox(utf8Text); }
+void UpdateApp::showMessage(const std::string& utf8Text) { ports().ui.messageBox(utf8Text); }
+
+void UpdateApp::startLogging(const RunOptions& options) {
+  const bool quiet = options.quiet;
+  if (!quiet && !options.logRequested) return;  // the run looks exactly as without them
+  if (options.logRequested) log_.open(options.logPath);
+  logged_ = std::make_unique<LoggedPorts>(ports_, log_, lastError_, quiet);
+  active_ = &logged_->ports;
+  log_.line("Quillet " QUILLET_VERSION);
+  log_.line("command line: " + log_.text(m_lpCmdLine != nullptr ? m_lpCmdLine : ""));
+  log_.line(quiet            ? "mode: quiet (no window)"
+            : options.silent ? "mode: silent (no start and completion dialogs)"
+                             : "mode: interactive");
+}
+
+void UpdateApp::logProductFacts() {
+  if (!log_.enabled()) return;
+  log_.line("product key HKLM\\" + log_.text(kProductKeyPath) + ": " +
+            log_.text(product.programGroupName) + ", version " +
+            std::to_string(product.installedMajor) + "." +
+            (product.installedMinor < 10 ? "0" : "") + std::to_string(product.installedMinor) +
+            ", maker code " + std::to_string(product.installedMakerCode) + ", edition " +
+            std::to_string(product.installedEdition));
+}
 
 int UpdateApp::runUpdate() {
   // The three-dimensional control look is the system's own for every dialog
   // of this framework; there is nothing to switch on.
 
+  // The options are read first (reading them changes nothing), so that the
+  // log also tells of a second copy that ends at once.
+  const RunOptions options = readRunOptions(m_lpCmdLine);
+  startLogging(options);
+  const bool silentMode = options.silent;
+
   // Only one copy runs at a time: holding the named semaphore is the guard.
   long lastError = kErrorSuccess;
   instanceSemaphore = ports_.system.createSemaphore(m_pszAppName, &lastError);
-  if (instanceSemaphore == nullptr) return endWith(kExitUpdateFailed);
-  if (lastError == kErrorAlreadyExists) return endWith(kExitAnotherCopyRunning);
-
-  const bool silentMode = hasSilentWord(splitCommandLine(m_lpCmdLine));
+  if (instanceSemaphore == nullptr) {
+    log_.line("single-instance guard: cannot be made");
+    return endWith(kExitUpdateFailed);
+  }
+  if (lastError == kErrorAlreadyExists) {
+    log_.line("another copy is running");
+    return endWith(kExitAnotherCopyRunning);
+  }
 
   // Without the product there is nothing to update, and nothing to say.
-  if (operations_.readInstalledProduct(*this) != 1) return endWith(kExitNotInstalled);
+  if (operations_.readInstalledProduct(*this) != 1) {
+    log_.line("product key HKLM\\" + log_.text(kProductKeyPath) + ": missing");
+    return endWith(kExitNotInstalled);
+  }
+  logProductFacts();
 
   if (operations_.resolveFolders(*this) != 1) {
+    log_.line("folders: one of them is missing");
     showMessage(withName(kMsgNotInstalled, programGroupNameUtf8()));
     return endWith(kExitNotInstalled);
   }
+  log_.line("media folder " + log_.text(job.sourceDir) + ", work folder " +
+            log_.text(job.workDir) + ", tool folder " + log_.text(job.toolDir) +
+            ", system folder " + log_.text(job.systemDir) + ", publishing folder " +
+            log_.text(job.iisDir) + ", programs " + log_.text(job.commonProgramsDir) +
+            ", desktop " + log_.text(job.commonDesktopDir));
 
   if (operations_.readUpdateScript(*this) != 1) {
+    log_.line("script: not read");
     showMessage(kMsgScriptNotFound);
     return endWith(kExitScriptUnreadable);
   }
+  log_.line("script: read, " + std::to_string(job.fileEntryCount) + " file entries");
 
-  if ((operations_.installedModelMask(*this) & job.targetModelMask) == 0) {
+  const int modelMask = operations_.installedModelMask(*this);
+  log_.line("model test: installed " + hex(modelMask) + ", update for " +
+            hex(job.targetModelMask) + ": " + passed((modelMask & job.targetModelMask) != 0));
+  if ((modelMask & job.targetModelMask) == 0) {
     showMessage(kMsgWrongModel);
     return endWith(kExitModelRefused);
   }
 
-  if (versionTestPasses(product, job) != 1) {
+  const bool versionFits = versionTestPasses(product, job) == 1;
+  log_.line("version test: installed " + std::to_string(installedVersionOf(product)) +
+            ", update for " + std::to_string(job.versionLower) + " to " +
+            std::to_string(job.versionUpper) + ": " + passed(versionFits));
+  if (!versionFits) {
     std::string firstLine;
     std::string secondLine;
     operations_.versionAbortLines(*this, &firstLine, &secondLine);
-    ports_.ui.versionAbortDialog(firstLine, secondLine);
+    ports().ui.versionAbortDialog(firstLine, secondLine);
     return endWith(kExitVersionRefused);
   }
 
-  if (administratorTestPasses(job, ports_.services) != 1) {
-    ports_.ui.adminAbortDialog();
+  const bool administrator = administratorTestPasses(job, ports().services) == 1;
+  log_.line(std::string("administrator test: ") +
+            (job.adminRequired != 1 ? "not required" : passed(administrator)));
+  if (!administrator) {
+    ports().ui.adminAbortDialog();
     return endWith(kExitNoAdministratorRights);
   }
 
   if (recordUninstallEntries() != 1) {
+    log_.line("uninstall records: failed");
     showMessage(kMsgRegistryWriteFailed);
     return endWith(kExitUpdateFailed);
   }
+  log_.line("uninstall records: written");
 
-  if (!silentMode && ports_.ui.startDialog(job.sourceDir) != kIdOk) {
+  if (!silentMode && ports().ui.startDialog(job.sourceDir) != kIdOk) {
     return endWith(kExitCancelled);
   }
 
@@ -87,20 +162,23 @@ int UpdateApp::runUpdate() {
   if (result != 5) {
     // 0 is a failed copy; anything else would be a fault of the executor and
     // is never taken for success.
+    log_.line("update: a file copy failed");
     showMessage(kMsgCopyFailed);
     return endWith(kExitUpdateFailed);
   }
+  log_.line("update: complete");
   if (job.rebootRequired == 1) {
-    ports_.ui.restartDialog(programGroupNameUtf8());
+    ports().ui.restartDialog(programGroupNameUtf8());
     // Also when the restart was asked for: the update is complete only then.
     return endWith(kExitSuccessRestartRequired);
   }
-  if (!silentMode) ports_.ui.doneDialog(programGroupNameUtf8());
+  if (!silentMode) ports().ui.doneDialog(programGroupNameUtf8());
   return endWith(kExitSuccess);
 }
 
 int UpdateApp::endWith(int exitStatus) {
   exitStatus_ = exitStatus;
+  log_.line("exit status " + std::to_string(exitStatus));
   return 0;
 }
 

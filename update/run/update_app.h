@@ -6,16 +6,23 @@
 #include <string>
 
 #include "update/run/win_app.h"
+#include "update/ports/run_log_port.h"
 #include "update/ports/update_ports.h"
+#include "update/run/logging_ports.h"
 #include "update/run/preconditions.h"
+#include "update/run/run_logger.h"
 #include "update/run/run_operations.h"
+#include "update/run/run_options.h"
 #include "update/script/update_job.h"
 
 namespace quillet {
 
 class UpdateApp : public CWinApp {
  public:
-  UpdateApp(UpdatePorts& ports, RunOperations& operations);
+  // logPort: where "/log PATH" writes (none: no log can be written);
+  // lastError: the system's last error for the log's lines.
+  UpdateApp(UpdatePorts& ports, RunOperations& operations, RunLogPort* logPort = nullptr,
+            LastErrorReader lastError = nullptr);
   ~UpdateApp() override;
 
   // The instance start of the framework is the run.
@@ -34,7 +41,13 @@ class UpdateApp : public CWinApp {
   // they are not valid text in the code page).
   std::string programGroupNameUtf8() const;
 
-  UpdatePorts& ports() const { return ports_; }
+  // The ports the run works through: the given ones, or the logging and
+  // quiet ports in front of them when the command line asks for a log or
+  // for quiet mode.
+  UpdatePorts& ports() const { return *active_; }
+  // The logging ports of this run; null when none are in front.
+  const LoggedPorts* loggedPorts() const { return logged_.get(); }
+  RunLogger& log() { return log_; }
 
   std::unique_ptr<HeldHandle> instanceSemaphore;
   // Installed version, edition, maker code and programGroupName.
@@ -45,9 +58,17 @@ class UpdateApp : public CWinApp {
   void showMessage(const std::string& utf8Text);
   // Keeps the exit status of the end the run reached; runUpdate's result (0).
   int endWith(int exitStatus);
+  // Opens the log and puts the logging (and quiet) ports in front.
+  void startLogging(const RunOptions& options);
+  void logProductFacts();
 
   UpdatePorts& ports_;
   RunOperations& operations_;
+  NullRunLog noLog_;
+  LastErrorReader lastError_;
+  RunLogger log_;
+  std::unique_ptr<LoggedPorts> logged_;
+  UpdatePorts* active_;
   int exitStatus_ = 0;
 };
 

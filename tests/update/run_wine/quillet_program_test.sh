@@ -6,7 +6,8 @@
 # file is Quillet.exe and from the current folder when it is not; a second
 # copy ends at once; the NT/2000 script lines follow the version the system
 # reports; a silent run reaches the executor without the start dialog. Each
-# end leaves its exit status (update/run/exit_status.h).
+# end leaves its exit status (update/run/exit_status.h). Quiet runs show no
+# window and leave their log.
 set -uo pipefail
 run=$PLEXOR_WINE_RUN
 quillet=$PLEXOR_BINARY_DIR/update/app/Quillet.exe
@@ -167,6 +168,50 @@ expect "  1011: プレクスのアップデートは正常に終了しました�
 expect "  1007: コンピュータを再起動する。"
 expect_count 2 '^dialog:'
 expect "exit: 3010"
+
+# Quiet runs as a deployment tool starts them: no window, each ends by itself
+# and leaves its log (UTF-8 with a byte-order mark) at a path with a blank
+# and a hyphen.
+logs="$prefix/drive_c/deploy logs"
+mkdir -p "$logs" "$prefix/drive_c/P"
+own_for_wine_user "$logs" "$prefix/drive_c/P"
+# quiet_run NAME STATUS LOG SCRIPT-LINE...: a quiet run with that log ends
+# with STATUS and shows no window.
+quiet_run() {
+  local name=$1 status=$2 log=$3
+  shift 3
+  write_script "$media" "$@"
+  rm -f "$logs/run-1.log"
+  play "quiet: $name" 'C:\qmedia\Quillet.exe' -quiet /log "$log"
+  expect "exit: $status"
+  expect_count 0 '^dialog:'
+  [ -f "$logs/run-1.log" ] && tr -d '\r' <"$logs/run-1.log"
+}
+# expect_log TEXT: the log starts with the byte-order mark and holds TEXT.
+expect_log() {
+  if [ "$(head -c 3 "$logs/run-1.log" | od -An -tx1 | tr -d ' ')" != efbbbf ] ||
+    ! grep -qF -- "$1" "$logs/run-1.log"; then
+    echo "FAIL: the log lacks: $1"
+    failures=$((failures + 1))
+  fi
+}
+quiet_run "a media file is missing" 1603 'C:\deploy logs\run-1.log' \
+  'Admin:0' 'folderInWork:bin' 'file:missing.dll' 'toWork:bin'
+expect_log 'file C:\P\bin\missing.dll from C:\qmedia\missing.dll: failed, error 2'
+expect_log 'message not shown (quiet): ファイルのコピーに失敗しました。'
+expect_log 'exit status 1603'
+quiet_run "a restart is asked for" 3010 'C:\deploy logs\run-1.log' 'Admin:0' 'Reboot:1'
+expect_log 'restart dialog not shown (quiet), no restart'
+quiet_run "the version is refused" 1638 'C:\deploy logs\run-1.log' 'VerCheckLower:9.00'
+expect_log 'このアップデータは 9.00 以上用です。'
+printf 'placed' >"$media/placed.dll"
+own_for_wine_user "$media/placed.dll"
+quiet_run "the log cannot be written" 0 'C:\no such folder\run-1.log' \
+  'Admin:0' 'folderInWork:bin' 'file:placed.dll' 'toWork:bin'
+if [ "$(cat "$prefix/drive_c/P/bin/placed.dll" 2>/dev/null)" != placed ]; then
+  echo "FAIL: the update without its log did not place placed.dll"
+  failures=$((failures + 1))
+fi
 
 echo "failures: $failures"
 [ $failures = 0 ]

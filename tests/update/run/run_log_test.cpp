@@ -1,0 +1,120 @@
+// Quiet mode and the run log over the whole run as the program wires it:
+// which command lines ask for them, what the user sees, and what the log
+// says against the fakes.
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/fakes/fake_run_log.h"
+#include "tests/update/fake_machine.h"
+#include "update/run/linked_operations.h"
+#include "update/run/update_app.h"
+
+namespace quillet {
+namespace {
+
+struct LogCase {
+  const char* commandLine;
+  const char* script;
+  bool logWritable;
+  int exitStatus;
+  std::vector<std::string> uiKinds;  // what the user saw, in order
+  const char* logPath;               // "" when no log may be opened
+  std::vector<std::string> logged;   // lines that must be there (after the time)
+};
+
+struct LoggedMachine : FakeMachine {
+  LoggedMachine() {
+    const char* product = "SOFTWARE\\norvane\\Plexor";
+    registry.setString(product, "", "WZ");
+    registry.setString(product, "ProductName", "\x83\x76\x83\x8C\x83\x4E\x83\x58");  // プレクス
+    registry.setString(product, "VersionNo", "3.05");
+    registry.setString(product, "CopypoolPath", "C:\\P\\Copypool");
+    registry.setString(product, "InetPubPath", "C:\\inetpub");
+    const char* shell = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    registry.setString(shell, "Common Programs", "C:\\All\\Programs");
+    registry.setString(shell, "Common Desktop", "C:\\All\\Desktop");
+    system.setModule("Quillet.exe", "C:\\media\\Quillet.exe");
+    system.setSystemDirectory("C:\\Windows\\system32");
+    system.setEnvironment("WINDIR", "C:\\Windows");
+    files.addFolder("C:\\P\\bin");
+    files.addFile("C:\\media\\a.dll", "new", 20);
+    files.addFile("C:\\media\\b.dll", "old", 10);
+    files.addFile("C:\\P\\bin\\b.dll", "newer", 30);
+    services.services["Spool1"] = FakeService{};
+  }
+  LinkedOperations operations;
+  FakeRunLog log;
+};
+
+TEST(RunLog, QuietAndLogOptionsOverTheWholeRun) {
+  const char* update = "Admin:0\r\nfile:a.dll\r\ntoWork:bin\r\nfile:b.dll\r\ntoWork:bin\r\n"
+                       "stopSvc:Spool1\r\nstartSvc:Spool1\r\n";
+  const std::vector<LogCase> cases = {
+      {"-quiet /log \"C:\\deploy logs\\run-1.log\"", "Admin:0\r\nfile:gone.dll\r\ntoWork:bin\r\n",
+       true, 1603, {}, "C:\\deploy logs\\run-1.log",
+       {"mode: quiet (no window)",
+        "copy C:\\media\\gone.dll to C:\\P\\bin\\gone.dll~qt0: failed, error 2 (file not found)",
+        "file C:\\P\\bin\\gone.dll from C:\\media\\gone.dll: failed, error 2 (file not found)",
+        "message not shown (quiet): ファイルのコピーに失敗しました。インストールを中止します。",
+        "exit status 1603"}},
+      {"/quiet /LOG C:\\q.log", "Admin:0\r\nReboot:1\r\n", true, 3010, {}, "C:\\q.log",
+       {"restart dialog not shown (quiet), no restart: プレクスのアップデートは正常に終了しました。"
+        " プレクスを使用する場合には、コンピュータを再起動する必要があります。",
+        "exit status 3010"}},
+      {"silent -log C:\\q.log", "VerCheckLower:9.00\r\n", true, 1638, {"versionAbort"}, "C:\\q.log",
+       {"mode: silent (no start and completion dialogs)",
+        "version test: installed 305, update for 900 to 100000: refused",
+        "dialog shown: お使いのプレクスのバージョンは 3.05 です。 このアップデータは 9.00 以上用です。"
+        " インストールを中止します。"}},
+      {"/log \"C:\\l g.log\"", update, true, 0, {"start", "progress", "done"}, "C:\\l g.log",
+       {"Quillet " QUILLET_VERSION, "command line: /log \"C:\\l g.log\"", "mode: interactive",
+        "product key HKLM\\SOFTWARE\\norvane\\Plexor: プレクス, version 3.05, maker code 1, "
+        "edition 0",
+        "script: read, 2 file entries", "model test: installed 0x10000, update for 0x7001F: passed",
+        "registry set HKLM\\SOFTWARE\\norvane\\Plexor\\UninstFiles value \"FILE0\" = "
+        "\"C:\\P\\bin\\a.dll\": done",
+        "start dialog answered OK", "step stop services: Spool1", "service Spool1: stop sent",
+        "service Spool1: stopped", "file C:\\P\\bin\\a.dll: placed",
+        "file C:\\P\\bin\\b.dll: not copied (kept as installed)", "step place files: result 5",
+        "service Spool1: start sent", "service Spool1: running",
+        "dialog shown: プレクスのアップデートは正常に終了しました。", "exit status 0"}},
+      // The log cannot be created: the same complete update, nothing logged.
+      {"quiet /log C:\\nowhere\\q.log", update, false, 0, {}, "C:\\nowhere\\q.log", {}},
+      // quiet as the ninth word is not read; a /log without a path asks for none.
+      {"a b c d e f g h quiet /log", update, true, 0, {"start", "progress", "done"}, "", {}},
+      {"/log  \"\"", update, true, 0, {"start", "progress", "done"}, "", {}},
+  };
+  for (const LogCase& c : cases) {
+    SCOPED_TRACE(c.commandLine);
+    LoggedMachine m;
+    m.files.addFile("C:\\media\\quillet.txt", c.script);
+    m.log.writable = c.logWritable;
+    UpdateApp app(m.ports, m.operations, &m.log, [] { return 7L; });
+    app.startFramework("Quillet", c.commandLine);
+    app.runUpdate();
+    EXPECT_EQ(app.ExitInstance(), c.exitStatus);
+    std::vector<std::string> kinds;
+    for (const UiCall& call : m.ui.calls) kinds.push_back(call.kind);
+    EXPECT_EQ(kinds, c.uiKinds);
+    EXPECT_EQ(m.log.openedPath, c.logPath);
+    if (c.exitStatus == 0) {
+      EXPECT_EQ(m.files.contents("C:\\P\\bin\\a.dll"), "new");
+    }
+    if (!c.logWritable || *c.logPath == '\0') {
+      EXPECT_TRUE(m.log.lines.empty());
+    }
+    auto next = m.log.lines.begin();  // the lines must come in this order
+    for (const std::string& want : c.logged) {
+      const auto found = std::find(next, m.log.lines.end(), "2001-02-03 04:05:06 " + want);
+      EXPECT_NE(found, m.log.lines.end()) << "missing or out of order: " << want;
+      if (found != m.log.lines.end()) next = found + 1;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillet
