@@ -116,12 +116,11 @@ inline void wideCopy(std::uint8_t* to, const std::uint8_t* from, std::size_t n) 
 #endif
 }
 
-}  // namespace
-
-std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t* out) {
-  const std::size_t capacity = packBitsMaxOutput(len);
-  std::size_t i = 0;
-  std::size_t o = 0;
+// The encoder one window at a time with every record limit checked: for the
+// end of a row, where the fast loop has no room to copy in blocks. Starts at a
+// record boundary i with o bytes written.
+std::size_t encodeCarefully(const std::uint8_t* in, std::size_t i, std::size_t len, std::uint8_t* out, std::size_t o,
+                            std::size_t capacity) {
   std::size_t header = 0;  // where the open literal record's header goes
   unsigned held = 0;       // bytes in the open literal record (0: none open)
   while (i < len) {
@@ -209,6 +208,135 @@ std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t
   }
   if (held != 0) out[header] = static_cast<std::uint8_t>(held - 1);
   return o;
+}
+
+
+// Bit t: byte t of the window starts a record of the row's partition into
+// maximal runs (bit t of `equal` set) and maximal stretches of single bytes.
+// Bit 0 is always set: a window begins where a record begins.
+inline std::uint64_t recordStarts(std::uint64_t equal) {
+  const std::uint64_t equalPrevious = equal << 1;  // bit t: byte t - 1 equals byte t
+  const std::uint64_t runStarts = equal & ~equalPrevious;
+  const std::uint64_t singles = ~(equal | equalPrevious);
+  return runStarts | (singles & ~(singles << 1));
+}
+
+// First position t >= from with in[t] == in[t + 1], or len when there is none.
+std::size_t firstEqualPair(const std::uint8_t* in, std::size_t from, std::size_t len) {
+  std::size_t t = from;
+  for (; len - t >= 65; t += 64) {
+    const std::uint64_t equal = equalNextMask(in, t, len);
+    if (equal != 0) return t + static_cast<std::size_t>(lowestSetBit(equal));
+  }
+  for (; t + 1 < len; ++t)
+    if (in[t] == in[t + 1]) return t;
+  return len;
+}
+
+// A run of `run` copies of b from a record boundary: full records of 127,
+// then the rest. Returns the input consumed: a single byte left over is the
+// start of the next record (after a full repeat the next byte starts afresh).
+std::size_t emitRun(std::uint8_t b, std::size_t run, std::uint8_t* out, std::size_t& o) {
+  const std::size_t whole = run;
+  for (; run >= 127; run -= 127) {
+    out[o++] = 0x82;
+    out[o++] = b;
+  }
+  if (run >= 2) {
+    out[o++] = static_cast<std::uint8_t>(1 - static_cast<int>(run));
+    out[o++] = b;
+    run = 0;
+  }
+  return whole - run;
+}
+
+// The run of in[i] (known to hold at least `known` >= 2 bytes), and then,
+// while a lone byte is followed by two more of the run's byte (a dot on a
+// blank stretch), that byte as a record of its own and the next run. Returns
+// where the next record starts.
+std::size_t emitRunsAndDots(const std::uint8_t* in, std::size_t i, std::size_t len, std::size_t known,
+                            std::uint8_t* out, std::size_t& o) {
+  const std::uint8_t b = in[i];
+  for (;;) {
+    const std::size_t run = known + runLength(in, i + known, len, b);
+    const std::size_t consumed = emitRun(b, run, out, o);
+    i += consumed;
+    if (consumed != run || len - i < 3 || in[i + 1] != b || in[i + 2] != b) return i;
+    out[o++] = 0x00;
+    out[o++] = in[i++];
+    known = 2;
+  }
+}
+
+// The stretch of single bytes from in[i] (at least 64 of them) as literal
+// records of at most 128 bytes; a record that has taken 127 takes the byte
+// after the stretch, the first of a run, as its 128th. Returns the input
+// consumed. Copies exactly, so it needs no room beyond the records.
+std::size_t emitLongLiteral(const std::uint8_t* in, std::size_t i, std::size_t len, std::uint8_t* out,
+                            std::size_t& o) {
+  const std::size_t end = firstEqualPair(in, i + 64, len);
+  std::size_t stretch = end - i;
+  if (stretch % 128 == 127 && end < len) ++stretch;
+  for (std::size_t done = 0; done < stretch; done += 128) {
+    const std::size_t n = stretch - done < 128 ? stretch - done : 128;
+    out[o] = static_cast<std::uint8_t>(n - 1);
+    std::memcpy(out + o + 1, in + i + done, n);
+    o += n + 1;
+  }
+  return stretch;
+}
+
+}  // namespace
+
+// The row is a sequence of records: each maximal run of equal bytes and each
+// maximal stretch of single bytes between them. Away from the end of the row
+// (where blocks may be read and written past a record) one window of 64
+// positions gives the starts of all records that begin in it; every record
+// that also ends in it is written without a branch on its kind: header, then
+// its bytes copied in blocks (a run keeps only its first). Such records are
+// shorter than 64 bytes, so no record limit applies. A record that fills the
+// window is a long run or a long literal stretch and goes its own way.
+std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t* out) {
+  const std::size_t capacity = packBitsMaxOutput(len);
+  // Input: a record starting in the window is copied 64 bytes from its start.
+  constexpr std::size_t kInputSlack = 64 + 64;
+  // Output: a window writes at most 86 bytes of records, and a copy reaches
+  // at most 80 bytes past a record's header.
+  constexpr std::size_t kOutputRoom = 192;
+  std::size_t i = 0;
+  std::size_t o = 0;
+  while (len - i >= kInputSlack && capacity - o >= kOutputRoom) {
+    const std::uint64_t equal = equalNextMask(in, i, len);
+    const std::uint64_t starts = recordStarts(equal);
+    std::uint64_t rest = starts & (starts - 1);
+    if (rest == 0) {
+      if ((equal & 1) == 0) {
+        i += emitLongLiteral(in, i, len, out, o);
+      } else {
+        i = emitRunsAndDots(in, i, len, 64, out, o);
+      }
+      continue;
+    }
+    const std::uint8_t* src = in + i;
+    std::size_t s = 0;
+    do {
+      const std::size_t e = static_cast<std::size_t>(lowestSetBit(rest));
+      const std::size_t n = e - s;
+      const std::size_t run = static_cast<std::size_t>(equal >> s) & 1;
+      // n - 1 for a literal record, 1 - n for a repeat.
+      out[o] = static_cast<std::uint8_t>(((n - 1) ^ (0 - run)) + run);
+      std::memcpy(out + o + 1, src + s, 48);
+      if (n > 48) std::memcpy(out + o + 49, src + s + 48, 16);
+      o += run != 0 ? 2 : n + 1;
+      s = e;
+      rest &= rest - 1;
+    } while (rest != 0);
+    i += s;
+    // A run that fills the window's end (a blank stretch on a sparse row) is
+    // measured and written here rather than read again by the next window.
+    if (s <= 48 && (equal >> s) & 1) i = emitRunsAndDots(in, i, len, 64 - s, out, o);
+  }
+  return encodeCarefully(in, i, len, out, o, capacity);
 }
 
 }  // namespace vexmoor
