@@ -54,6 +54,51 @@ inline std::uint64_t equalNextMask(const std::uint8_t* in, std::size_t base, std
   return mask;
 }
 
+// Bit t: p[t] == b, for the 64 bytes from p.
+inline std::uint64_t equalToMask(const std::uint8_t* p, std::uint8_t b) {
+#if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
+  const __m128i value = _mm_set1_epi8(static_cast<char>(b));
+  const auto quarter = [p, value](int q) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * q));
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, value))) & 0xFFFFu);
+  };
+  return quarter(0) | quarter(1) << 16 | quarter(2) << 32 | quarter(3) << 48;
+#else
+  const std::uint64_t value = 0x0101010101010101ULL * b;
+  std::uint64_t mask = 0;
+  for (int q = 0; q < 8; ++q) {
+    std::uint64_t a;
+    std::memcpy(&a, p + 8 * q, 8);
+    const std::uint64_t x = a ^ value;
+    const std::uint64_t zero = ~(((x & 0x7F7F7F7F7F7F7F7FULL) + 0x7F7F7F7F7F7F7F7FULL) | x) & 0x8080808080808080ULL;
+    mask |= (((zero >> 7) * 0x0102040810204080ULL >> 56) & 0xFF) << (8 * q);
+  }
+  return mask;
+#endif
+}
+
+// Whether the 64 bytes from p all equal b: one test for a blank stretch.
+inline bool allEqualTo(const std::uint8_t* p, std::uint8_t b) {
+#if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
+  const __m128i value = _mm_set1_epi8(static_cast<char>(b));
+  const auto* block = reinterpret_cast<const __m128i*>(p);
+  const __m128i c0 = _mm_cmpeq_epi8(_mm_loadu_si128(block), value);
+  const __m128i c1 = _mm_cmpeq_epi8(_mm_loadu_si128(block + 1), value);
+  const __m128i c2 = _mm_cmpeq_epi8(_mm_loadu_si128(block + 2), value);
+  const __m128i c3 = _mm_cmpeq_epi8(_mm_loadu_si128(block + 3), value);
+  return _mm_movemask_epi8(_mm_and_si128(_mm_and_si128(c0, c1), _mm_and_si128(c2, c3))) == 0xFFFF;
+#else
+  const std::uint64_t value = 0x0101010101010101ULL * b;
+  std::uint64_t any = 0;
+  for (int q = 0; q < 8; ++q) {
+    std::uint64_t a;
+    std::memcpy(&a, p + 8 * q, 8);
+    any |= a ^ value;
+  }
+  return any == 0;
+#endif
+}
+
 // Number of bytes equal to b from in[from] on.
 inline std::size_t runLength(const std::uint8_t* in, std::size_t from, std::size_t len, std::uint8_t b) {
   std::size_t j = from;
@@ -252,20 +297,38 @@ std::size_t emitRun(std::uint8_t b, std::size_t run, std::uint8_t* out, std::siz
 
 // The run of in[i] (known to hold at least `known` >= 2 bytes), and then,
 // while a lone byte is followed by two more of the run's byte (a dot on a
-// blank stretch), that byte as a record of its own and the next run. Returns
-// where the next record starts.
+// blank stretch), that byte as a record of its own and the next run. The
+// bytes that differ from the run's byte are found 64 at a time. Returns where
+// the next record starts.
 std::size_t emitRunsAndDots(const std::uint8_t* in, std::size_t i, std::size_t len, std::size_t known,
                             std::uint8_t* out, std::size_t& o) {
   const std::uint8_t b = in[i];
-  for (;;) {
-    const std::size_t run = known + runLength(in, i + known, len, b);
-    const std::size_t consumed = emitRun(b, run, out, o);
-    i += consumed;
-    if (consumed != run || len - i < 3 || in[i + 1] != b || in[i + 2] != b) return i;
-    out[o++] = 0x00;
-    out[o++] = in[i++];
-    known = 2;
+  std::size_t runStart = i;
+  std::size_t j = i + known;  // in[runStart, j) are all b
+  // Two bytes past a block are read to tell a lone byte.
+  for (; len - j >= 66; j += 64) {
+    if (allEqualTo(in + j, b)) continue;
+    std::uint64_t differ = ~equalToMask(in + j, b);
+    while (differ != 0) {
+      const std::size_t x = j + static_cast<std::size_t>(lowestSetBit(differ));
+      const std::size_t run = x - runStart;
+      const std::size_t consumed = emitRun(b, run, out, o);
+      if (consumed != run) return runStart + consumed;
+      if (in[x + 1] != b || in[x + 2] != b) return x;
+      out[o++] = 0x00;
+      out[o++] = in[x];
+      runStart = x + 1;
+      differ &= differ - 1;
+    }
   }
+  const std::size_t run = j - runStart + runLength(in, j, len, b);
+  const std::size_t consumed = emitRun(b, run, out, o);
+  if (consumed != run || len - (runStart + run) < 3) return runStart + consumed;
+  const std::size_t x = runStart + run;
+  if (in[x + 1] != b || in[x + 2] != b) return x;
+  out[o++] = 0x00;
+  out[o++] = in[x];
+  return emitRunsAndDots(in, x + 1, len, 2, out, o);
 }
 
 // The stretch of single bytes from in[i] (at least 64 of them) as literal
