@@ -381,19 +381,21 @@ std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t
       continue;
     }
     const std::uint8_t* src = in + i;
+    std::uint8_t* to = out + o;  // kept in a register: o is shared with the helpers
     std::size_t s = 0;
     do {
-      const std::size_t e = static_cast<std::size_t>(lowestSetBit(rest));
+      const std::size_t e = static_cast<unsigned>(lowestSetBit(rest));
       const std::size_t n = e - s;
       const std::size_t run = static_cast<std::size_t>(equal >> s) & 1;
       // n - 1 for a literal record, 1 - n for a repeat.
-      out[o] = static_cast<std::uint8_t>(((n - 1) ^ (0 - run)) + run);
-      std::memcpy(out + o + 1, src + s, 48);
-      if (n > 48) std::memcpy(out + o + 49, src + s + 48, 16);
-      o += run != 0 ? 2 : n + 1;
+      to[0] = static_cast<std::uint8_t>(((n - 1) ^ (0 - run)) + run);
+      std::memcpy(to + 1, src + s, 48);
+      if (n > 48) std::memcpy(to + 49, src + s + 48, 16);
+      to += run != 0 ? 2 : n + 1;
       s = e;
       rest &= rest - 1;
     } while (rest != 0);
+    o = static_cast<std::size_t>(to - out);
     i += s;
     // A run that fills the window's end (a blank stretch on a sparse row) is
     // measured and written here rather than read again by the next window.
