@@ -266,6 +266,36 @@ inline std::uint64_t recordStarts(std::uint64_t equal) {
   return runStarts | (singles & ~(singles << 1));
 }
 
+// The same for the 64 positions after a window whose mask was `before`.
+inline std::uint64_t recordStartsAfter(std::uint64_t equal, std::uint64_t before) {
+  const std::uint64_t equalPrevious = equal << 1 | before >> 63;
+  const std::uint64_t runStarts = equal & ~equalPrevious;
+  const std::uint64_t singles = ~(equal | equalPrevious);
+  const std::uint64_t singleBefore = ~(before | before << 1) >> 63;  // byte 63 of the window before
+  return runStarts | (singles & ~(singles << 1 | singleBefore));
+}
+
+// Writes the records that start at s and at the other set bits of `rest`
+// (positions from src; `equal` is their mask), each ending where the next
+// starts, without a branch on their kind: the header, then 48 bytes copied
+// from the record's start (16 more for a longer one; a run keeps only its
+// first). Returns the last start, whose record is not written.
+inline std::size_t writeShortRecords(const std::uint8_t* src, std::uint64_t equal, std::uint64_t rest, std::size_t s,
+                                     std::uint8_t*& to) {
+  for (; rest != 0; rest &= rest - 1) {
+    const std::size_t e = static_cast<unsigned>(lowestSetBit(rest));
+    const std::size_t n = e - s;
+    const std::size_t run = static_cast<std::size_t>(equal >> s) & 1;
+    // n - 1 for a literal record, 1 - n for a repeat.
+    to[0] = static_cast<std::uint8_t>(((n - 1) ^ (0 - run)) + run);
+    std::memcpy(to + 1, src + s, 48);
+    if (n > 48) std::memcpy(to + 49, src + s + 48, 16);
+    to += run != 0 ? 2 : n + 1;
+    s = e;
+  }
+  return s;
+}
+
 // First position t >= from with in[t] == in[t + 1], or len when there is none.
 std::size_t firstEqualPair(const std::uint8_t* in, std::size_t from, std::size_t len) {
   std::size_t t = from;
@@ -353,26 +383,27 @@ std::size_t emitLongLiteral(const std::uint8_t* in, std::size_t i, std::size_t l
 
 // The row is a sequence of records: each maximal run of equal bytes and each
 // maximal stretch of single bytes between them. Away from the end of the row
-// (where blocks may be read and written past a record) one window of 64
-// positions gives the starts of all records that begin in it; every record
-// that also ends in it is written without a branch on its kind: header, then
-// its bytes copied in blocks (a run keeps only its first). Such records are
-// shorter than 64 bytes, so no record limit applies. A record that fills the
-// window is a long run or a long literal stretch and goes its own way.
+// (where blocks may be read and written past a record) one window of 128
+// positions gives the starts of all records that begin in it, and every
+// record that also ends in it is written without a branch on its kind. Such
+// records are shorter than 128 bytes; the one literal limit that could apply
+// (127 single bytes take the next byte as their 128th) is left to the next
+// window. A record that fills the first half of the window is a long run or a
+// long literal stretch and goes its own way.
 std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t* out) {
   const std::size_t capacity = packBitsMaxOutput(len);
-  // Input: a record starting in the window is copied 64 bytes from its start.
-  constexpr std::size_t kInputSlack = 64 + 64;
-  // Output: a window writes at most 86 bytes of records, and a copy reaches
-  // at most 80 bytes past a record's header.
-  constexpr std::size_t kOutputRoom = 192;
+  // Input: the window's masks read 129 bytes, and a record starting in the
+  // window is copied 64 bytes from its start.
+  constexpr std::size_t kInputSlack = 128 + 64;
+  // Output: a window writes at most 128 + 43 bytes of records, and a copy
+  // reaches at most 80 bytes past a record's header.
+  constexpr std::size_t kOutputRoom = 256;
   std::size_t i = 0;
   std::size_t o = 0;
   while (len - i >= kInputSlack && capacity - o >= kOutputRoom) {
     const std::uint64_t equal = equalNextMask(in, i, len);
     const std::uint64_t starts = recordStarts(equal);
-    std::uint64_t rest = starts & (starts - 1);
-    if (rest == 0) {
+    if ((starts & (starts - 1)) == 0) {
       if ((equal & 1) == 0) {
         i += emitLongLiteral(in, i, len, out, o);
       } else {
@@ -382,24 +413,25 @@ std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t
     }
     const std::uint8_t* src = in + i;
     std::uint8_t* to = out + o;  // kept in a register: o is shared with the helpers
-    std::size_t s = 0;
-    do {
-      const std::size_t e = static_cast<unsigned>(lowestSetBit(rest));
+    std::size_t s = writeShortRecords(src, equal, starts & (starts - 1), 0, to);
+    const std::uint64_t equalAfter = equalNextMask(in, i + 64, len);
+    const std::uint64_t startsAfter = recordStartsAfter(equalAfter, equal);
+    const std::size_t run = static_cast<std::size_t>(equal >> s) & 1;
+    const std::size_t e = startsAfter != 0 ? 64 + static_cast<unsigned>(lowestSetBit(startsAfter)) : 128;
+    if (e < 128 && (run != 0 || e - s < 127)) {
+      // The record across the middle of the window, then those after it.
       const std::size_t n = e - s;
-      const std::size_t run = static_cast<std::size_t>(equal >> s) & 1;
-      // n - 1 for a literal record, 1 - n for a repeat.
-      to[0] = static_cast<std::uint8_t>(((n - 1) ^ (0 - run)) + run);
-      std::memcpy(to + 1, src + s, 48);
-      if (n > 48) std::memcpy(to + 49, src + s + 48, 16);
+      to[0] = static_cast<std::uint8_t>(run != 0 ? 1 - static_cast<int>(n) : static_cast<int>(n) - 1);
+      for (std::size_t k = 0; k < (run != 0 ? 1 : n); k += 16) std::memcpy(to + 1 + k, src + s + k, 16);
       to += run != 0 ? 2 : n + 1;
-      s = e;
-      rest &= rest - 1;
-    } while (rest != 0);
+      s = 64 + writeShortRecords(src + 64, equalAfter, startsAfter & (startsAfter - 1), e - 64, to);
+    }
     o = static_cast<std::size_t>(to - out);
     i += s;
     // A run that fills the window's end (a blank stretch on a sparse row) is
     // measured and written here rather than read again by the next window.
-    if (s <= 48 && (equal >> s) & 1) i = emitRunsAndDots(in, i, len, 64 - s, out, o);
+    const std::uint64_t equalAtS = s < 64 ? equal >> s : equalAfter >> (s - 64);
+    if (s % 64 <= 48 && (equalAtS & 1) != 0) i = emitRunsAndDots(in, i, len, 64 - s % 64, out, o);
   }
   return encodeCarefully(in, i, len, out, o, capacity);
 }
