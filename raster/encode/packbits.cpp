@@ -54,31 +54,8 @@ inline std::uint64_t equalNextMask(const std::uint8_t* in, std::size_t base, std
   return mask;
 }
 
-// Bit t: p[t] == b, for the 64 bytes from p.
-inline std::uint64_t equalToMask(const std::uint8_t* p, std::uint8_t b) {
-#if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
-  const __m128i value = _mm_set1_epi8(static_cast<char>(b));
-  const auto quarter = [p, value](int q) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * q));
-    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, value))) & 0xFFFFu);
-  };
-  return quarter(0) | quarter(1) << 16 | quarter(2) << 32 | quarter(3) << 48;
-#else
-  const std::uint64_t value = 0x0101010101010101ULL * b;
-  std::uint64_t mask = 0;
-  for (int q = 0; q < 8; ++q) {
-    std::uint64_t a;
-    std::memcpy(&a, p + 8 * q, 8);
-    const std::uint64_t x = a ^ value;
-    const std::uint64_t zero = ~(((x & 0x7F7F7F7F7F7F7F7FULL) + 0x7F7F7F7F7F7F7F7FULL) | x) & 0x8080808080808080ULL;
-    mask |= (((zero >> 7) * 0x0102040810204080ULL >> 56) & 0xFF) << (8 * q);
-  }
-  return mask;
-#endif
-}
-
-// Whether the 64 bytes from p all equal b: one test for a blank stretch.
-inline bool allEqualTo(const std::uint8_t* p, std::uint8_t b) {
+// Bit t: p[t] != b, for the 64 bytes from p. A blank stretch costs one test.
+inline std::uint64_t differMask(const std::uint8_t* p, std::uint8_t b) {
 #if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
   const __m128i value = _mm_set1_epi8(static_cast<char>(b));
   const auto* block = reinterpret_cast<const __m128i*>(p);
@@ -86,16 +63,28 @@ inline bool allEqualTo(const std::uint8_t* p, std::uint8_t b) {
   const __m128i c1 = _mm_cmpeq_epi8(_mm_loadu_si128(block + 1), value);
   const __m128i c2 = _mm_cmpeq_epi8(_mm_loadu_si128(block + 2), value);
   const __m128i c3 = _mm_cmpeq_epi8(_mm_loadu_si128(block + 3), value);
-  return _mm_movemask_epi8(_mm_and_si128(_mm_and_si128(c0, c1), _mm_and_si128(c2, c3))) == 0xFFFF;
+  if (_mm_movemask_epi8(_mm_and_si128(_mm_and_si128(c0, c1), _mm_and_si128(c2, c3))) == 0xFFFF) return 0;
+  const auto bits = [](__m128i c) {
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(c)) & 0xFFFFu);
+  };
+  return ~(bits(c0) | bits(c1) << 16 | bits(c2) << 32 | bits(c3) << 48);
 #else
   const std::uint64_t value = 0x0101010101010101ULL * b;
+  std::uint64_t x[8];
   std::uint64_t any = 0;
   for (int q = 0; q < 8; ++q) {
-    std::uint64_t a;
-    std::memcpy(&a, p + 8 * q, 8);
-    any |= a ^ value;
+    std::memcpy(&x[q], p + 8 * q, 8);
+    x[q] ^= value;
+    any |= x[q];
   }
-  return any == 0;
+  if (any == 0) return 0;
+  std::uint64_t mask = 0;
+  for (int q = 0; q < 8; ++q) {
+    // Per byte: 0x80 where the byte equals b (little-endian lanes).
+    const std::uint64_t zero = ~(((x[q] & 0x7F7F7F7F7F7F7F7FULL) + 0x7F7F7F7F7F7F7F7FULL) | x[q]) & 0x8080808080808080ULL;
+    mask |= (((zero >> 7) * 0x0102040810204080ULL >> 56) & 0xFF) << (8 * q);
+  }
+  return ~mask;
 #endif
 }
 
@@ -311,7 +300,7 @@ std::size_t firstEqualPair(const std::uint8_t* in, std::size_t from, std::size_t
 // A run of `run` copies of b from a record boundary: full records of 127,
 // then the rest. Returns the input consumed: a single byte left over is the
 // start of the next record (after a full repeat the next byte starts afresh).
-std::size_t emitRun(std::uint8_t b, std::size_t run, std::uint8_t* out, std::size_t& o) {
+inline std::size_t emitRun(std::uint8_t b, std::size_t run, std::uint8_t* out, std::size_t& o) {
   const std::size_t whole = run;
   for (; run >= 127; run -= 127) {
     out[o++] = 0x82;
@@ -337,9 +326,7 @@ std::size_t emitRunsAndDots(const std::uint8_t* in, std::size_t i, std::size_t l
   std::size_t j = i + known;  // in[runStart, j) are all b
   // Two bytes past a block are read to tell a lone byte.
   for (; len - j >= 66; j += 64) {
-    if (allEqualTo(in + j, b)) continue;
-    std::uint64_t differ = ~equalToMask(in + j, b);
-    while (differ != 0) {
+    for (std::uint64_t differ = differMask(in + j, b); differ != 0; differ &= differ - 1) {
       const std::size_t x = j + static_cast<std::size_t>(lowestSetBit(differ));
       const std::size_t run = x - runStart;
       const std::size_t consumed = emitRun(b, run, out, o);
@@ -348,7 +335,6 @@ std::size_t emitRunsAndDots(const std::uint8_t* in, std::size_t i, std::size_t l
       out[o++] = 0x00;
       out[o++] = in[x];
       runStart = x + 1;
-      differ &= differ - 1;
     }
   }
   const std::size_t run = j - runStart + runLength(in, j, len, b);
