@@ -10,7 +10,7 @@
 #if (defined(__i386__) || defined(__x86_64__)) && defined(__GNUC__)
 #define VEXMOOR_MIRROR_SSSE3 1
 #include <cpuid.h>
-#include <tmmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace vexmoor {
@@ -135,8 +135,7 @@ __attribute__((target("ssse3"))) inline __m128i reverse16Ssse3(__m128i v, const 
   return _mm_or_si128(_mm_shuffle_epi8(r.lowToHigh, low), _mm_shuffle_epi8(r.highToLow, high));
 }
 
-__attribute__((target("ssse3"))) void reverseBytesSsse3(const std::uint8_t* src, std::uint8_t* dst,
-                                                         std::size_t used, int bitsPerPixel) {
+__attribute__((target("ssse3"))) Ssse3Reversal ssse3Reversal(int bitsPerPixel) {
   Ssse3Reversal r;
   r.order = _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   r.nibble = _mm_set1_epi8(0x0F);
@@ -150,6 +149,12 @@ __attribute__((target("ssse3"))) void reverseBytesSsse3(const std::uint8_t* src,
     r.highToLow = _mm_setr_epi8(0x0, 0x4, 0x8, 0xC, 0x1, 0x5, 0x9, 0xD, 0x2, 0x6, 0xA, 0xE, 0x3, 0x7, 0xB, 0xF);
   }
   r.wholeBytes = bitsPerPixel == 8;
+  return r;
+}
+
+__attribute__((target("ssse3"))) void reverseBytesSsse3(const std::uint8_t* src, std::uint8_t* dst,
+                                                         std::size_t used, int bitsPerPixel) {
+  const Ssse3Reversal r = ssse3Reversal(bitsPerPixel);
   const __m128i zero = _mm_setzero_si128();
   std::size_t j = 0;
   // 64 blank bytes, common on a page, are stored as they are.
@@ -175,13 +180,61 @@ __attribute__((target("ssse3"))) void reverseBytesSsse3(const std::uint8_t* src,
                      reverse16Ssse3(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + used - 16 - j)), r));
   reverseBytesPlain(src, dst, used, bitsPerPixel, j);
 }
+// 32 bytes per step: the byte shuffle reverses each 16-byte half, a swap of
+// the halves completes the order; the pixel tables are the SSSE3 ones.
+__attribute__((target("avx2"))) inline __m256i reverse32Avx2(__m256i v, const Ssse3Reversal& r) {
+  const __m256i order = _mm256_broadcastsi128_si256(r.order);
+  v = _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, order), 0x4E);
+  if (r.wholeBytes) return v;
+  const __m256i nibble = _mm256_broadcastsi128_si256(r.nibble);
+  const __m256i low = _mm256_and_si256(v, nibble);
+  const __m256i high = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
+  return _mm256_or_si256(_mm256_shuffle_epi8(_mm256_broadcastsi128_si256(r.lowToHigh), low),
+                         _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(r.highToLow), high));
+}
+
+__attribute__((target("avx2"))) void reverseBytesAvx2(const std::uint8_t* src, std::uint8_t* dst, std::size_t used,
+                                                       int bitsPerPixel) {
+  const Ssse3Reversal r = ssse3Reversal(bitsPerPixel);
+  std::size_t j = 0;
+  // 64 blank bytes, common on a page, are stored as they are.
+  for (; j + 64 <= used; j += 64) {
+    const auto* from = reinterpret_cast<const __m256i*>(src + used - 64 - j);
+    const __m256i a = _mm256_loadu_si256(from), b = _mm256_loadu_si256(from + 1);
+    auto* to = reinterpret_cast<__m256i*>(dst + j);
+    const __m256i both = _mm256_or_si256(a, b);
+    if (_mm256_testz_si256(both, both)) {
+      _mm256_storeu_si256(to, both);
+      _mm256_storeu_si256(to + 1, both);
+    } else {
+      _mm256_storeu_si256(to, reverse32Avx2(b, r));
+      _mm256_storeu_si256(to + 1, reverse32Avx2(a, r));
+    }
+  }
+  for (; j + 32 <= used; j += 32)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + j),
+                        reverse32Avx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + used - 32 - j)), r));
+  reverseBytesPlain(src, dst, used, bitsPerPixel, j);
+}
+
+// AVX2 also needs the system to save the wide registers (OSXSAVE, XCR0).
+bool processorHasAvx2() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_OSXSAVE) == 0 || (c & bit_AVX) == 0) return false;
+  unsigned xcr0 = 0, high = 0;
+  __asm__ volatile(".byte 0x0f, 0x01, 0xd0" : "=a"(xcr0), "=d"(high) : "c"(0));  // xgetbv
+  if ((xcr0 & 6) != 6) return false;
+  return __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & bit_AVX2) != 0;
+}
 #endif
 
 // Checked once: which instructions this processor has does not change.
 MirrorPath fastestPath() {
 #if defined(VEXMOOR_MIRROR_SSSE3)
-  static const bool ssse3 = processorHasSsse3();
-  if (ssse3) return MirrorPath::kSsse3;
+  static const MirrorPath best = processorHasAvx2() ? MirrorPath::kAvx2
+                                 : processorHasSsse3() ? MirrorPath::kSsse3
+                                                       : MirrorPath::kPlain;
+  if (best != MirrorPath::kPlain) return best;
 #endif
 #if defined(__SSE2__)
   return MirrorPath::kSse2;
@@ -200,6 +253,7 @@ bool mirrorPathAvailable(MirrorPath path) {
 #endif
 #if defined(VEXMOOR_MIRROR_SSSE3)
     case MirrorPath::kSsse3: return processorHasSsse3();
+    case MirrorPath::kAvx2: return processorHasAvx2();
 #endif
     default: return false;
   }
@@ -217,6 +271,7 @@ void mirrorRowUsing(MirrorPath path, const std::uint8_t* src, std::uint8_t* dst,
   switch (path) {
 #if defined(VEXMOOR_MIRROR_SSSE3)
     case MirrorPath::kSsse3: reverseBytesSsse3(src, dst, used, bitsPerPixel); break;
+    case MirrorPath::kAvx2: reverseBytesAvx2(src, dst, used, bitsPerPixel); break;
 #endif
 #if defined(__SSE2__)
     case MirrorPath::kSse2: reverseBytesSse2(src, dst, used, bitsPerPixel); break;

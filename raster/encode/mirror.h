@@ -29,7 +29,7 @@ void mirrorRow(const std::uint8_t* src, std::uint8_t* dst, int rowLength, int pa
 // The ways of reversing bytes that mirrorRow chooses from: the fastest one
 // the processor has. Each gives the same bytes; exposed for the tests and the
 // benchmark.
-enum class MirrorPath { kPlain, kSse2, kSsse3 };
+enum class MirrorPath { kPlain, kSse2, kSsse3, kAvx2 };
 bool mirrorPathAvailable(MirrorPath path);
 void mirrorRowUsing(MirrorPath path, const std::uint8_t* src, std::uint8_t* dst, int rowLength, int pageWidth,
                     int bitsPerPixel);

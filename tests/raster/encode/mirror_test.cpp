@@ -95,7 +95,7 @@ TEST(Mirror, EveryPathMatchesPixelByPixelAtEveryLengthAndAlignment) {
       for (int pageWidth : {rowPixels, rowPixels - 1, rowPixels - 5, rowPixels / 2}) {
         if (pageWidth < 0) continue;
         const Bytes want = slowMirror(row, 1, rowLength, pageWidth, bpp);
-        for (MirrorPath path : {MirrorPath::kPlain, MirrorPath::kSse2, MirrorPath::kSsse3}) {
+        for (MirrorPath path : {MirrorPath::kPlain, MirrorPath::kSse2, MirrorPath::kSsse3, MirrorPath::kAvx2}) {
           if (!mirrorPathAvailable(path)) continue;
           for (std::size_t align = 0; align < 16; ++align) {
             Bytes src(align + row.size()), dst((align * 7) % 16 + row.size(), 0xEE);
