@@ -148,12 +148,19 @@ bool bandFitsJob(const PrinterJob& job, void** planes, int width, int lines, int
 int sendScreenedBand(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
   if (!prepareBandBuffers(job, planes, width, lines, planeCount)) return failBandBuffers(job);
   const std::size_t bytes = std::size_t(job.rowLength) * std::size_t(lines);
-  for (int i = 0; i < planeCount; ++i) std::memcpy(job.screenedPlanes[i], planes[i], bytes);
-  if (job.mirror == 1) {
-    for (int i = 0; i < job.outputPlaneCount; ++i)
-      mirrorPlane(job.screenedPlanes[i], job.scratch, job.bandLines, job.rowLength, job.pageWidth,
-                  job.bitsPerPixel, std::size_t(job.screenedCapacity));
+  const bool mirror = job.mirror == 1;
+  // A host plane is mirrored on its way into the job's buffer, in one pass.
+  for (int i = 0; i < planeCount; ++i) {
+    if (mirror)
+      mirrorPlaneInto(static_cast<const std::uint8_t*>(planes[i]), job.screenedPlanes[i], lines, job.rowLength,
+                      job.pageWidth, job.bitsPerPixel);
+    else
+      std::memcpy(job.screenedPlanes[i], planes[i], bytes);
   }
+  // A plane the host did not send is mirrored where it is, through the scratch.
+  for (int i = planeCount; mirror && i < job.outputPlaneCount; ++i)
+    mirrorPlane(job.screenedPlanes[i], job.scratch, job.bandLines, job.rowLength, job.pageWidth, job.bitsPerPixel,
+                std::size_t(job.screenedCapacity));
   return sendBand(job);
 }
 

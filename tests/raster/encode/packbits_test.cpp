@@ -234,6 +234,46 @@ TEST(PackBitsAgreement, MatchesOnLongRowsOfPrinterData) {
   }
 }
 
+// A row of alternating runs and stretches of single bytes. Kinds: 0 small
+// alphabet at random, 1 blank with lone dots, 2 short runs and stretches,
+// 3 runs and stretches around the record limits of 127 and 128.
+void fillRow(std::uint8_t* row, std::size_t len, int kind, std::mt19937& rng) {
+  std::uint8_t previous = 0;
+  for (std::size_t k = 0; k < len;) {
+    const bool run = kind == 1 ? rng() % 8 != 0 : rng() % 2 == 0;
+    std::size_t stretch = kind == 0 ? 1 : kind == 1 ? (run ? 2 + rng() % 80 : 1) : kind == 2 ? 1 + rng() % 4 : 120 + rng() % 16;
+    const std::uint8_t value = static_cast<std::uint8_t>(kind == 1 ? 0 : previous + 1 + rng() % 255);
+    for (; stretch != 0 && k < len; --stretch, ++k) {
+      // A single byte differs from the byte before it.
+      if (kind == 0) previous = static_cast<std::uint8_t>(rng() % 3);
+      else previous = run ? value : static_cast<std::uint8_t>(previous + 1 + rng() % 255);
+      row[k] = previous;
+    }
+  }
+}
+
+// Rows of every length up to 400 bytes (the fast part of the encoder and the
+// end of the row), each at every alignment at the very end of its own
+// allocation, so that a read past the row is out of bounds under
+// AddressSanitizer.
+TEST(PackBitsAgreement, MatchesOnEveryLengthAndAlignment) {
+  std::mt19937 rng(15);
+  for (std::size_t len = 1; len <= 400; ++len) {
+    for (std::size_t align = 0; align < 16; ++align) {
+      for (int kind = 0; kind < 4; ++kind) {
+        std::vector<std::uint8_t> buffer(align + len);
+        std::uint8_t* in = buffer.data() + align;
+        fillRow(in, len, kind, rng);
+        Bytes out(packBitsMaxOutput(len) + 32, 0xEE);
+        const std::size_t n = packBitsEncode(in, len, out.data());
+        for (std::size_t g = packBitsMaxOutput(len); g < out.size(); ++g) ASSERT_EQ(out[g], 0xEE) << len;
+        out.resize(n);
+        ASSERT_EQ(out, reference(Bytes(in, in + len))) << "kind " << kind << ", " << len << " bytes, alignment " << align;
+      }
+    }
+  }
+}
+
 TEST(PackBitsBound, WorstCaseRowsStayWithinTheBound) {
   for (std::size_t len = 0; len <= 400; ++len) {
     // "a b b" groups and their shifts are the most expensive rows.

@@ -493,6 +493,27 @@ TEST_F(PrinterJobTest, MirrorFlagMirrorsPreScreenedRowsAcrossThePageWidth) {
   EXPECT_EQ(page.rows[1][0], (std::vector<std::uint8_t>{0x01, 0x40, 0x00, 0x00}));
 }
 
+TEST_F(PrinterJobTest, MirroredBandWithFewerPlanesMirrorsTheOthersWhereTheyAre) {
+  block()[PPB_MIRROR] = 1;
+  PrinterJob* job = open(10, 2);  // pageWidth 10, rowLength 4
+  ASSERT_NE(job, nullptr);
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(4, 0));
+  planes[0][0] = 0xA0;  // pixels 0 and 2
+  planes[2][0] = 0x80;  // pixel 0
+  auto ptr = pointers(planes);
+  ASSERT_EQ(sendPrinterBand(*job, ptr.data(), 10, 1, 4), 0);
+  // Plane 2 is not sent again: the job's copy of it is mirrored once more.
+  ASSERT_EQ(sendPrinterBand(*job, ptr.data(), 10, 1, 2), 0);
+  closePrinterJob(job);
+  DecodedPage page = decodeRows(stream());
+  ASSERT_TRUE(page.ok);
+  ASSERT_EQ(page.rows[3].size(), 2u);  // plane 2 is sent last
+  EXPECT_EQ(page.rows[3][0], (std::vector<std::uint8_t>{0x00, 0x40, 0x00, 0x00}));  // pixel 9
+  EXPECT_EQ(page.rows[3][1], (std::vector<std::uint8_t>{0x80, 0x00, 0x00, 0x00}));  // back on pixel 0
+  EXPECT_EQ(page.rows[1][1], (std::vector<std::uint8_t>{0x01, 0x40, 0x00, 0x00}));  // plane 0 from the host again
+}
+
 TEST_F(PrinterJobTest, ContoneBandsAreDumpedBeforeTheyAreProcessed) {
   std::string path = scratchFile("vexmoor_write_dump.bin");
   std::remove(path.c_str());
