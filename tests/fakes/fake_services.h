@@ -18,6 +18,12 @@ struct FakeService {
   // the query right after the control.
   std::vector<ServiceStatus> afterStop{{kServiceStopped, 0, 0}};
   std::vector<ServiceStatus> afterStart{{kServiceRunning, 0, 0}};
+  // Reports of the queries before any control (a service still starting);
+  // a stop is refused while the report due is START_PENDING.
+  std::vector<ServiceStatus> initially;
+  // This many starts of the stopped service are refused (a process still on
+  // its way out, a program that cannot start).
+  int refusedStarts = 0;
   bool acceptsControl128 = true;
   // Internal: the reports being answered and how many were given.
   const std::vector<ServiceStatus>* reports = nullptr;
