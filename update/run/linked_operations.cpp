@@ -1,6 +1,7 @@
 #include "update/run/linked_operations.h"
 
 #include "update/ops/executor.h"
+#include "update/ops/service_control.h"
 #include "update/ops/uninstall_records.h"
 #include "update/run/preconditions.h"
 #include "update/run/update_app.h"
@@ -42,6 +43,13 @@ int LinkedOperations::recordUninstallFolder(UpdateApp& app, const std::string& p
 
 int LinkedOperations::executeUpdate(UpdateApp& app) {
   return quillet::executeUpdate(app.job, app.ports());
+}
+
+int LinkedOperations::servicesNotRunning(UpdateApp& app) {
+  if (app.job.serviceToStartCount == 0) return 0;
+  std::unique_ptr<ServiceManager> manager = app.ports().services.openManager();
+  if (!manager) return 0;
+  return countServicesNotRunning(*manager, app.job.servicesToStart, app.job.serviceToStartCount);
 }
 
 }  // namespace quillet

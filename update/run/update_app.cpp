@@ -90,13 +90,16 @@ int UpdateApp::runUpdate() {
     showMessage(kMsgCopyFailed);
     return endWith(kExitUpdateFailed);
   }
+  // A service the update was to start that does not run is told only to the
+  // deployment tool; the user sees the same dialogs.
+  const bool serviceDown = operations_.servicesNotRunning(*this) != 0;
   if (job.rebootRequired == 1) {
     ports_.ui.restartDialog(programGroupNameUtf8());
     // Also when the restart was asked for: the update is complete only then.
-    return endWith(kExitSuccessRestartRequired);
+    return endWith(serviceDown ? kExitServiceNotRunning : kExitSuccessRestartRequired);
   }
   if (!silentMode) ports_.ui.doneDialog(programGroupNameUtf8());
-  return endWith(kExitSuccess);
+  return endWith(serviceDown ? kExitServiceNotRunning : kExitSuccess);
 }
 
 int UpdateApp::endWith(int exitStatus) {
