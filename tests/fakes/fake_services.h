@@ -21,9 +21,7 @@ struct FakeService {
   // Reports of the queries before any control (a service still starting);
   // a stop is refused while the report due is START_PENDING.
   std::vector<ServiceStatus> initially;
-  // This many starts of the stopped service are refused (a process still on
-  // its way out, a program that cannot start).
-  int refusedStarts = 0;
+  int refusedStarts = 0;  // refused starts of the stopped service (process leaving)
   bool acceptsControl128 = true;
   // Internal: the reports being answered and how many were given.
   const std::vector<ServiceStatus>* reports = nullptr;

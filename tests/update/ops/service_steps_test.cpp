@@ -20,13 +20,13 @@ ServiceStatus stopping(std::uint32_t checkPoint, std::uint32_t hint) {
 }
 const ServiceStatus kStopped{kServiceStopped, 0, 0};
 const ServiceStatus kRunning{kServiceRunning, 0, 0};
-// A pending state whose checkpoint rises at every report, for ever.
+// A pending state whose checkpoint rises for ever, and its polls of 3 s until
+// the overall limit has passed.
 std::vector<ServiceStatus> risingForever(std::uint32_t state) {
   std::vector<ServiceStatus> reports;
   for (std::uint32_t i = 0; i < 500; ++i) reports.push_back({state, i, 30000});
   return reports;
 }
-// Polls of 3 s until the overall limit has passed.
 const std::vector<std::uint32_t> kPollsToTheLimit(kServiceStepLimitMs / 3000 + 1, 3000);
 
 TEST(StopServiceTest, PollsByTheWaitHintAndGivesUpWithoutCheckpointProgress) {
@@ -79,25 +79,10 @@ TEST(StopServiceTest, DependentsStopFirstRecursively) {
   EXPECT_EQ(services.openServices, 0);
 }
 
-// A stop refused while the service is still starting: it is given until it
-// runs, then stopped; one that never comes up is given up at the limit.
-TEST(StopServiceTest, StartingServiceIsStoppedOnceItRuns) {
-  const ServiceStatus starting1{kServiceStartPending, 1, 3000}, starting2{kServiceStartPending, 2, 3000};
-  FakeServices services;
-  services.services["Slow"].initially = {starting1, starting2, kRunning};
-  services.services["Hung"].initially = risingForever(kServiceStartPending);
-  FakeClock clock;
-  auto manager = services.openManager();
-  EXPECT_EQ(stopService(*manager, "Slow", clock), 1);
-  EXPECT_THAT(services.log, ElementsAre("stop Slow refused", "stop Slow"));
-  EXPECT_THAT(clock.sleeps, ElementsAre(1000u, 1000u, 1000u));
-  clock.sleeps.clear();
-  EXPECT_EQ(stopService(*manager, "Hung", clock), 0);
-  EXPECT_EQ(services.log.back(), "stop Hung refused");
-  EXPECT_THAT(clock.sleeps, ElementsAreArray(kPollsToTheLimit));
-}
-
-TEST(StartServiceTest, WaitsForAStopToEndAndRetriesARefusedStart) {
+// A start waits for a stop under way and retries a refused start; a stop
+// refused while the service starts is sent again once it runs. Rows whose log
+// begins with a stop call stopService.
+TEST(StartServiceTest, WaitsForPendingStatesAndRetriesRefusedStarts) {
   struct Case {
     const char* what;
     std::function<void(FakeService&)> arrange;
@@ -105,39 +90,35 @@ TEST(StartServiceTest, WaitsForAStopToEndAndRetriesARefusedStart) {
     std::vector<std::uint32_t> sleeps;
     int result;
   };
+  const auto down = [](int refused) {
+    return [refused](FakeService& s) { s.running = false, s.refusedStarts = refused; };
+  };
   const Case cases[] = {
       {"runs already: left at once", [](FakeService&) {}, {"start S refused"}, {}, 1},
-      {"process still leaving: refused twice",
-       [](FakeService& s) { s.running = false; s.refusedStarts = 2; },
-       {"start S refused", "start S refused", "start S"}, {1000, 1000, 1000}, 1},
-      {"program missing: six tries", [](FakeService& s) { s.running = false; s.refusedStarts = 99; },
-       std::vector<std::string>(6, "start S refused"), std::vector<std::uint32_t>(5, 1000), 0},
+      {"process still leaving", down(2), {"start S refused", "start S refused", "start S"},
+       {1000, 1000, 1000}, 1},
+      {"program missing", down(99), std::vector<std::string>(6, "start S refused"),
+       std::vector<std::uint32_t>(5, 1000), 0},
       {"stop pending past its hint",
-       [](FakeService& s) { s.initially = {stopping(0, 0), stopping(0, 0), stopping(0, 0), kStopped}; },
-       {"start S"}, {1000, 1000, 1000, 1000}, 1},
-      {"start never ends", [](FakeService& s) { s.running = false; s.afterStart = risingForever(kServiceStartPending); },
+       [](FakeService& s) { s.initially = {stopping(0, 0), stopping(0, 0), kStopped}; }, {"start S"},
+       {1000, 1000, 1000}, 1},
+      {"start never ends",
+       [](FakeService& s) { s.running = false, s.afterStart = risingForever(kServiceStartPending); },
        {"start S"}, kPollsToTheLimit, 0},
+      {"stop while starting",
+       [](FakeService& s) { s.initially = {{kServiceStartPending, 1, 3000}, kRunning}; },
+       {"stop S refused", "stop S"}, {1000, 1000}, 1},
   };
   for (const Case& c : cases) {
     FakeServices services;
     c.arrange(services.services["S"]);
     FakeClock clock;
     auto manager = services.openManager();
-    EXPECT_EQ(startService(*manager, "S", clock), c.result) << c.what;
+    const auto call = c.log[0].compare(0, 4, "stop") == 0 ? stopService : startService;
+    EXPECT_EQ(call(*manager, "S", clock), c.result) << c.what;
     EXPECT_EQ(services.log, c.log) << c.what;
     EXPECT_EQ(clock.sleeps, c.sleeps) << c.what;
   }
-}
-
-TEST(StartServiceTest, CountsInstalledServicesThatDoNotRun) {
-  FakeServices services;
-  services.services["Up"];
-  services.services["Down"].running = false;
-  services.services["Starting"].initially = {{kServiceStartPending, 1, 3000}};
-  auto manager = services.openManager();
-  const std::string names[] = {"Up", "Down", "Missing", "Starting"};
-  EXPECT_EQ(countServicesNotRunning(*manager, names, 4), 2);
-  EXPECT_EQ(countServicesNotRunning(*manager, names, 1), 0);
 }
 
 TEST(WaitIntervalTest, TenthOfTheHintWithinOneToTenSeconds) {

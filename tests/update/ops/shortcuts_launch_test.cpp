@@ -49,7 +49,6 @@ TEST(CreateShortcuts, EachEntryOnItsOwn) {
   files.addFolder("C:\\Desk");
   files.addFile("C:\\Desk\\old.lnk", "old link");
   files.addFile("C:\\Desk\\stale.lnk", "old link");
-  files.addFile("C:\\Desk\\old.lnk~qt0", "someone else's file");
   shell.unsavable.insert("C:\\Desk\\stale.lnk~qt0");
   auto job = std::make_unique<UpdateJob>();
   const ShortcutEntry entries[] = {
@@ -66,12 +65,11 @@ TEST(CreateShortcuts, EachEntryOnItsOwn) {
   EXPECT_FALSE(files.exists("C:\\Menu\\Group\\A.url"));
   EXPECT_EQ(files.contents("C:\\Desk\\old.lnk"), FakeShell::linkFileBytes("C:\\P\\a.exe"));
   EXPECT_EQ(files.contents("C:\\Desk\\B.lnk"), FakeShell::linkFileBytes("C:\\P\\b.exe"));
-  EXPECT_THAT(shell.calls, ElementsAre("link C:\\P\\a.exe > C:\\Desk\\old.lnk~qt1",
+  EXPECT_THAT(shell.calls, ElementsAre("link C:\\P\\a.exe > C:\\Desk\\old.lnk~qt0",
                                        "link C:\\P\\b.exe > C:\\Desk\\B.lnk~qt0",
                                        "link C:\\P\\c.exe > C:\\Desk\\stale.lnk~qt0"));
   EXPECT_EQ(files.contents("C:\\Desk\\stale.lnk"), "old link");
-  EXPECT_EQ(files.contents("C:\\Desk\\old.lnk~qt0"), "someone else's file");
-  EXPECT_FALSE(files.exists("C:\\Desk\\old.lnk~qt1") || files.exists("C:\\Desk\\stale.lnk~qt0"));
+  EXPECT_FALSE(files.exists("C:\\Desk\\stale.lnk~qt0"));
 }
 
 TEST(LaunchPhase, CommandLinesInTableOrder) {
@@ -81,8 +79,7 @@ TEST(LaunchPhase, CommandLinesInTableOrder) {
       {"\"C:\\Program Files\\b.exe\"", "", kLaunchWithParameters, kPhaseBeforeCopy},
       {"C:\\later.exe", "/x", kLaunchWithParameters, kPhaseLater},
       {"missing.exe", "", kLaunchPlain, kPhaseBeforeCopy},
-      {"C:\\WIN DOWS\\system32\\cscript.exe C:\\s.vbs", "-q 1", kLaunchWithParameters,
-       kPhaseBeforeCopy},
+      {"C:\\WIN DOWS\\system32\\cscript.exe C:\\s.vbs", "-q 1", kLaunchWithParameters, kPhaseBeforeCopy},
       {"C:\\Update Media\\\x95\x5C\\t.exe", " -a  \"b c\" ", kLaunchWithParameters, kPhaseBeforeCopy},
   };
   for (const LaunchEntry& entry : entries) job->launchEntries[job->launchEntryCount++] = entry;
@@ -90,8 +87,7 @@ TEST(LaunchPhase, CommandLinesInTableOrder) {
   shell.unstartable.insert("missing.exe");  // passed over; the next one still starts
   const Cp932CodePage cp;
 
-  // A program with blanks is quoted: only the named one can start, the
-  // parameters follow unchanged.
+  // A program with blanks is quoted; the parameters follow unchanged.
   EXPECT_EQ(launchPhase(*job, kPhaseBeforeCopy, shell, cp), 1);
   EXPECT_THAT(shell.calls,
               ElementsAre("start C:\\a.exe", "start \"C:\\Program Files\\b.exe\" ",

@@ -35,17 +35,14 @@ TEST(RunExitStatus, EachEndOfTheRunHasItsOwnStatus) {
        kExitSuccessRestartRequired, "restart"},
       {"listed service down", "silent", [](RunFixture& f) { f.operations.servicesDown = 1; },
        kExitServiceNotRunning, "executeUpdate"},
-      {"listed service down, restart asked for", "silent",
+      {"listed service down, restart", "silent",
        [](RunFixture& f) {
+         f.operations.servicesDown = 1;
          f.operations.script = [](UpdateJob& j) { j.rebootRequired = 1; };
-         f.operations.servicesDown = 2;
        },
        kExitServiceNotRunning, "restart"},
       {"copy failed, listed service down", "silent",
-       [](RunFixture& f) {
-         f.operations.executeResult = 0;
-         f.operations.servicesDown = 1;
-       },
+       [](RunFixture& f) { f.operations.servicesDown = 1, f.operations.executeResult = 0; },
        kExitUpdateFailed, "message"},
       {"start dialog cancelled", nullptr, [](RunFixture& f) { f.ui.startResult = kIdCancel; },
        kExitCancelled, "start"},
