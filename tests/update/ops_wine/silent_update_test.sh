@@ -7,11 +7,8 @@
 # patch and uninstall records and both kinds of shortcut, notifies the print
 # service, starts a probe program at each of the four points of the run, and
 # ends on its own (a window left open would block it until the time limit).
-# Two more services, one slow to stop and one still starting, are stopped and
-# run again too (exit status 0). A second run, from a media folder with a
-# blank in its path and a program planted at the shorter path, meets a service
-# that never stops and one whose program is missing: it ends by itself within
-# the service limits with 1627, and only the named program starts.
+# A slow-stopping and a still-starting service run again too (exit 0). A second
+# run (see there) meets hung services and a planted program.
 set -Eeuo pipefail
 trap 'echo "stopped at line $LINENO: $BASH_COMMAND (status $?)" >&2' ERR
 : "${PLEXOR_WINE_RUN:?run under the Wine harness}"
@@ -26,12 +23,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 wine_run() { "$PLEXOR_WINE_RUN" "$@"; }
 
 # --- The services: the test service as "PlexorTestWorker" (stopped and
-# started by the script; it lingers after it stopped, so a first start again
-# is refused), as the print service "Lindquay" (notified), as "PlexorSlowStop"
-# (stop pending past its wait hint), "PlexorSlowStart" (start pending for
-# seconds), "PlexorStuck" (never stops until released) and "PlexorNoProgram"
-# (its program is missing); they log their events to one file. A run before
-# this one may have left them. ---
+# started by the script), as the print service "Lindquay" (notified), and in
+# the modes their names tell ("PlexorNoProgram": its program is missing); all
+# log their events to one file. A run before this one may have left them. ---
 services='PlexorTestWorker Lindquay PlexorSlowStop PlexorSlowStart PlexorStuck PlexorNoProgram'
 declare -A service_modes=([PlexorTestWorker]=linger=4 [PlexorSlowStop]=slowstop=6
   [PlexorSlowStart]=slowstart=8 [PlexorStuck]=stuckstop)
@@ -47,7 +41,7 @@ wait_service() {  # name state: up to 30 s, Wine starts slowly under load
   return 1
 }
 remove_services() {
-  [ ! -d "$drive/testsvc" ] || touch "$drive/testsvc/release"  # lets PlexorStuck stop
+  [ ! -d "$drive/testsvc" ] || touch "$events.release"  # lets PlexorStuck stop
   for name in $services; do
     [ -n "$(service_state "$name")" ] || continue
     wine_run sc stop "$name" >/dev/null 2>&1 || true
@@ -258,9 +252,8 @@ ordered "PlexorSlowStart was still starting when the run reached it; it stopped 
 order=$(for phase in previous beforecopy aftercopy later; do echo "$(started $phase) $phase"; done | sort -n | awk '{print $2}' | tr '\n' ' ')
 [ "$order" = "previous beforecopy aftercopy later " ] || fail "programs started in the order: $order"
 
-# --- The second run: from "C:\Update Media", with "C:\Update.exe" planted
-# where an unquoted command line would find it; a service that never stops and
-# one whose program is missing are stopped and started. ---
+# --- Second run: from "C:\Update Media" with "C:\Update.exe" planted (an
+# unquoted command line would start it), PlexorStuck and PlexorNoProgram ---
 media2=$drive/Update\ Media
 rm -rf "$media2" "$drive/Update.exe" "$drive/testsvc/args.log"
 mkdir -p "$media2"
@@ -277,9 +270,8 @@ status=0
 timeout 400 "$PLEXOR_WINE_RUN" 'C:\Update Media\Quillet.exe' silent || status=$?
 took=$(($(date +%s) - start))
 echo "second run took $took s"
-# Two limits of 120 s (the stop, then the start's wait for the stop), the
-# retried start of the missing program and the fixed waits.
-# The shell sees the low byte of the exit status (1627: 91).
+# Two limits of 120 s (the stop, then the start's wait for it), the retried
+# start and the fixed waits; the shell sees the status' low byte (1627: 91).
 [ "$status" = $((1627 & 255)) ] || fail "second run ended with $status, not 1627 (124: it did not end by itself)"
 [ "$took" -le 300 ] || fail "second run took $took s, past its limits"
 [ "$(service_events PlexorStuck)" = "start,running,control 1" ] ||

@@ -12,7 +12,7 @@
  *   slowstop=S   stays STOP_PENDING S seconds, past its wait hint (1 s), then stops
  *   slowstart=S  stays START_PENDING S seconds (checkpoint every 0.5 s), then runs
  *   stuckstop    stays STOP_PENDING raising its checkpoint for ever, until a file
- *                "release" appears beside LOGFILE
+ *                LOGFILE.release appears
  */
 #include <stdio.h>
 #include <string.h>
@@ -101,10 +101,7 @@ int main(int argc, char** argv) {
   SERVICE_TABLE_ENTRYA table[] = {{(LPSTR) "", serviceMain}, {NULL, NULL}};
   if (argc < 2) return 2;
   lstrcpynA(logPath, argv[1], sizeof logPath);
-  lstrcpynA(releasePath, argv[1], sizeof releasePath);
-  char* slash = strrchr(releasePath, '\\');
-  lstrcpynA(slash ? slash + 1 : releasePath, "release",
-            (int)(sizeof releasePath - (slash ? slash + 1 - releasePath : 0)));
+  snprintf(releasePath, sizeof releasePath, "%s.release", logPath);
   for (int i = 2; i < argc; ++i) {
     sscanf(argv[i], "linger=%d", &lingerSeconds);
     sscanf(argv[i], "slowstop=%d", &slowStopSeconds);
