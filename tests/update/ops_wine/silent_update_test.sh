@@ -27,7 +27,7 @@ wine_run() { "$PLEXOR_WINE_RUN" "$@"; }
 # the modes their names tell ("PlexorNoProgram": its program is missing); all
 # log their events to one file. A run before this one may have left them. ---
 services='PlexorTestWorker Lindquay PlexorSlowStop PlexorSlowStart PlexorStuck PlexorNoProgram'
-declare -A service_modes=([PlexorTestWorker]=linger=4 [PlexorSlowStop]=slowstop=6
+declare -A service_modes=([PlexorTestWorker]=linger=4 [PlexorSlowStop]=slowstop=14
   [PlexorSlowStart]=slowstart=8 [PlexorStuck]=stuckstop)
 events=$drive/testsvc/events.log
 service_state() {

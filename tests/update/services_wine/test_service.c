@@ -8,7 +8,7 @@
  *   plexor_test_service.exe LOGFILE [MODE...]   (the binary path the test installs)
  *
  * Modes, for the services that are slow or hung:
- *   linger=S     stays in its service thread S seconds after reporting STOPPED
+ *   linger=S     the process stays S seconds after reporting STOPPED
  *   slowstop=S   stays STOP_PENDING S seconds, past its wait hint (1 s), then stops
  *   slowstart=S  stays START_PENDING S seconds (checkpoint every 0.5 s), then runs
  *   stuckstop    stays STOP_PENDING raising its checkpoint for ever, until a file
@@ -94,7 +94,6 @@ static void WINAPI serviceMain(DWORD argc, LPSTR* argv) {
     report(SERVICE_STOP_PENDING, checkPoint++, 3000);
   logLine("stopped", 0);
   report(SERVICE_STOPPED, 0, 0);
-  Sleep(lingerSeconds * 1000);
 }
 
 int main(int argc, char** argv) {
@@ -108,5 +107,7 @@ int main(int argc, char** argv) {
     sscanf(argv[i], "slowstart=%d", &slowStartSeconds);
     if (strcmp(argv[i], "stuckstop") == 0) stuckStop = 1;
   }
-  return StartServiceCtrlDispatcherA(table) ? 0 : 1;
+  const int status = StartServiceCtrlDispatcherA(table) ? 0 : 1;
+  Sleep(lingerSeconds * 1000);
+  return status;
 }
