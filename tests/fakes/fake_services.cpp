@@ -12,8 +12,9 @@ class FakeServiceHandle : public ServiceHandle {
   ~FakeServiceHandle() override { --owner_.openServices; }
 
   bool control(std::uint32_t code) override {
-    const bool accepted =
-        code == kServiceControlStop ? service_.running : service_.acceptsControl128 && code == 128;
+    const bool accepted = code == kServiceControlStop
+                              ? service_.running && due().currentState != kServiceStartPending
+                              : service_.acceptsControl128 && code == 128;
     owner_.log.push_back((code == kServiceControlStop ? "stop " : "control ") + name_ +
                          (code == kServiceControlStop ? "" : " " + std::to_string(code)) +
                          (accepted ? "" : " refused"));
@@ -21,21 +22,18 @@ class FakeServiceHandle : public ServiceHandle {
     return accepted;
   }
   bool start() override {
-    owner_.log.push_back("start " + name_ + (service_.running ? " refused" : ""));
-    if (service_.running) return false;
+    const bool refused = service_.running || service_.refusedStarts-- > 0;
+    owner_.log.push_back("start " + name_ + (refused ? " refused" : ""));
+    if (refused) return false;
     follow(service_.afterStart);
     return true;
   }
   bool queryStatus(ServiceStatus* status) override {
-    if (service_.reports == nullptr || service_.reports->empty()) {
-      *status = ServiceStatus{service_.running ? kServiceRunning : kServiceStopped, 0, 0};
-      return true;
+    *status = due();
+    if (service_.reports != nullptr && !service_.reports->empty()) {
+      ++service_.queries;
+      service_.running = status->currentState != kServiceStopped;
     }
-    const std::vector<ServiceStatus>& reports = *service_.reports;
-    const std::size_t i = service_.queries < reports.size() ? service_.queries : reports.size() - 1;
-    ++service_.queries;
-    *status = reports[i];
-    service_.running = status->currentState != kServiceStopped;
     return true;
   }
   std::vector<std::string> activeDependents() override {
@@ -48,6 +46,14 @@ class FakeServiceHandle : public ServiceHandle {
   }
 
  private:
+  // The report the next query gives.
+  ServiceStatus due() {
+    if (service_.reports == nullptr && !service_.initially.empty()) follow(service_.initially);
+    if (service_.reports == nullptr || service_.reports->empty())
+      return ServiceStatus{service_.running ? kServiceRunning : kServiceStopped, 0, 0};
+    const std::vector<ServiceStatus>& reports = *service_.reports;
+    return reports[service_.queries < reports.size() ? service_.queries : reports.size() - 1];
+  }
   void follow(const std::vector<ServiceStatus>& reports) {
     service_.reports = &reports;
     service_.queries = 0;

@@ -18,6 +18,10 @@ struct FakeService {
   // the query right after the control.
   std::vector<ServiceStatus> afterStop{{kServiceStopped, 0, 0}};
   std::vector<ServiceStatus> afterStart{{kServiceRunning, 0, 0}};
+  // Reports of the queries before any control (a service still starting);
+  // a stop is refused while the report due is START_PENDING.
+  std::vector<ServiceStatus> initially;
+  int refusedStarts = 0;  // refused starts of the stopped service (process leaving)
   bool acceptsControl128 = true;
   // Internal: the reports being answered and how many were given.
   const std::vector<ServiceStatus>* reports = nullptr;

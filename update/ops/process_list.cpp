@@ -165,28 +165,57 @@ int readProcessObject(const unsigned char* data, std::size_t length, std::uint32
   return count;
 }
 
-int listProcesses(ProcessesPort& processes, ProcessInfo* list, int capacity) {
+namespace {
+
+// Counter names and the performance query; false when either fails. The
+// block is data[0..*length).
+bool queryProcessBlock(ProcessesPort& processes, std::vector<unsigned char>* buffer,
+                       std::size_t* length, std::uint32_t* idProcessIndex) {
   char keyPath[sizeof kPerflibKey + 8];
   std::snprintf(keyPath, sizeof keyPath, "%s\\%03x", kPerflibKey, kEnglishLanguage);
   std::vector<unsigned char> counters;
   std::string objectValueName;
-  std::uint32_t idProcessIndex = 0;
   if (!processes.readCounterNames(keyPath, &counters) ||
-      !findProcessCounters(counters, &objectValueName, &idProcessIndex))
-    return 0;
+      !findProcessCounters(counters, &objectValueName, idProcessIndex))
+    return false;
 
-  std::vector<unsigned char> buffer(kFirstQuerySize, 0);
-  std::size_t length = 0;
-  long error = processes.queryPerformanceData(objectValueName, buffer, &length);
-  while (error == kErrorMoreData && buffer.size() + kQueryGrowth <= kLargestQuerySize) {
-    buffer.assign(buffer.size() + kQueryGrowth, 0);
-    error = processes.queryPerformanceData(objectValueName, buffer, &length);
+  buffer->assign(kFirstQuerySize, 0);
+  long error = processes.queryPerformanceData(objectValueName, *buffer, length);
+  while (error == kErrorMoreData && buffer->size() + kQueryGrowth <= kLargestQuerySize) {
+    buffer->assign(buffer->size() + kQueryGrowth, 0);
+    error = processes.queryPerformanceData(objectValueName, *buffer, length);
   }
-  int count = 0;
-  if (error == kErrorSuccess && length <= buffer.size())
-    count = readProcessObject(buffer.data(), length, idProcessIndex, processes, list, capacity);
   processes.closePerformanceData();
-  return count;
+  return error == kErrorSuccess && *length <= buffer->size();
+}
+
+}  // namespace
+
+int listProcesses(ProcessesPort& processes, ProcessInfo* list, int capacity) {
+  std::vector<unsigned char> buffer;
+  std::size_t length = 0;
+  std::uint32_t idProcessIndex = 0;
+  if (!queryProcessBlock(processes, &buffer, &length, &idProcessIndex)) return 0;
+  return readProcessObject(buffer.data(), length, idProcessIndex, processes, list, capacity);
+}
+
+std::vector<ProcessInfo> listAllProcesses(ProcessesPort& processes) {
+  std::vector<unsigned char> buffer;
+  std::size_t length = 0;
+  std::uint32_t idProcessIndex = 0;
+  std::vector<ProcessInfo> list;
+  if (!queryProcessBlock(processes, &buffer, &length, &idProcessIndex)) return list;
+  // Each instance takes more than 24 bytes of the block, so the list stops
+  // growing once it has room for every instance the block can hold.
+  int count = 0;
+  for (std::size_t capacity = kProcessListSize;; capacity *= 2) {
+    list.assign(capacity, ProcessInfo{});
+    count = readProcessObject(buffer.data(), length, idProcessIndex, processes, list.data(),
+                              static_cast<int>(capacity));
+    if (static_cast<std::size_t>(count) < capacity - 1) break;
+  }
+  list.resize(count);
+  return list;
 }
 
 }  // namespace quillet

@@ -39,4 +39,8 @@ int readProcessObject(const unsigned char* data, std::size_t length, std::uint32
 // 0 when any step before the walk fails.
 int listProcesses(ProcessesPort& processes, ProcessInfo* list, int capacity);
 
+// The same walk without a cap: every process of the object, however many a
+// busy machine runs. The list grows until the walk no longer fills it.
+std::vector<ProcessInfo> listAllProcesses(ProcessesPort& processes);
+
 }  // namespace quillet

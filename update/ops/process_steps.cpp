@@ -1,7 +1,7 @@
 // Ending the listed processes before the update touches their files.
 #include <cstdio>
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "update/ops/debug_privilege.h"
 #include "update/ops/process_list.h"
@@ -29,8 +29,9 @@ int StandardSteps::endListedProcesses() {
   }
 
   enableDebugPrivilege(ports_.processes, stdout);
-  auto list = std::make_unique<ProcessInfo[]>(kProcessListSize);
-  const int count = listProcesses(ports_.processes, list.get(), kProcessListSize);
+  // Every process, not only the first 255: busy machines run more.
+  std::vector<ProcessInfo> list = listAllProcesses(ports_.processes);
+  const int count = static_cast<int>(list.size());
   const std::uint32_t ownId = ports_.processes.ownProcessId();
 
   for (int i = 0; i < count; ++i) {

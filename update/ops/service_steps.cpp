@@ -5,6 +5,7 @@
 
 #include "update/ops/service_control.h"
 #include "update/ops/update_steps.h"
+#include "update/text/mbcs_text.h"
 
 namespace quillet {
 
@@ -18,7 +19,10 @@ int StandardSteps::stopListedServices(ProgressWindow& progress) {
   if (!manager) return 0;
   for (int i = 0; i < job_.serviceToStopCount; ++i) {
     progress.stepIt();
-    stopServiceTree(*manager, job_.servicesToStop[i], ports_.clock);
+    // The dependents asked to stop are started again after the service.
+    std::vector<std::string> dependents;
+    stopServiceTree(*manager, job_.servicesToStop[i], ports_.clock, &dependents);
+    if (!dependents.empty()) stoppedDependents_.emplace_back(job_.servicesToStop[i], dependents);
   }
   manager.reset();
   ports_.clock.sleepMs(kWaitAfterStoppingServices);
@@ -31,12 +35,17 @@ int StandardSteps::startListedServices(ProgressWindow& progress) {
   if (!manager) return 0;
   for (int i = 0; i < job_.serviceToStartCount; ++i) {
     progress.stepIt();
-    std::unique_ptr<ServiceHandle> service = manager->openService(job_.servicesToStart[i]);
-    if (!service || !service->start()) continue;  // missing, or already running
-    ServiceStatus status;
-    if (!service->queryStatus(&status)) continue;
-    // Whether it came up in time changes nothing: the run goes on either way.
-    waitForServiceState(*service, ports_.clock, status, kServiceRunning);
+    const std::string& name = job_.servicesToStart[i];
+    // Whether it came up changes nothing here: the run goes on either way,
+    // and the main flow reports a listed service that does not run.
+    if (startService(*manager, name, ports_.clock) != 1) continue;
+    // Dependents the stop step took down come back in the reverse order of
+    // their stops, so that each finds its own dependencies running.
+    for (const auto& stopped : stoppedDependents_) {
+      if (!equalsIgnoringAsciiCase(stopped.first, name)) continue;
+      for (auto it = stopped.second.rbegin(); it != stopped.second.rend(); ++it)
+        startService(*manager, *it, ports_.clock);
+    }
   }
   return 1;
 }

@@ -1,6 +1,10 @@
 #pragma once
 // Every step the executor runs, behind one interface, so that the executor's
 // fixed order can be checked with a recording stand-in.
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "update/ops/later_steps.h"
 
 namespace quillet {
@@ -39,6 +43,9 @@ class StandardSteps : public UpdateSteps {
  private:
   UpdateJob& job_;
   UpdatePorts& ports_;
+  // Per stopped service (as listed), its dependents that the stop step took
+  // down, in the order they were asked to stop.
+  std::vector<std::pair<std::string, std::vector<std::string>>> stoppedDependents_;
 };
 
 }  // namespace quillet

@@ -38,7 +38,8 @@ class ProcessesPort {
 
   virtual std::uint32_t ownProcessId() = 0;
   // OpenProcess(PROCESS_ALL_ACCESS, not inheritable), TerminateProcess with
-  // exit code 1, close; true when the termination succeeded.
+  // exit code 1, a bounded wait (5 s) for the process to be gone, close;
+  // true when the termination succeeded.
   virtual bool endProcess(std::uint32_t processId) = 0;
   // Enables "SeDebugPrivilege" on the own process token; *lastError is the
   // error code of the stage that failed.

@@ -17,6 +17,8 @@ enum ExitStatus : int {
   kExitVersionRefused = 1638,          // installed version outside the script's bounds
   kExitModelRefused = 1642,            // installed model not among the targets
   kExitNoAdministratorRights = 740,    // the script needs an administrator
+  kExitServiceNotRunning = 1627,       // updated, but a service of "startSvc:" that is
+                                       // installed does not run at the end
 };
 
 }  // namespace quillet

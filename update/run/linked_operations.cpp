@@ -1,6 +1,7 @@
 #include "update/run/linked_operations.h"
 
 #include "update/ops/executor.h"
+#include "update/ops/service_control.h"
 #include "update/ops/uninstall_records.h"
 #include "update/run/logging_steps.h"
 #include "update/run/preconditions.h"
@@ -47,6 +48,13 @@ int LinkedOperations::executeUpdate(UpdateApp& app) {
   StandardSteps steps(app.job, app.ports());
   LoggingSteps loggedSteps(steps, app.job, app.log(), logged->files);
   return quillet::executeUpdate(app.job, app.ports(), loggedSteps);
+}
+
+int LinkedOperations::servicesNotRunning(UpdateApp& app) {
+  if (app.job.serviceToStartCount == 0) return 0;
+  std::unique_ptr<ServiceManager> manager = app.ports().services.openManager();
+  if (!manager) return 0;
+  return countServicesNotRunning(*manager, app.job.servicesToStart, app.job.serviceToStartCount);
 }
 
 }  // namespace quillet

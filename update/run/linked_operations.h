@@ -16,6 +16,7 @@ class LinkedOperations : public RunOperations {
   int recordUninstallFile(UpdateApp& app, const std::string& path) override;
   int recordUninstallFolder(UpdateApp& app, const std::string& path) override;
   int executeUpdate(UpdateApp& app) override;
+  int servicesNotRunning(UpdateApp& app) override;
 };
 
 }  // namespace quillet

@@ -31,6 +31,9 @@ class RunOperations {
   virtual int recordUninstallFolder(UpdateApp& app, const std::string& path) = 0;
   // 5 when every file was placed and the later steps ran; 0 when a copy failed.
   virtual int executeUpdate(UpdateApp& app) = 0;
+  // How many services of the job's "startSvc:" list are installed but do not
+  // run; 0 when the service manager cannot be opened (nothing can be told).
+  virtual int servicesNotRunning(UpdateApp& app) = 0;
 };
 
 }  // namespace quillet

@@ -167,13 +167,17 @@ int UpdateApp::runUpdate() {
     return endWith(kExitUpdateFailed);
   }
   log_.line("update: complete");
+  // A service the update was to start that does not run is told only to the
+  // deployment tool; the user sees the same dialogs.
+  const bool serviceDown = operations_.servicesNotRunning(*this) != 0;
+  if (serviceDown) log_.line("services: a service of the update does not run at its end");
   if (job.rebootRequired == 1) {
     ports().ui.restartDialog(programGroupNameUtf8());
     // Also when the restart was asked for: the update is complete only then.
-    return endWith(kExitSuccessRestartRequired);
+    return endWith(serviceDown ? kExitServiceNotRunning : kExitSuccessRestartRequired);
   }
   if (!silentMode) ports().ui.doneDialog(programGroupNameUtf8());
-  return endWith(kExitSuccess);
+  return endWith(serviceDown ? kExitServiceNotRunning : kExitSuccess);
 }
 
 int UpdateApp::endWith(int exitStatus) {

@@ -24,6 +24,8 @@ static_assert(offsetof(PERF_INSTANCE_DEFINITION, NameOffset) == 16, "layout");
 static_assert(offsetof(PERF_INSTANCE_DEFINITION, NameLength) == 20, "layout");
 
 constexpr int kAnsiNameBuffer = 260;
+// How long an ended process is given to be gone.
+constexpr DWORD kEndedProcessWaitMs = 5000;
 
 }  // namespace
 
@@ -69,6 +71,9 @@ bool Win32Processes::endProcess(std::uint32_t processId) {
   HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId);
   if (process == nullptr) return false;
   const bool ended = TerminateProcess(process, 1) != FALSE;
+  // Termination only begins here: wait until the process is gone and has let
+  // go of its files, so that the copy does not race it.
+  if (ended) WaitForSingleObject(process, kEndedProcessWaitMs);
   CloseHandle(process);
   return ended;
 }

@@ -92,6 +92,19 @@ TEST_F(ExecutorRunTest, ServicesStopStartAndNoticeTakeTheirStepsAndWaits) {
   EXPECT_EQ(services.openManagers + services.openServices, 0);
 }
 
+// Dependents the stop took down run again after the listed service, in
+// reverse stop order.
+TEST_F(ExecutorRunTest, StoppedDependentsStartAgainAfterTheListedService) {
+  job->servicesToStop[job->serviceToStopCount++] = "A";
+  job->servicesToStart[job->serviceToStartCount++] = "A";
+  for (const char* name : {"C", "D"}) services.services[name];
+  services.services["A"].dependents = {"B", "C"};
+  services.services["B"].dependents = {"D"};
+  EXPECT_EQ(run(), kPlacementComplete);
+  EXPECT_THAT(services.log, ElementsAre("stop D", "stop B", "stop C", "stop A", "start A",
+                                        "start C", "start B", "start D"));
+}
+
 TEST_F(ExecutorRunTest, WithoutServiceManagerNoServiceWaitsStepsOrNotice) {
   services.administrator = false;
   job->servicesToStop[job->serviceToStopCount++] = "S1";

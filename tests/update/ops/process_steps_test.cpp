@@ -96,5 +96,18 @@ TEST(EndListedProcessesTest, EndsMatchesByNameOrNameWithoutExtensionButNeverItse
   EXPECT_THAT(processes.ended, UnorderedElementsAre(kUnknownProcessId, 10u, 11u, 12u, 13u, 14u, 15u));
 }
 
+// Busy machines run more than 255 processes: every one is matched.
+TEST(EndListedProcessesTest, MatchesPastTheTwoHundredFiftyFifthProcess) {
+  FakeMachine machine;
+  std::vector<PerfInstance> instances(300, {u"busy", 7});
+  instances.push_back({u"late", 1300});
+  machine.processes.counters.assign(kProcessCounters, kProcessCountersSize);
+  machine.processes.answer = buildProcessBlock(instances);
+  auto job = std::make_unique<UpdateJob>();
+  job->processesToEnd[job->processToEndCount++] = "late";
+  EXPECT_EQ(StandardSteps(*job, machine.ports).endListedProcesses(), 1);
+  EXPECT_THAT(machine.processes.ended, UnorderedElementsAre(1300u));
+}
+
 }  // namespace
 }  // namespace quillet

@@ -9,6 +9,7 @@
 #include "tests/fakes/fake_shell.h"
 #include "update/ops/program_launch.h"
 #include "update/ops/shortcuts.h"
+#include "update/text/cp932_code_page.h"
 
 namespace quillet {
 namespace {
@@ -33,21 +34,22 @@ TEST(InternetShortcut, FileBytes) {
     FakeFileSystem files;
     files.addFolder("C:\\Desk");
     files.addFile("C:\\Desk\\x.url", "an older, longer shortcut file than the new one");
-    EXPECT_EQ(writeInternetShortcut(c.target, "C:\\Desk\\x.url", 0, files), 1);
+    EXPECT_EQ(writeInternetShortcut(c.target, "C:\\Desk\\x.url", 0, files, Cp932CodePage()), 1);
     EXPECT_EQ(files.contents("C:\\Desk\\x.url"), c.bytes) << c.target;
-    EXPECT_THAT(files.operations, ElementsAre("delete C:\\Desk\\x.url", "write C:\\Desk\\x.url"));
+    EXPECT_THAT(files.operations, ElementsAre("write C:\\Desk\\x.url~qt0",
+                                              "replace C:\\Desk\\x.url~qt0 > C:\\Desk\\x.url"));
   }
 }
 
 // Every kind of entry, a missing folder and a failing save: each failure
-// costs only its own shortcut, and an old file never survives a failed write.
+// costs only its own shortcut, and a failed save keeps the old file.
 TEST(CreateShortcuts, EachEntryOnItsOwn) {
   FakeFileSystem files;
   FakeShell shell(&files);
   files.addFolder("C:\\Desk");
   files.addFile("C:\\Desk\\old.lnk", "old link");
   files.addFile("C:\\Desk\\stale.lnk", "old link");
-  shell.unsavable.insert("C:\\Desk\\stale.lnk");
+  shell.unsavable.insert("C:\\Desk\\stale.lnk~qt0");
   auto job = std::make_unique<UpdateJob>();
   const ShortcutEntry entries[] = {
       {"C:\\P\\a.exe", "C:\\Desk\\A.url", kLinkInternet},
@@ -58,15 +60,16 @@ TEST(CreateShortcuts, EachEntryOnItsOwn) {
   };
   for (const ShortcutEntry& entry : entries) job->shortcutEntries[job->shortcutEntryCount++] = entry;
 
-  EXPECT_EQ(createShortcuts(*job, files, shell), 0);
+  EXPECT_EQ(createShortcuts(*job, files, shell, Cp932CodePage()), 0);
   EXPECT_EQ(files.contents("C:\\Desk\\A.url"), internetShortcutText("C:\\P\\a.exe", 0));
   EXPECT_FALSE(files.exists("C:\\Menu\\Group\\A.url"));
   EXPECT_EQ(files.contents("C:\\Desk\\old.lnk"), FakeShell::linkFileBytes("C:\\P\\a.exe"));
   EXPECT_EQ(files.contents("C:\\Desk\\B.lnk"), FakeShell::linkFileBytes("C:\\P\\b.exe"));
-  EXPECT_THAT(shell.calls, ElementsAre("link C:\\P\\a.exe > C:\\Desk\\old.lnk",
-                                       "link C:\\P\\b.exe > C:\\Desk\\B.lnk",
-                                       "link C:\\P\\c.exe > C:\\Desk\\stale.lnk"));
-  EXPECT_FALSE(files.exists("C:\\Desk\\stale.lnk"));
+  EXPECT_THAT(shell.calls, ElementsAre("link C:\\P\\a.exe > C:\\Desk\\old.lnk~qt0",
+                                       "link C:\\P\\b.exe > C:\\Desk\\B.lnk~qt0",
+                                       "link C:\\P\\c.exe > C:\\Desk\\stale.lnk~qt0"));
+  EXPECT_EQ(files.contents("C:\\Desk\\stale.lnk"), "old link");
+  EXPECT_FALSE(files.exists("C:\\Desk\\stale.lnk~qt0"));
 }
 
 TEST(LaunchPhase, CommandLinesInTableOrder) {
@@ -76,19 +79,25 @@ TEST(LaunchPhase, CommandLinesInTableOrder) {
       {"\"C:\\Program Files\\b.exe\"", "", kLaunchWithParameters, kPhaseBeforeCopy},
       {"C:\\later.exe", "/x", kLaunchWithParameters, kPhaseLater},
       {"missing.exe", "", kLaunchPlain, kPhaseBeforeCopy},
-      {"wscript.exe C:\\s.vbs", "-q 1", kLaunchWithParameters, kPhaseBeforeCopy},
+      {"C:\\WIN DOWS\\system32\\cscript.exe C:\\s.vbs", "-q 1", kLaunchWithParameters, kPhaseBeforeCopy},
+      {"C:\\Update Media\\\x95\x5C\\t.exe", " -a  \"b c\" ", kLaunchWithParameters, kPhaseBeforeCopy},
   };
   for (const LaunchEntry& entry : entries) job->launchEntries[job->launchEntryCount++] = entry;
   FakeShell shell;
   shell.unstartable.insert("missing.exe");  // passed over; the next one still starts
+  const Cp932CodePage cp;
 
-  EXPECT_EQ(launchPhase(*job, kPhaseBeforeCopy, shell), 1);
-  EXPECT_THAT(shell.calls, ElementsAre("start C:\\a.exe", "start \"C:\\Program Files\\b.exe\" ",
-                                       "start missing.exe", "start wscript.exe C:\\s.vbs -q 1"));
+  // A program with blanks is quoted; the parameters follow unchanged.
+  EXPECT_EQ(launchPhase(*job, kPhaseBeforeCopy, shell, cp), 1);
+  EXPECT_THAT(shell.calls,
+              ElementsAre("start C:\\a.exe", "start \"C:\\Program Files\\b.exe\" ",
+                          "start missing.exe",
+                          "start \"C:\\WIN DOWS\\system32\\cscript.exe\" C:\\s.vbs -q 1",
+                          "start \"C:\\Update Media\\\x95\x5C\\t.exe\"  -a  \"b c\" "));
   shell.calls.clear();
-  EXPECT_EQ(launchPhase(*job, kPhasePrevious, shell), 1);
+  EXPECT_EQ(launchPhase(*job, kPhasePrevious, shell, cp), 1);
   EXPECT_TRUE(shell.calls.empty());
-  EXPECT_EQ(launchPhase(*job, kPhaseLater, shell), 1);
+  EXPECT_EQ(launchPhase(*job, kPhaseLater, shell, cp), 1);
   EXPECT_THAT(shell.calls, ElementsAre("start C:\\later.exe /x"));
 }
 

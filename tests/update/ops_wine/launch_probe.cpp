@@ -7,6 +7,9 @@
 // in which they got to write. An argument "svc:NAME" stands for the service
 // NAME and gives "running", "stopped", "pending" or "none" (cannot be asked).
 // usage: launch_probe LOG TAG [PATH | svc:NAME ...]
+// With a word "cmdline" anywhere, the line is instead the program's own path,
+// " | " and its whole command line, written to the log named just before the
+// word (also when a wrong program was started with a longer command line).
 #include <windows.h>
 
 #include <cstring>
@@ -33,6 +36,16 @@ const char* serviceState(const char* name) {
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
   std::string line = argv[2];
+  bool commandLineMode = false;
+  for (int i = 2; i < argc; ++i) {
+    if (std::strcmp(argv[i], "cmdline") != 0) continue;
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    argv[1] = argv[i - 1];
+    argc = 3;
+    commandLineMode = true;
+    line = std::string(self) + " | " + GetCommandLineA();
+  }
   FILETIME creation = {}, exited = {}, kernel = {}, user = {};
   GetProcessTimes(GetCurrentProcess(), &creation, &exited, &kernel, &user);
   std::string seen;
@@ -44,7 +57,8 @@ int main(int argc, char** argv) {
   }
   const unsigned long long ticks =
       (static_cast<unsigned long long>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
-  line += " " + std::to_string(ticks) + seen + "\n";
+  if (!commandLineMode) line += " " + std::to_string(ticks) + seen;
+  line += "\n";
 
   // Several probes may append at once: retry while another holds the log.
   for (int attempt = 0; attempt < 200; ++attempt) {

@@ -7,6 +7,8 @@
 # patch and uninstall records and both kinds of shortcut, notifies the print
 # service, starts a probe program at each of the four points of the run, and
 # ends on its own (a window left open would block it until the time limit).
+# A slow-stopping and a still-starting service run again too (exit 0). A second
+# run (see there) meets hung services and a planted program.
 set -Eeuo pipefail
 trap 'echo "stopped at line $LINENO: $BASH_COMMAND (status $?)" >&2' ERR
 : "${PLEXOR_WINE_RUN:?run under the Wine harness}"
@@ -21,9 +23,12 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 wine_run() { "$PLEXOR_WINE_RUN" "$@"; }
 
 # --- The services: the test service as "PlexorTestWorker" (stopped and
-# started by the script) and as the print service "Lindquay" (notified); both
+# started by the script), as the print service "Lindquay" (notified), and in
+# the modes their names tell ("PlexorNoProgram": its program is missing); all
 # log their events to one file. A run before this one may have left them. ---
-services='PlexorTestWorker Lindquay'
+services='PlexorTestWorker Lindquay PlexorSlowStop PlexorSlowStart PlexorStuck PlexorNoProgram'
+declare -A service_modes=([PlexorTestWorker]=linger=4 [PlexorSlowStop]=slowstop=14
+  [PlexorSlowStart]=slowstart=8 [PlexorStuck]=stuckstop)
 events=$drive/testsvc/events.log
 service_state() {
   wine_run sc query "$1" 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" {print $4}' || true
@@ -36,6 +41,7 @@ wait_service() {  # name state: up to 30 s, Wine starts slowly under load
   return 1
 }
 remove_services() {
+  [ ! -d "$drive/testsvc" ] || touch "$events.release"  # lets PlexorStuck stop
   for name in $services; do
     [ -n "$(service_state "$name")" ] || continue
     wine_run sc stop "$name" >/dev/null 2>&1 || true
@@ -87,7 +93,10 @@ if [ "$(id -u)" = 0 ]; then
     "$drive/testsvc"
 fi
 for name in $services; do
-  wine_run sc create "$name" binPath= 'C:\testsvc\plexor_test_service.exe C:\testsvc\events.log' >/dev/null
+  binary='C:\testsvc\plexor_test_service.exe C:\testsvc\events.log'
+  [ "$name" != PlexorNoProgram ] || binary='C:\testsvc\missing.exe'
+  wine_run sc create "$name" binPath= "$binary ${service_modes[$name]:-}" >/dev/null
+  case $name in PlexorNoProgram | PlexorSlowStart) continue ;; esac
   wine_run sc start "$name" >/dev/null
   wait_service "$name" RUNNING || fail "set-up: service $name does not run: $(service_state "$name")"
 done
@@ -110,11 +119,12 @@ folders='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
 wine_run reg add "$folders" /v "Common Programs" /d 'C:\ProgramData\Programs' /f >/dev/null
 wine_run reg add "$folders" /v "Common Desktop" /d 'C:\users\Public\Desktop' /f >/dev/null
 
-# --- The run ---
+# --- The run; PlexorSlowStart is still starting when it begins ---
+wine_run sc start PlexorSlowStart >/dev/null
 start=$(date +%s)
-if ! timeout 180 "$PLEXOR_WINE_RUN" 'C:\media\Quillet.exe' silent; then
-  fail "Quillet.exe silent did not end by itself (a window left open?) or failed"
-fi
+status=0
+timeout 180 "$PLEXOR_WINE_RUN" 'C:\media\Quillet.exe' silent || status=$?
+[ "$status" = 0 ] || fail "Quillet.exe silent ended with $status (124: it did not end by itself)"
 echo "run took $(($(date +%s) - start)) s"
 
 # --- Files ---
@@ -191,6 +201,10 @@ event_time() {  # name event [nth]: the FILETIME ticks of that event
   fail "PlexorTestWorker events: $(service_events PlexorTestWorker)"
 [ "$(service_events Lindquay)" = "start,running,control 128" ] ||
   fail "Lindquay events: $(service_events Lindquay)"
+for name in PlexorSlowStop PlexorSlowStart; do
+  [ "$(service_events $name)" = "start,running,control 1,stopped,start,running" ] ||
+    fail "$name events: $(service_events $name)"
+done
 
 # --- Programs: each phase's probe records its start time, whether the work
 # folder, the placed file, the internet shortcut and the shell link existed,
@@ -232,8 +246,39 @@ ordered "aftercopy start, worker started again, running, notice" \
   "$(event_time PlexorTestWorker running 2)" "$(event_time Lindquay control)"
 notice=$(event_time Lindquay control)
 ordered "notice and its two waits of 5 s, later start" "${notice:+$((notice + 99000000))}" "$(started later)"
+ordered "PlexorSlowStart was still starting when the run reached it; it stopped before the copy" \
+  "$(started previous)" "$(event_time PlexorSlowStart running)" \
+  "$(event_time PlexorSlowStart stopped)" "$(started beforecopy)"
 order=$(for phase in previous beforecopy aftercopy later; do echo "$(started $phase) $phase"; done | sort -n | awk '{print $2}' | tr '\n' ' ')
 [ "$order" = "previous beforecopy aftercopy later " ] || fail "programs started in the order: $order"
+
+# --- Second run: from "C:\Update Media" with "C:\Update.exe" planted (an
+# unquoted command line would start it), PlexorStuck and PlexorNoProgram ---
+media2=$drive/Update\ Media
+rm -rf "$media2" "$drive/Update.exe" "$drive/testsvc/args.log"
+mkdir -p "$media2"
+cp "$quillet" "$media2/Quillet.exe"
+cp "$dlls/launch_probe.exe" "$media2/launch_probe.exe"
+cp "$dlls/launch_probe.exe" "$drive/Update.exe"
+params='C:\testsvc\args.log cmdline -a "b c"'
+printf '%s\n' 'VerCheckLower:3.00' 'VerCheckUpper:3.09' 'stopSvc:PlexorStuck' 'startSvc:PlexorStuck' \
+  'startSvc:PlexorNoProgram' 'setTime:previous' "setParam:$params" 'goExeParam:launch_probe.exe' \
+  >"$media2/quillet.txt"
+if [ "$(id -u)" = 0 ]; then chown -R nobody:nogroup "$media2" "$drive/Update.exe"; fi
+start=$(date +%s)
+status=0
+timeout 400 "$PLEXOR_WINE_RUN" 'C:\Update Media\Quillet.exe' silent || status=$?
+took=$(($(date +%s) - start))
+echo "second run took $took s"
+# Two limits of 120 s (the stop, then the start's wait for it), the retried
+# start and the fixed waits; the shell sees the status' low byte (1627: 91).
+[ "$status" = $((1627 & 255)) ] || fail "second run ended with $status, not 1627 (124: it did not end by itself)"
+[ "$took" -le 300 ] || fail "second run took $took s, past its limits"
+[ "$(service_events PlexorStuck)" = "start,running,control 1" ] ||
+  fail "PlexorStuck events: $(service_events PlexorStuck)"
+[ "$(tr -d '\r' <"$drive/testsvc/args.log" 2>/dev/null)" = \
+  "C:\Update Media\launch_probe.exe | \"C:\Update Media\launch_probe.exe\" $params" ] ||
+  fail "programs started from C:\Update Media: $(cat "$drive/testsvc/args.log" 2>&1)"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

@@ -13,6 +13,7 @@
 
 #include "tests/update/ops_wine/wine_scratch.h"
 #include "update/ops/shortcuts.h"
+#include "update/win32/win32_code_page.h"
 #include "update/win32/win32_file_system.h"
 #include "update/win32/win32_shell.h"
 
@@ -62,7 +63,8 @@ TEST(Win32ShellAdapter, ShortcutsOfBothKindsAsTheSystemReadsThem) {
   for (const ShortcutEntry& entry : entries) job->shortcutEntries[job->shortcutEntryCount++] = entry;
   Win32FileSystem files;
   Win32Shell shell;
-  EXPECT_EQ(createShortcuts(*job, files, shell), 0);  // the two in a missing folder fail
+  Win32CodePage codePage;
+  EXPECT_EQ(createShortcuts(*job, files, shell, codePage), 0);  // the two in a missing folder fail
 
   EXPECT_EQ(readBytes(dir / "old.url"),
             "[InternetShortcut]\r\nURL=file:" + target + "\r\n\r\nIconIndex=0\r\nIconFile=" +

@@ -33,6 +33,17 @@ TEST(RunExitStatus, EachEndOfTheRunHasItsOwnStatus) {
          f.ui.modalResult = kIdCancel;
        },
        kExitSuccessRestartRequired, "restart"},
+      {"listed service down", "silent", [](RunFixture& f) { f.operations.servicesDown = 1; },
+       kExitServiceNotRunning, "executeUpdate"},
+      {"listed service down, restart", "silent",
+       [](RunFixture& f) {
+         f.operations.servicesDown = 1;
+         f.operations.script = [](UpdateJob& j) { j.rebootRequired = 1; };
+       },
+       kExitServiceNotRunning, "restart"},
+      {"copy failed, listed service down", "silent",
+       [](RunFixture& f) { f.operations.servicesDown = 1, f.operations.executeResult = 0; },
+       kExitUpdateFailed, "message"},
       {"start dialog cancelled", nullptr, [](RunFixture& f) { f.ui.startResult = kIdCancel; },
        kExitCancelled, "start"},
       {"copy failed", "silent", [](RunFixture& f) { f.operations.executeResult = 0; },

@@ -79,6 +79,7 @@ class ScriptedOperations : public RunOperations {
   int recordUninstallFile(UpdateApp& app, const std::string& path) override;
   int recordUninstallFolder(UpdateApp& app, const std::string& path) override;
   int executeUpdate(UpdateApp& app) override;
+  int servicesNotRunning(UpdateApp&) override { return servicesDown; }
 
   int productResult = 1;
   int majorVersion = 3;
@@ -90,6 +91,7 @@ class ScriptedOperations : public RunOperations {
   std::function<void(UpdateJob&)> script;  // fills the job when the script is read
   int modelMask = 0x1;
   int executeResult = 5;
+  int servicesDown = 0;  // listed services installed but not running at the end
   // Record calls fail from this (0-based) call on; -1 never.
   int recordFailsAt = -1;
   int recordFailureResult = 0;  // what a failing record call returns

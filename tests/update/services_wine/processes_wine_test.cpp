@@ -122,6 +122,8 @@ TEST(ProcessStepsOnWine, TestProviderListsProcessesAndTheStepEndsTheMatchOnly) {
     machine.job->processesToEnd[machine.job->processToEndCount++] = name;
   StandardSteps steps(*machine.job, machine.ports);
   EXPECT_EQ(steps.endListedProcesses(), 1);
+  // Gone, not only asked to end, when the step returns.
+  EXPECT_EQ(WaitForSingleObject(sleeper.info.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0));
   DWORD exitCode = 0;
   ASSERT_TRUE(sleeper.ended(&exitCode));
   EXPECT_EQ(exitCode, 1u);  // ended by the step, not by the test

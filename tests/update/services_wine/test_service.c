@@ -5,9 +5,17 @@
  * the system time (FILETIME ticks), so that a test can place the events among
  * the start times of other programs.
  *
- *   plexor_test_service.exe LOGFILE     (the binary path the test installs)
+ *   plexor_test_service.exe LOGFILE [MODE...]   (the binary path the test installs)
+ *
+ * Modes, for the services that are slow or hung:
+ *   linger=S     the process stays S seconds after reporting STOPPED
+ *   slowstop=S   stays STOP_PENDING S seconds, past its wait hint (1 s), then stops
+ *   slowstart=S  stays START_PENDING S seconds (checkpoint every 0.5 s), then runs
+ *   stuckstop    stays STOP_PENDING raising its checkpoint for ever, until a file
+ *                LOGFILE.release appears
  */
 #include <stdio.h>
+#include <string.h>
 #include <windows.h>
 
 static char logPath[MAX_PATH];
@@ -15,6 +23,8 @@ static char serviceName[256];
 static SERVICE_STATUS_HANDLE statusHandle;
 static SERVICE_STATUS status;
 static HANDLE stopEvent;
+static int lingerSeconds, slowStopSeconds, slowStartSeconds, stuckStop;
+static char releasePath[MAX_PATH];
 
 static void logLine(const char* event, DWORD code) {
   FILETIME now;
@@ -68,12 +78,20 @@ static void WINAPI serviceMain(DWORD argc, LPSTR* argv) {
   Sleep(300);
   report(SERVICE_START_PENDING, 2, 3000);
   Sleep(300);
+  DWORD checkPoint = 3;
+  for (int i = 0; i < slowStartSeconds * 2; ++i, Sleep(500))
+    report(SERVICE_START_PENDING, checkPoint++, 3000);
   report(SERVICE_RUNNING, 0, 0);
   logLine("running", 0);
   WaitForSingleObject(stopEvent, INFINITE);
   Sleep(300);
   report(SERVICE_STOP_PENDING, 2, 2000);
   Sleep(300);
+  report(SERVICE_STOP_PENDING, 3, 1000);
+  Sleep(slowStopSeconds * 1000);
+  for (checkPoint = 4; stuckStop && GetFileAttributesA(releasePath) == INVALID_FILE_ATTRIBUTES;
+       Sleep(1000))
+    report(SERVICE_STOP_PENDING, checkPoint++, 3000);
   logLine("stopped", 0);
   report(SERVICE_STOPPED, 0, 0);
 }
@@ -82,5 +100,14 @@ int main(int argc, char** argv) {
   SERVICE_TABLE_ENTRYA table[] = {{(LPSTR) "", serviceMain}, {NULL, NULL}};
   if (argc < 2) return 2;
   lstrcpynA(logPath, argv[1], sizeof logPath);
-  return StartServiceCtrlDispatcherA(table) ? 0 : 1;
+  snprintf(releasePath, sizeof releasePath, "%s.release", logPath);
+  for (int i = 2; i < argc; ++i) {
+    sscanf(argv[i], "linger=%d", &lingerSeconds);
+    sscanf(argv[i], "slowstop=%d", &slowStopSeconds);
+    sscanf(argv[i], "slowstart=%d", &slowStartSeconds);
+    if (strcmp(argv[i], "stuckstop") == 0) stuckStop = 1;
+  }
+  const int status = StartServiceCtrlDispatcherA(table) ? 0 : 1;
+  Sleep(lingerSeconds * 1000);
+  return status;
 }
