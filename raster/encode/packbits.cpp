@@ -365,6 +365,19 @@ std::size_t emitLongLiteral(const std::uint8_t* in, std::size_t i, std::size_t l
   return stretch;
 }
 
+// popcount(a) - popcount(b) without a population-count instruction (the
+// baseline processors have none): bit counts per byte, then one multiply
+// adds the eight differences, each biased by 8 to stay within 0..16.
+inline int countDifference(std::uint64_t a, std::uint64_t b) {
+  const auto byteCounts = [](std::uint64_t v) {
+    v -= (v >> 1) & 0x5555555555555555ULL;
+    v = (v & 0x3333333333333333ULL) + ((v >> 2) & 0x3333333333333333ULL);
+    return (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  };
+  const std::uint64_t biased = byteCounts(a) + 0x0808080808080808ULL - byteCounts(b);
+  return static_cast<int>((biased * 0x0101010101010101ULL) >> 56) - 64;
+}
+
 }  // namespace
 
 // The row is a sequence of records: each maximal run of equal bytes and each
@@ -420,6 +433,28 @@ std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t
     if (s % 64 <= 48 && (equalAtS & 1) != 0) i = emitRunsAndDots(in, i, len, 64 - s % 64, out, o);
   }
   return encodeCarefully(in, i, len, out, o, capacity);
+}
+
+}  // namespace vexmoor
+
+namespace vexmoor {
+
+// A run of r bytes costs 2 bytes, r - 1 equal neighbour pairs; a stretch of n
+// single bytes costs n + 1 and has none. Summed over the records: the row's
+// length, plus one per record, less one per equal pair. Longer records only
+// add headers, and a literal record that takes a run's first byte as its
+// 128th costs as much as the run's record it shortens or more.
+std::size_t packBitsMinOutput(const std::uint8_t* in, std::size_t len) {
+  std::ptrdiff_t extra = 0;
+  std::uint64_t before = 0;
+  for (std::size_t base = 0; base < len; base += 64) {
+    const std::uint64_t equal = equalNextMask(in, base, len);
+    std::uint64_t starts = base == 0 ? recordStarts(equal) : recordStartsAfter(equal, before);
+    if (len - base < 64) starts &= (std::uint64_t{1} << (len - base)) - 1;
+    extra += countDifference(starts, equal);
+    before = equal;
+  }
+  return len + static_cast<std::size_t>(extra);
 }
 
 }  // namespace vexmoor
