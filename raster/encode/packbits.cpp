@@ -5,6 +5,12 @@
 #if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
 #include <emmintrin.h>
 #endif
+// The population-count instruction is compiled for its own function only
+// and used after the processor says it has it (x86 and x86-64, gcc and clang).
+#if (defined(__i386__) || defined(__x86_64__)) && defined(__GNUC__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
+#define VEXMOOR_PACKBITS_POPCNT 1
+#include <cpuid.h>
+#endif
 
 // The records are fixed by the printer; the speed comes from finding them
 // many bytes at a time. A 64-bit mask marks, for 64 positions at once, where
@@ -368,15 +374,53 @@ std::size_t emitLongLiteral(const std::uint8_t* in, std::size_t i, std::size_t l
 // popcount(a) - popcount(b) without a population-count instruction (the
 // baseline processors have none): bit counts per byte, then one multiply
 // adds the eight differences, each biased by 8 to stay within 0..16.
-inline int countDifference(std::uint64_t a, std::uint64_t b) {
-  const auto byteCounts = [](std::uint64_t v) {
-    v -= (v >> 1) & 0x5555555555555555ULL;
-    v = (v & 0x3333333333333333ULL) + ((v >> 2) & 0x3333333333333333ULL);
-    return (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-  };
-  const std::uint64_t biased = byteCounts(a) + 0x0808080808080808ULL - byteCounts(b);
-  return static_cast<int>((biased * 0x0101010101010101ULL) >> 56) - 64;
+struct PortableCount {
+  static int difference(std::uint64_t a, std::uint64_t b) {
+    const auto byteCounts = [](std::uint64_t v) {
+      v -= (v >> 1) & 0x5555555555555555ULL;
+      v = (v & 0x3333333333333333ULL) + ((v >> 2) & 0x3333333333333333ULL);
+      return (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    };
+    const std::uint64_t biased = byteCounts(a) + 0x0808080808080808ULL - byteCounts(b);
+    return static_cast<int>((biased * 0x0101010101010101ULL) >> 56) - 64;
+  }
+};
+
+// A run of r bytes costs 2 bytes, r - 1 equal neighbour pairs; a stretch of n
+// single bytes costs n + 1 and has none. Summed over the records: the row's
+// length, plus one per record, less one per equal pair. Longer records only
+// add headers, and a literal record that takes a run's first byte as its
+// 128th costs as much as the run's record it shortens or more.
+template <class Count>
+__attribute__((always_inline)) inline std::size_t minOutputWith(const std::uint8_t* in, std::size_t len) {
+  std::ptrdiff_t extra = 0;
+  std::uint64_t before = 0;
+  for (std::size_t base = 0; base < len; base += 64) {
+    const std::uint64_t equal = equalNextMask(in, base, len);
+    std::uint64_t starts = base == 0 ? recordStarts(equal) : recordStartsAfter(equal, before);
+    if (len - base < 64) starts &= (std::uint64_t{1} << (len - base)) - 1;
+    extra += Count::difference(starts, equal);
+    before = equal;
+  }
+  return len + static_cast<std::size_t>(extra);
 }
+
+#if defined(VEXMOOR_PACKBITS_POPCNT)
+struct HardwareCount {
+  __attribute__((target("popcnt"))) static int difference(std::uint64_t a, std::uint64_t b) {
+    return __builtin_popcountll(a) - __builtin_popcountll(b);
+  }
+};
+
+__attribute__((target("popcnt"))) std::size_t minOutputPopcnt(const std::uint8_t* in, std::size_t len) {
+  return minOutputWith<HardwareCount>(in, len);
+}
+
+bool processorHasPopcnt() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  return __get_cpuid(1, &a, &b, &c, &d) != 0 && (c & bit_POPCNT) != 0;
+}
+#endif
 
 }  // namespace
 
@@ -439,22 +483,13 @@ std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t
 
 namespace vexmoor {
 
-// A run of r bytes costs 2 bytes, r - 1 equal neighbour pairs; a stretch of n
-// single bytes costs n + 1 and has none. Summed over the records: the row's
-// length, plus one per record, less one per equal pair. Longer records only
-// add headers, and a literal record that takes a run's first byte as its
-// 128th costs as much as the run's record it shortens or more.
 std::size_t packBitsMinOutput(const std::uint8_t* in, std::size_t len) {
-  std::ptrdiff_t extra = 0;
-  std::uint64_t before = 0;
-  for (std::size_t base = 0; base < len; base += 64) {
-    const std::uint64_t equal = equalNextMask(in, base, len);
-    std::uint64_t starts = base == 0 ? recordStarts(equal) : recordStartsAfter(equal, before);
-    if (len - base < 64) starts &= (std::uint64_t{1} << (len - base)) - 1;
-    extra += countDifference(starts, equal);
-    before = equal;
-  }
-  return len + static_cast<std::size_t>(extra);
+#if defined(VEXMOOR_PACKBITS_POPCNT)
+  // Checked once: which instructions this processor has does not change.
+  static const bool popcnt = processorHasPopcnt();
+  if (popcnt) return minOutputPopcnt(in, len);
+#endif
+  return minOutputWith<PortableCount>(in, len);
 }
 
 }  // namespace vexmoor
