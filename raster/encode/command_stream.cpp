@@ -76,10 +76,21 @@ std::size_t encodeBlankRow(std::size_t length, std::uint8_t* out) {
 
 // Sends one plane row: compressed when that beats `limit`, raw otherwise.
 // `row` is null for a plane the band does not have (a blank row).
+// `wentRaw` says whether the plane's previous row went raw, and is updated.
+// Neighbouring rows compress alike; after a raw row, a row whose encoding
+// cannot beat the limit (packBitsMinOutput, several times faster than
+// encoding) goes raw without being encoded. Busy rows (error diffusion,
+// grain, noise) mostly go raw, and their encoding is the costly part.
 int sendPlaneRow(ByteSink& sink, const std::uint8_t* row, std::size_t rowLength,
-                 std::uint8_t* compression, std::size_t limit, char kind) {
-  const std::size_t n = row ? packBitsEncode(row, rowLength, compression)
-                            : encodeBlankRow(rowLength, compression);
+                 std::uint8_t* compression, std::size_t limit, char kind, bool& wentRaw) {
+  std::size_t n;
+  if (row == nullptr)
+    n = encodeBlankRow(rowLength, compression);
+  else if (wentRaw && packBitsMinOutput(row, rowLength) >= limit)
+    n = limit;
+  else
+    n = packBitsEncode(row, rowLength, compression);
+  if (row != nullptr) wentRaw = n >= limit;
   if (n < limit) {
     if (sendMethod(sink, 2) != 0 || sendTransfer(sink, n, kind) != 0) return -1;
     return sendPayload(sink, compression, n);
@@ -131,11 +142,12 @@ int writeRows(ByteSink& sink, std::uint8_t* compression, std::size_t compression
   for (int k = 0; k < kStreamPlanes; ++k)
     rowOf[k] = kOrder[k] < planeCount ? planes[kOrder[k]] : nullptr;
 
+  bool wentRaw[kStreamPlanes] = {false, false, false, false};
   for (int r = 0; r < rows; ++r) {
     for (int k = 0; k < kStreamPlanes; ++k) {
       const bool last = k == kStreamPlanes - 1;
       if (sendPlaneRow(sink, rowOf[k], length, compression, last ? lastLimit : partLimit,
-                       last ? 'W' : 'V') != 0)
+                       last ? 'W' : 'V', wentRaw[k]) != 0)
         return -1;
       if (rowOf[k]) rowOf[k] += length;
     }

@@ -5,6 +5,12 @@
 #if defined(__SSE2__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
 #include <emmintrin.h>
 #endif
+// The population-count instruction is compiled for its own function only
+// and used after the processor says it has it (x86 and x86-64, gcc and clang).
+#if (defined(__i386__) || defined(__x86_64__)) && defined(__GNUC__) && !defined(VEXMOOR_PORTABLE_PACKBITS)
+#define VEXMOOR_PACKBITS_POPCNT 1
+#include <cpuid.h>
+#endif
 
 // The records are fixed by the printer; the speed comes from finding them
 // many bytes at a time. A 64-bit mask marks, for 64 positions at once, where
@@ -365,6 +371,57 @@ std::size_t emitLongLiteral(const std::uint8_t* in, std::size_t i, std::size_t l
   return stretch;
 }
 
+// popcount(a) - popcount(b) without a population-count instruction (the
+// baseline processors have none): bit counts per byte, then one multiply
+// adds the eight differences, each biased by 8 to stay within 0..16.
+struct PortableCount {
+  static int difference(std::uint64_t a, std::uint64_t b) {
+    const auto byteCounts = [](std::uint64_t v) {
+      v -= (v >> 1) & 0x5555555555555555ULL;
+      v = (v & 0x3333333333333333ULL) + ((v >> 2) & 0x3333333333333333ULL);
+      return (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    };
+    const std::uint64_t biased = byteCounts(a) + 0x0808080808080808ULL - byteCounts(b);
+    return static_cast<int>((biased * 0x0101010101010101ULL) >> 56) - 64;
+  }
+};
+
+// A run of r bytes costs 2 bytes, r - 1 equal neighbour pairs; a stretch of n
+// single bytes costs n + 1 and has none. Summed over the records: the row's
+// length, plus one per record, less one per equal pair. Longer records only
+// add headers, and a literal record that takes a run's first byte as its
+// 128th costs as much as the run's record it shortens or more.
+template <class Count>
+__attribute__((always_inline)) inline std::size_t minOutputWith(const std::uint8_t* in, std::size_t len) {
+  std::ptrdiff_t extra = 0;
+  std::uint64_t before = 0;
+  for (std::size_t base = 0; base < len; base += 64) {
+    const std::uint64_t equal = equalNextMask(in, base, len);
+    std::uint64_t starts = base == 0 ? recordStarts(equal) : recordStartsAfter(equal, before);
+    if (len - base < 64) starts &= (std::uint64_t{1} << (len - base)) - 1;
+    extra += Count::difference(starts, equal);
+    before = equal;
+  }
+  return len + static_cast<std::size_t>(extra);
+}
+
+#if defined(VEXMOOR_PACKBITS_POPCNT)
+struct HardwareCount {
+  __attribute__((target("popcnt"))) static int difference(std::uint64_t a, std::uint64_t b) {
+    return __builtin_popcountll(a) - __builtin_popcountll(b);
+  }
+};
+
+__attribute__((target("popcnt"))) std::size_t minOutputPopcnt(const std::uint8_t* in, std::size_t len) {
+  return minOutputWith<HardwareCount>(in, len);
+}
+
+bool processorHasPopcnt() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  return __get_cpuid(1, &a, &b, &c, &d) != 0 && (c & bit_POPCNT) != 0;
+}
+#endif
+
 }  // namespace
 
 // The row is a sequence of records: each maximal run of equal bytes and each
@@ -379,10 +436,12 @@ std::size_t emitLongLiteral(const std::uint8_t* in, std::size_t i, std::size_t l
 std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t* out) {
   const std::size_t capacity = packBitsMaxOutput(len);
   // Input: the window's masks read 129 bytes, and a record starting in the
-  // window is copied 64 bytes from its start.
+  // window is copied 64 bytes from its start (128 for the record across the
+  // middle, which starts in the first half).
   constexpr std::size_t kInputSlack = 128 + 64;
   // Output: a window writes at most 128 + 43 bytes of records, and a copy
-  // reaches at most 80 bytes past a record's header.
+  // reaches at most 80 bytes past a record's header (129 for the record across
+  // the window's middle, whose header lies within 86 bytes of the start).
   constexpr std::size_t kOutputRoom = 256;
   std::size_t i = 0;
   std::size_t o = 0;
@@ -408,7 +467,9 @@ std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t
       // The record across the middle of the window, then those after it.
       const std::size_t n = e - s;
       to[0] = static_cast<std::uint8_t>(run != 0 ? 1 - static_cast<int>(n) : static_cast<int>(n) - 1);
-      for (std::size_t k = 0; k < (run != 0 ? 1 : n); k += 16) std::memcpy(to + 1 + k, src + s + k, 16);
+      // A fixed copy: a copy of the record's own length mispredicts on busy rows.
+      std::memcpy(to + 1, src + s, 48);
+      if (n > 48) std::memcpy(to + 49, src + s + 48, 80);
       to += run != 0 ? 2 : n + 1;
       s = 64 + writeShortRecords(src + 64, equalAfter, startsAfter & (startsAfter - 1), e - 64, to);
     }
@@ -420,6 +481,19 @@ std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t
     if (s % 64 <= 48 && (equalAtS & 1) != 0) i = emitRunsAndDots(in, i, len, 64 - s % 64, out, o);
   }
   return encodeCarefully(in, i, len, out, o, capacity);
+}
+
+}  // namespace vexmoor
+
+namespace vexmoor {
+
+std::size_t packBitsMinOutput(const std::uint8_t* in, std::size_t len) {
+#if defined(VEXMOOR_PACKBITS_POPCNT)
+  // Checked once: which instructions this processor has does not change.
+  static const bool popcnt = processorHasPopcnt();
+  if (popcnt) return minOutputPopcnt(in, len);
+#endif
+  return minOutputWith<PortableCount>(in, len);
 }
 
 }  // namespace vexmoor

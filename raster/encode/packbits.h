@@ -27,4 +27,10 @@ constexpr std::size_t packBitsBound(std::size_t len) { return packBitsMaxOutput(
 // between calls.
 std::size_t packBitsEncode(const std::uint8_t* in, std::size_t len, std::uint8_t* out);
 
+// A lower bound of packBitsEncode's length for the same row, found without
+// writing anything and many times faster: one header per record, one byte
+// per single byte, two per run. It is the exact length unless a run or a
+// stretch of single bytes reaches 127 bytes. Reads only in[0, len).
+std::size_t packBitsMinOutput(const std::uint8_t* in, std::size_t len);
+
 }  // namespace vexmoor

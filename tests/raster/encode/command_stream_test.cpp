@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <vector>
@@ -146,6 +147,23 @@ TEST(Rows, LastPlaneThresholdIsTheFullLength) {
     EXPECT_EQ(rec.writes[9], ESC + (n == 99 ? "*b2M" : "*b0M"));
     EXPECT_EQ(rec.writes[10], ESC + (n == 99 ? "*b99W" : "*b100W"));
   }
+}
+
+// A row after a raw row of the same plane is judged by the same thresholds.
+TEST(Rows, ThresholdsHoldAfterARawRow) {
+  const std::size_t sizes[] = {80, 79, 80, 80, 79, 100, 99, 100};
+  RecordingSink rec;
+  Band band(4, 100, 8);
+  for (auto& plane : band.planes)
+    for (std::size_t r = 0; r < 8; ++r) {
+      const Bytes row = rowCompressingTo(sizes[r]);
+      std::copy(row.begin(), row.end(), plane.begin() + static_cast<std::ptrdiff_t>(100 * r));
+    }
+  ASSERT_EQ(rows(rec, band, 100, 8), 0);
+  ASSERT_EQ(rec.writes.size(), 96u);
+  for (std::size_t r = 0; r < 8; ++r)
+    for (std::size_t k = 0; k < 4; ++k)
+      EXPECT_EQ(rec.writes[12 * r + 3 * k], ESC + (sizes[r] < (k == 3 ? 100u : 80u) ? "*b2M" : "*b0M")) << r << k;
 }
 
 TEST(Rows, TruncatedFourFifthsOfAnOddLength) {

@@ -16,14 +16,26 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// packBitsMinOutput never exceeds the encoded length n, and equals it when
+// no record reaches 127 bytes (no header 0x7E, 0x7F or 0x82 in the output).
+void expectMinOutput(const std::uint8_t* in, std::size_t len, const std::uint8_t* out, std::size_t n) {
+  const std::size_t least = packBitsMinOutput(in, len);
+  bool longRecord = false;
+  for (std::size_t o = 0; o < n; o += out[o] < 0x80 ? out[o] + 2u : 2u)
+    longRecord = longRecord || out[o] == 0x7E || out[o] == 0x7F || out[o] == 0x82;
+  if (longRecord) EXPECT_LE(least, n) << len << " bytes";
+  else EXPECT_EQ(least, n) << len << " bytes";
+}
+
 // Encodes into a buffer of exactly packBitsMaxOutput(len) bytes followed by
-// guard bytes, and checks that the guards survive.
+// guard bytes, and checks that the guards survive and the lower bound.
 Bytes encode(const Bytes& in) {
   const std::size_t capacity = packBitsMaxOutput(in.size());
   Bytes out(capacity + 32, 0xEE);
   const std::size_t n = packBitsEncode(in.data(), in.size(), out.data());
   EXPECT_LE(n, capacity);
   for (std::size_t k = capacity; k < out.size(); ++k) EXPECT_EQ(out[k], 0xEE) << "wrote past the bound at " << k;
+  expectMinOutput(in.data(), in.size(), out.data(), n);
   out.resize(n);
   return out;
 }
@@ -267,6 +279,7 @@ TEST(PackBitsAgreement, MatchesOnEveryLengthAndAlignment) {
         Bytes out(packBitsMaxOutput(len) + 32, 0xEE);
         const std::size_t n = packBitsEncode(in, len, out.data());
         for (std::size_t g = packBitsMaxOutput(len); g < out.size(); ++g) ASSERT_EQ(out[g], 0xEE) << len;
+        expectMinOutput(in, len, out.data(), n);
         out.resize(n);
         ASSERT_EQ(out, reference(Bytes(in, in + len))) << "kind " << kind << ", " << len << " bytes, alignment " << align;
       }
