@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "raster/job/colour_pipeline.h"
 #include "raster/job/copy_layout.h"
 #include "raster/job/host_contract.h"
 
@@ -12,9 +13,6 @@ void* callocZeroed(void*, std::size_t bytes) { return std::calloc(1, bytes); }
 void freeBlock(void*, void* block) { std::free(block); }
 
 int screening(const std::vector<std::uint8_t>& b) { return std::int8_t(b[PPB_SCREENING]); }
-bool screensContinuousTone(const std::vector<std::uint8_t>& b) {
-  return screening(b) == 3 || screening(b) == 4 || screening(b) == 5;
-}
 
 }  // namespace
 
@@ -33,22 +31,25 @@ long long moduleRowLength(const std::vector<std::uint8_t>& block, int width, int
 }
 
 std::string openRefusal(const std::vector<std::uint8_t>& block) {
-  // Screening method 4 dithers four planes of C, M, Y and K whatever the block says.
-  const bool dither = screening(block) == 4;
-  const int planes = dither ? 4 : std::int8_t(block[PPB_OUTPUT_PLANES]);
-  const int inkSet = dither ? 2 : block[PPB_INK_SET];
-  const int colourType = block[PPB_INPUT_COLOUR_TYPE];
-  if (planes > 4)
-    return "output_planes " + std::to_string(planes) + ": the printer's command stream carries four planes";
-  const bool sixInkVariant = colourType == 2 && (inkSet == 6 || inkSet == 7);
-  if (screensContinuousTone(block) && !sixInkVariant && colourType != inkSet)
-    return "input_colour_type " + std::to_string(colourType) + " differs from ink_set " + std::to_string(inkSet) +
-           ": the CMYK colour adjustment works in the input planes, which screening would not read";
+  // The block's fields as the module reads them, judged by the module's own rule.
+  const int method = screening(block);
+  const vexmoor::JobInks inks =
+      vexmoor::jobInks(method, std::int8_t(block[PPB_OUTPUT_PLANES]), std::int8_t(block[PPB_INK_SET]));
+  const int colourType = std::int8_t(block[PPB_INPUT_COLOUR_TYPE]);
+  switch (vexmoor::inkRefusal(method, inks.count, colourType, inks.inkSet)) {
+    case vexmoor::InkRefusal::MorePlanesThanTheStream:
+      return "output_planes " + std::to_string(inks.count) + ": the printer's command stream carries four planes";
+    case vexmoor::InkRefusal::AdjustedPlanesUnread:
+      return "input_colour_type " + std::to_string(colourType) + " differs from ink_set " +
+             std::to_string(inks.inkSet) +
+             ": the CMYK colour adjustment works in the input planes, which screening would not read";
+    case vexmoor::InkRefusal::None: break;
+  }
   return "";
 }
 
 std::string writeRefusal(const std::vector<std::uint8_t>& block) {
-  if (screensContinuousTone(block) || block[PPB_LAYOUT_PATH] != 0) return "";
+  if (vexmoor::screensContinuousTone(screening(block)) || block[PPB_LAYOUT_PATH] != 0) return "";
   return "screening " + std::to_string(screening(block)) +
          " screens no continuous-tone bands (send screened planes with --send)";
 }

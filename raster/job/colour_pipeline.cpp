@@ -14,20 +14,32 @@ ColourVariant chooseColourVariant(int inputColourType, int outputInkSet) {
   return ColourVariant::CMYK;
 }
 
-bool screensContinuousTone(const PrinterJob& job) {
-  return job.screeningMethod == 3 || job.screeningMethod == 4 || job.screeningMethod == 5;
+bool screensContinuousTone(int screeningMethod) {
+  return screeningMethod == 3 || screeningMethod == 4 || screeningMethod == 5;
 }
 
-bool inksReachThePrinter(const PrinterJob& job) {
+bool screensContinuousTone(const PrinterJob& job) { return screensContinuousTone(job.screeningMethod); }
+
+JobInks jobInks(int screeningMethod, int blockPlaneCount, int blockInkSet) {
+  if (screeningMethod == 4) return JobInks{4, 2};
+  return JobInks{blockPlaneCount, blockInkSet};
+}
+
+InkRefusal inkRefusal(int screeningMethod, int outputPlaneCount, int inputColourType, int inkSet) {
   // The stream carries four planes: light or extra inks would be dropped.
-  if (job.outputPlaneCount > kStreamPlanes) return false;
-  if (!screensContinuousTone(job)) return true;  // the host screened its planes itself
+  if (outputPlaneCount > kStreamPlanes) return InkRefusal::MorePlanesThanTheStream;
+  if (!screensContinuousTone(screeningMethod)) return InkRefusal::None;  // the host screened its planes itself
   // The CMYK variant adjusts the input planes in place; screening reads the
   // converted planes, which are those only when the colour type equals the
   // ink set. Otherwise it would screen the module's own blank buffers.
-  const bool cmyk =
-      chooseColourVariant(std::uint8_t(job.inputColourType), std::uint8_t(job.outputInkSet)) == ColourVariant::CMYK;
-  return !cmyk || job.inputColourType == job.inkSet;
+  const bool cmyk = chooseColourVariant(std::uint8_t(inputColourType), std::uint8_t(inkSet)) == ColourVariant::CMYK;
+  return !cmyk || inputColourType == inkSet ? InkRefusal::None : InkRefusal::AdjustedPlanesUnread;
+}
+
+bool inksReachThePrinter(const PrinterJob& job) {
+  // Asked before anything opens, while the output ink set is still the job's.
+  return inkRefusal(job.screeningMethod, job.outputPlaneCount, job.inputColourType, job.inkSet) ==
+         InkRefusal::None;
 }
 
 bool openColourAdjust(PrinterJob& job) {

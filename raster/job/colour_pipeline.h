@@ -8,12 +8,26 @@ namespace vexmoor {
 
 ColourVariant chooseColourVariant(int inputColourType, int outputInkSet);
 
-// Whether the job's screening method screens continuous-tone bands (3, 4, 5);
-// any other method marks a job of pre-screened bands.
+// Whether a screening method screens continuous-tone bands (3, 4, 5); any
+// other method marks a job of pre-screened bands.
+bool screensContinuousTone(int screeningMethod);
 bool screensContinuousTone(const PrinterJob& job);
-// Whether every ink of the job reaches the printer: no more output planes
-// than the command stream carries, and, for a job that screens continuous
-// tone, screening reads the planes that colour adjustment wrote.
+
+// The inks a job screens into, from its parameter block's plane count and
+// ink set: screening method 4 dithers four planes of C, M, Y and K whatever
+// the block says.
+struct JobInks {
+  int count;
+  int inkSet;
+};
+JobInks jobInks(int screeningMethod, int blockPlaneCount, int blockInkSet);
+
+// Why some ink of a job would never reach the printer: more output planes
+// than the command stream carries, or a continuous-tone job whose colour
+// adjustment writes planes that screening does not read. The host program
+// names the cause from the same rule.
+enum class InkRefusal { None, MorePlanesThanTheStream, AdjustedPlanesUnread };
+InkRefusal inkRefusal(int screeningMethod, int outputPlaneCount, int inputColourType, int inkSet);
 bool inksReachThePrinter(const PrinterJob& job);
 // Fetches the colour-adjust data and opens the variant; stores the handle.
 // False when the data cannot be allocated or the library gives no handle.

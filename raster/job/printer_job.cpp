@@ -230,10 +230,10 @@ PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dum
   std::uint8_t bits = readUnsigned8(block, PPB_BITS_PER_PIXEL);
   job->bitsPerPixel = std::int8_t(bits == 0 ? 1 : bits);
   job->screenWidth = job->screenWidth2 = job->inputWidth;
-  // Screening method 4 dithers four planes of C, M, Y and K whatever the block says.
-  const bool dither = job->screeningMethod == 4;
-  job->inkCount = dither ? 4 : readSigned8(block, PPB_OUTPUT_PLANES);
-  job->inkSet = std::int8_t(dither ? 2 : readUnsigned8(block, PPB_INK_SET));
+  const JobInks inks = jobInks(job->screeningMethod, readSigned8(block, PPB_OUTPUT_PLANES),
+                               std::int8_t(readUnsigned8(block, PPB_INK_SET)));
+  job->inkCount = inks.count;
+  job->inkSet = std::int8_t(inks.inkSet);
   job->convertedCapacity = 0;
   job->initWidth = width;
   job->dumpPlaneLimit = planeCount;
