@@ -92,6 +92,16 @@ std::string valueText(std::uint32_t type, const std::uint8_t* data, std::uint32_
   return "type " + std::to_string(type) + ", " + std::to_string(size) + " bytes";
 }
 
+// The texts of the dialogs, for the log whether they are shown or not.
+std::string versionAbortText(const std::string& firstLine, const std::string& secondLine) {
+  return firstLine + " " + secondLine + " " + kMsgUpdateAborted;
+}
+
+std::string restartText(const std::string& programGroupName) {
+  return withName(kMsgUpdateDone, programGroupName) + " " +
+         withName(kMsgRestartNeeded, programGroupName);
+}
+
 }  // namespace
 
 // --- files ---
@@ -264,7 +274,7 @@ int LoggingUi::startDialog(const std::string& sourceDir) {
 
 int LoggingUi::versionAbortDialog(const std::string& utf8FirstLine,
                                   const std::string& utf8SecondLine) {
-  log_.line("dialog shown: " + utf8FirstLine + " " + utf8SecondLine + " " + kMsgUpdateAborted);
+  log_.line("dialog shown: " + versionAbortText(utf8FirstLine, utf8SecondLine));
   return inner_.versionAbortDialog(utf8FirstLine, utf8SecondLine);
 }
 
@@ -274,8 +284,7 @@ int LoggingUi::adminAbortDialog() {
 }
 
 int LoggingUi::restartDialog(const std::string& utf8ProgramGroupName) {
-  log_.line("restart dialog shown: " + withName(kMsgUpdateDone, utf8ProgramGroupName) + " " +
-            withName(kMsgRestartNeeded, utf8ProgramGroupName));
+  log_.line("restart dialog shown: " + restartText(utf8ProgramGroupName));
   return inner_.restartDialog(utf8ProgramGroupName);
 }
 
@@ -292,8 +301,7 @@ int QuietUi::startDialog(const std::string&) { return kIdOk; }  // quiet implies
 
 int QuietUi::versionAbortDialog(const std::string& utf8FirstLine,
                                 const std::string& utf8SecondLine) {
-  log_.line("dialog not shown (quiet): " + utf8FirstLine + " " + utf8SecondLine + " " +
-            kMsgUpdateAborted);
+  log_.line("dialog not shown (quiet): " + versionAbortText(utf8FirstLine, utf8SecondLine));
   return kIdOk;
 }
 
@@ -303,9 +311,7 @@ int QuietUi::adminAbortDialog() {
 }
 
 int QuietUi::restartDialog(const std::string& utf8ProgramGroupName) {
-  log_.line("restart dialog not shown (quiet), no restart: " +
-            withName(kMsgUpdateDone, utf8ProgramGroupName) + " " +
-            withName(kMsgRestartNeeded, utf8ProgramGroupName));
+  log_.line("restart dialog not shown (quiet), no restart: " + restartText(utf8ProgramGroupName));
   return kIdOk;
 }
 

@@ -2,6 +2,8 @@
 // The executor's steps as the program runs them, each with a log line before
 // and its result after; the file placement also names every entry it dealt
 // with: placed, left as it was, or failed (with the system's error code).
+#include <string>
+
 #include "update/ops/update_steps.h"
 #include "update/run/logging_ports.h"
 
@@ -26,7 +28,14 @@ class LoggingSteps : public UpdateSteps {
   int writePatchRecords() override;
 
  private:
-  int done(const std::string& step, int result);
+  // One line before the step (with what it works on) and one with its result.
+  template <typename Step>
+  int logged(const std::string& step, Step run, const std::string& detail = "") {
+    log_.line("step " + step + detail);
+    const int result = run();
+    log_.line("step " + step + ": result " + std::to_string(result));
+    return result;
+  }
   UpdateSteps& inner_;
   const UpdateJob& job_;
   RunLogger& log_;
