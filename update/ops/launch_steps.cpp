@@ -8,9 +8,6 @@ namespace quillet {
 
 namespace {
 
-// How the script reader runs a script through the system's script host.
-constexpr char kScriptHost[] = "\\system32\\cscript.exe ";
-
 // The program of the command in quotes when it holds a blank, then the rest
 // unchanged. Unquoted, "C:\Update Media\tool.exe" would first start
 // "C:\Update.exe": a program anyone could plant there. The program is the
@@ -18,8 +15,9 @@ constexpr char kScriptHost[] = "\\system32\\cscript.exe ";
 // already quoted stays as it is, and so does a program without blanks.
 std::string quotedCommand(const std::string& commandPath, const CodePage& codePage) {
   if (!commandPath.empty() && commandPath[0] == '"') return commandPath;
-  std::size_t programEnd = findOnCharBoundary(commandPath, kScriptHost, codePage);
-  programEnd = programEnd == kNotFound ? commandPath.size() : programEnd + sizeof kScriptHost - 2;
+  std::size_t programEnd = findOnCharBoundary(commandPath, kScriptHostCommand, codePage);
+  programEnd = programEnd == kNotFound ? commandPath.size()
+                                       : programEnd + sizeof kScriptHostCommand - 2;
   const std::string program = commandPath.substr(0, programEnd);
   // Blanks and tabs are single-byte, never a trail byte: a plain search will do.
   if (program.find_first_of(" \t") == std::string::npos) return commandPath;

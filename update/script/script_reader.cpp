@@ -227,7 +227,7 @@ class Reader {
     if (isScriptHostFile(value, ports_.codePage)) {
       std::string windir;
       if (ports_.system.environmentVariable("WINDIR", &windir))
-        return windir + "\\system32\\cscript.exe " + value;
+        return windir + kScriptHostCommand + value;
     }
     return job_.sourceDir + "\\" + value;
   }

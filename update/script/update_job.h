@@ -38,6 +38,9 @@ struct ShortcutEntry {
 };
 
 enum : int { kLaunchPlain = 1, kLaunchWithParameters = 2 };
+// What follows the Windows folder in the command of a ".vbs" or ".js"
+// launch: the system's script host, then one blank and the script.
+inline constexpr char kScriptHostCommand[] = "\\system32\\cscript.exe ";
 enum : int { kPhasePrevious = 1, kPhaseBeforeCopy = 2, kPhaseAfterCopy = 3, kPhaseLater = 4 };
 
 struct LaunchEntry {
