@@ -85,7 +85,7 @@ set(_plexor_pe_checks
   --subsystem ${PLEXOR_SUBSYSTEM_VERSION} --version ${PROJECT_VERSION}
   --imports ${PROJECT_SOURCE_DIR}/cmake/imports-${PLEXOR_OLDEST_WINDOWS}.txt
   --exports-of Vexmoor.dll ${PROJECT_SOURCE_DIR}/raster/job/Vexmoor.def
-  --manifest-of Quillet.exe)
+  --manifest-of Quillet.exe --known-dlls-only-of Quillet.exe)
 # The same checks for the packaged files (scripts/check_package.py): one argument a line.
 string(REPLACE ";" "\n" _lines "${_plexor_pe_checks}")
 file(CONFIGURE OUTPUT ${_plexor_generated}/pe_checks.txt CONTENT "${_lines}\n")
