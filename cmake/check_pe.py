@@ -38,8 +38,8 @@ OWN_DLLS = {"TESSARO.DLL", "VINDAL.DLL", "OMBRIX.DLL"}
 # folder whatever lies beside the program: the known DLLs (msvcrt.dll is one
 # on XP as an import of the listed ones, and listed from Vista on), and the
 # common controls, which the manifest binds to the system's side-by-side copy.
-# VERSION.dll was a known DLL on XP only: a program run as administrator from
-# a writable folder must load it by its full path instead.
+# VERSION.dll is not a known DLL on current Windows: a program run as
+# administrator from a writable folder must load it by its full path instead.
 KNOWN_DLLS = {
     "KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "SHELL32.DLL",
     "OLE32.DLL", "MSVCRT.DLL", "COMCTL32.DLL",
