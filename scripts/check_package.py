@@ -5,9 +5,10 @@ demo's, and every program and DLL passing the static checks of the build.
 When the package step was asked to sign (PLEXOR_SIGN_PFX set), every program
 and DLL must carry a signature, and no file may hold the key's password
 (PLEXOR_SIGN_PASSWORD); with --ca, each signature must be SHA-256 and pass
-`osslsigncode verify` against that CA.
+`osslsigncode verify` against that CA (with --time-stamped, also a time stamp
+from a server whose certificate that CA issued).
 
-  check_package.py BUILD_DIR [--package-dir DIR] [--ca CA_PEM]
+  check_package.py BUILD_DIR [--package-dir DIR] [--ca CA_PEM [--time-stamped]]
 """
 import argparse
 import os
@@ -37,7 +38,7 @@ def has_signature(data):
     return offset != 0 and size != 0
 
 
-def signature_problems(path, name, ca):
+def signature_problems(path, name, ca, time_stamped):
     data = open(path, "rb").read()
     problems = []
     password = os.environ.get("PLEXOR_SIGN_PASSWORD", "")
@@ -47,12 +48,14 @@ def signature_problems(path, name, ca):
         if not has_signature(data):
             problems.append("%s is not signed" % name)
         elif ca:
-            check = subprocess.run(["osslsigncode", "verify", "-CAfile", ca, "-in", path],
-                                   capture_output=True, text=True, errors="replace")
+            check = subprocess.run(["osslsigncode", "verify", "-CAfile", ca, "-TSA-CAfile", ca,
+                                    "-in", path], capture_output=True, text=True, errors="replace")
             if check.returncode != 0:
                 problems.append("%s: signature not accepted:\n%s" % (name, check.stdout + check.stderr))
             elif "Message digest algorithm  : SHA256" not in check.stdout:
                 problems.append("%s: signature digest is not SHA-256" % name)
+            elif time_stamped and "Timestamp Server Signature verification: ok" not in check.stdout:
+                problems.append("%s: no verified time stamp" % name)
     return problems
 
 
@@ -61,6 +64,7 @@ def main():
     parser.add_argument("build")
     parser.add_argument("--package-dir")
     parser.add_argument("--ca")
+    parser.add_argument("--time-stamped", action="store_true")
     args = parser.parse_args()
     build = args.build
     top = package_name(build)  # Plexor-<version>-<arch>
@@ -97,7 +101,8 @@ def main():
             if check.returncode != 0:
                 problems.append("static checks:\n" + check.stdout)
             for name in got:
-                problems += signature_problems(os.path.join(unpacked, top, name), name, args.ca)
+                problems += signature_problems(os.path.join(unpacked, top, name), name, args.ca,
+                                               args.time_stamped)
     for problem in problems:
         print("%s: %s" % (os.path.basename(path), problem))
     if not problems:
