@@ -6,7 +6,7 @@ namespace quillet {
 
 namespace {
 
-// Mingw's headers may lack these on the oldest targets; the values are the system's.
+// Hidden from the oldest targets' headers; the value is the system's.
 constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 
 template <typename Function>
