@@ -8,11 +8,13 @@ libraries by name), never of a compiler run-time DLL; every imported function
 on the reviewed list of what that Windows version offers; a version resource
 with product name Plexor and the project's version. For Vexmoor.dll the
 export table is exactly the .def file's names; for Quillet.exe the manifest
-asks for the execution level and the common controls.
+asks for the execution level and the common controls, and its imports name
+known DLLs only (see KNOWN_DLLS).
 
   check_pe.py --objdump OBJDUMP --machine i386|x86-64 --subsystem 5.01
               --version X.Y.Z --imports LIST [--exports-of NAME DEF]
-              [--manifest-of NAME] [--write-imports FILE] FILE...
+              [--manifest-of NAME] [--known-dlls-only-of NAME]
+              [--write-imports FILE] FILE...
 
 --write-imports writes the imports found (for reviewing a new list).
 """
@@ -32,6 +34,16 @@ ALLOWED_DLLS = {
     "TESSARO.DLL", "VINDAL.DLL", "OMBRIX.DLL",
 }
 OWN_DLLS = {"TESSARO.DLL", "VINDAL.DLL", "OMBRIX.DLL"}
+# DLLs that every supported Windows (XP SP2 to 11) takes from the system
+# folder whatever lies beside the program: the known DLLs (msvcrt.dll is one
+# on XP as an import of the listed ones, and listed from Vista on), and the
+# common controls, which the manifest binds to the system's side-by-side copy.
+# VERSION.dll is not a known DLL on current Windows: a program run as
+# administrator from a writable folder must load it by its full path instead.
+KNOWN_DLLS = {
+    "KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "SHELL32.DLL",
+    "OLE32.DLL", "MSVCRT.DLL", "COMCTL32.DLL",
+}
 
 
 def objdump(tool, path):
@@ -103,6 +115,7 @@ def main():
     parser.add_argument("--imports", required=True)
     parser.add_argument("--exports-of", nargs=2, metavar=("NAME", "DEF"))
     parser.add_argument("--manifest-of")
+    parser.add_argument("--known-dlls-only-of")
     parser.add_argument("--write-imports")
     parser.add_argument("files", nargs="+")
     args = parser.parse_args()
@@ -133,6 +146,10 @@ def main():
                    int(header_field(dump, "Minor%sVersion" % field) or -1))
             if got != want_subsystem:
                 bad("%s version %d.%02d, expected %d.%02d" % ((field,) + got + want_subsystem))
+        known_only = args.known_dlls_only_of and name.lower() == args.known_dlls_only_of.lower()
+        for dll in sorted({dll for dll, _ in imports(dump)}):
+            if known_only and dll not in KNOWN_DLLS:
+                bad("imports %s, which Windows may take from the program's folder" % dll)
         for dll, function in imports(dump):
             all_imports.add((dll, function))
             if dll not in ALLOWED_DLLS:

@@ -2,11 +2,18 @@
 """Checks the ZIP package of one Windows build folder: exactly the expected
 files under Plexor-<version>-<arch>/, the sample media identical to the
 demo's, and every program and DLL passing the static checks of the build.
+When the package step was asked to sign (PLEXOR_SIGN_PFX set), every program
+and DLL must carry a signature, and no file may hold the key's password
+(PLEXOR_SIGN_PASSWORD); with --ca, each signature must be SHA-256 and pass
+`osslsigncode verify` against that CA (with --time-stamped, also a time stamp
+from a server whose certificate that CA issued).
 
-  check_package.py BUILD_DIR
+  check_package.py BUILD_DIR [--package-dir DIR] [--ca CA_PEM [--time-stamped]]
 """
+import argparse
 import os
 import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -21,10 +28,47 @@ def package_name(build):
     return re.search(r'^set\(CPACK_PACKAGE_FILE_NAME "([^"]+)"\)', text, re.M).group(1)
 
 
+def has_signature(data):
+    """True when the PE file's certificate table (data directory 4) is set."""
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    optional = pe + 24
+    magic = struct.unpack_from("<H", data, optional)[0]
+    directories = optional + (96 if magic == 0x10B else 112)
+    offset, size = struct.unpack_from("<II", data, directories + 4 * 8)
+    return offset != 0 and size != 0
+
+
+def signature_problems(path, name, ca, time_stamped):
+    data = open(path, "rb").read()
+    problems = []
+    password = os.environ.get("PLEXOR_SIGN_PASSWORD", "")
+    if password and password.encode() in data:
+        problems.append("%s holds the signing password" % name)
+    if name.endswith((".exe", ".dll")) and os.environ.get("PLEXOR_SIGN_PFX"):
+        if not has_signature(data):
+            problems.append("%s is not signed" % name)
+        elif ca:
+            check = subprocess.run(["osslsigncode", "verify", "-CAfile", ca, "-TSA-CAfile", ca,
+                                    "-in", path], capture_output=True, text=True, errors="replace")
+            if check.returncode != 0:
+                problems.append("%s: signature not accepted:\n%s" % (name, check.stdout + check.stderr))
+            elif "Message digest algorithm  : SHA256" not in check.stdout:
+                problems.append("%s: signature digest is not SHA-256" % name)
+            elif time_stamped and "Timestamp Server Signature verification: ok" not in check.stdout:
+                problems.append("%s: no verified time stamp" % name)
+    return problems
+
+
 def main():
-    build = sys.argv[1]
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--package-dir")
+    parser.add_argument("--ca")
+    parser.add_argument("--time-stamped", action="store_true")
+    args = parser.parse_args()
+    build = args.build
     top = package_name(build)  # Plexor-<version>-<arch>
-    path = os.path.join(build, "package", top + ".zip")
+    path = os.path.join(args.package_dir or os.path.join(build, "package"), top + ".zip")
     media = sorted("update-media/" + os.path.relpath(os.path.join(d, f), MEDIA).replace(os.sep, "/")
                    for d, _, files in os.walk(MEDIA) for f in files)
     binaries = ["update-media/Quillet.exe", "tools/quillet-check.exe", "rip/Vexmoor.dll",
@@ -56,6 +100,9 @@ def main():
                                    capture_output=True, text=True)
             if check.returncode != 0:
                 problems.append("static checks:\n" + check.stdout)
+            for name in got:
+                problems += signature_problems(os.path.join(unpacked, top, name), name, args.ca,
+                                               args.time_stamped)
     for problem in problems:
         print("%s: %s" % (os.path.basename(path), problem))
     if not problems:

@@ -8,6 +8,7 @@ packages=(
   wine64 xvfb fonts-ipafont-gothic locales
   libtiff-dev libtiff-tools libpng-dev python3-pil
   imagemagick x11-apps
+  osslsigncode openssl
   clang libclang-rt-14-dev
 )
 missing=()

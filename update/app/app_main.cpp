@@ -9,6 +9,7 @@
 #include "update/app/app_name.h"
 #include "update/app/command_text.h"
 #include "update/run/win_app.h"
+#include "update/win32/system_libraries.h"
 #include "update/win32/win32_code_page.h"
 
 namespace {
@@ -31,6 +32,8 @@ int runMessageLoop() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything can load a DLL by name: none comes from the media folder.
+  quillet::restrictDllSearchToSystemFolder();
   quillet::CWinApp* app = quillet::CWinApp::current();
   if (app == nullptr) return 1;
 

@@ -6,6 +6,8 @@
 #include <io.h>
 #include <vector>
 
+#include "update/win32/system_libraries.h"
+
 namespace quillet {
 
 namespace {
@@ -145,16 +147,19 @@ std::unique_ptr<FileSearch> Win32FileSystem::findFiles(const std::string& patter
 }
 
 bool Win32FileSystem::fileVersionText(const std::string& path, std::string* text) {
+  // VERSION.dll is not a known DLL: taken from the system folder on first use.
+  const VersionFunctions* version = versionFunctions();
+  if (version == nullptr) return false;
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  const DWORD size = version->getFileVersionInfoSizeA(path.c_str(), &ignored);
   if (size == 0) return false;
   std::vector<char> block(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+  if (!version->getFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
   char* value = nullptr;
   UINT length = 0;
   // Only the Japanese / UTF-16 string table is consulted.
-  char query[] = "\\StringFileInfo\\041104B0\\FileVersion";
-  if (!VerQueryValueA(block.data(), query, reinterpret_cast<void**>(&value), &length) ||
+  const char query[] = "\\StringFileInfo\\041104B0\\FileVersion";
+  if (!version->verQueryValueA(block.data(), query, reinterpret_cast<void**>(&value), &length) ||
       value == nullptr) {
     return false;
   }

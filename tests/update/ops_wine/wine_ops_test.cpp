@@ -20,6 +20,7 @@
 #include "update/win32/win32_code_page.h"
 #include "update/win32/win32_file_system.h"
 #include "update/win32/win32_registry.h"
+#include "update/win32/system_libraries.h"
 
 namespace quillet {
 namespace {
@@ -40,6 +41,27 @@ TEST(Win32FileSystemAdapter, VersionTextOfRealResources) {
   EXPECT_EQ(text, "1.0.0.1");
   EXPECT_FALSE(files.fileVersionText(testDll("none"), &text));
   EXPECT_FALSE(files.fileVersionText(programFolder() + "\\missing.dll", &text));
+}
+
+// What Quillet.exe does first: a DLL beside the program is no longer found by
+// its bare name, while the system folder's VERSION.dll still loads. The
+// default search is put back for the other tests.
+TEST(SystemLibraries, ProgramFolderLeftOutOfTheSearchOnceRestricted) {
+  HMODULE beside = LoadLibraryW(L"ver_none.dll");
+  ASSERT_NE(beside, nullptr) << "found beside the program by default";
+  FreeLibrary(beside);
+  restrictDllSearchToSystemFolder();
+  beside = LoadLibraryW(L"ver_none.dll");
+  const DWORD error = GetLastError();
+  auto setDefault = reinterpret_cast<BOOL(WINAPI*)(DWORD)>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  ASSERT_NE(setDefault, nullptr);
+  setDefault(0x00001000);  // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
+  SetDllDirectoryW(nullptr);
+  EXPECT_EQ(beside, nullptr);
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_NE(loadSystemLibrary(L"version.dll"), nullptr);
+  EXPECT_NE(versionFunctions(), nullptr);
 }
 
 TEST(Win32FileSystemAdapter, SearchReportsNoEntryAndDotEntries) {

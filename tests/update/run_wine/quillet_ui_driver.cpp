@@ -117,7 +117,7 @@ int main() {
     }
     for (HWND window : dialogsOfProcess(process.dwProcessId)) {
       if (answered.count(window) != 0 || passive.count(window) != 0) continue;
-      Sleep(100);  // let the dialog finish drawing its texts
+      waitUntilResponding(window, 10000);  // its texts are set
       const DialogSnapshot shot = snapshot(window);
       if (reported.insert(window).second) report(shot);
       if (!secondDone) {

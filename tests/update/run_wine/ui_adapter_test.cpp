@@ -20,12 +20,19 @@ namespace {
 using quillet_test::DialogSnapshot;
 using quillet_test::fromUtf8;
 
+// Bounds of the waits below: generous, since a machine busy with other Wine
+// programs, X servers and compilers can delay a dialog by seconds; a passing
+// test never waits them out.
+constexpr DWORD kDialogAppears = 20000;
+constexpr ULONGLONG kDialogEnds = 15000;
+constexpr ULONGLONG kScreenShows = 15000;
+
 // After an answer: waits until the dialog has ended (an ended dialog is
 // hidden at once and destroyed a little later). One that is still shown
-// after a few seconds ignored the answer: it is ended from here, past its
+// long after the answer ignored it: it is ended from here, past its
 // handlers, so that the test fails instead of waiting for ever.
 bool endedAfterAnswer(HWND dialog) {
-  const ULONGLONG end = GetTickCount64() + 5000;
+  const ULONGLONG end = GetTickCount64() + kDialogEnds;
   while (GetTickCount64() < end) {
     if (!IsWindow(dialog) || !IsWindowVisible(dialog)) return true;
     Sleep(20);
@@ -39,9 +46,9 @@ class DialogAnswerer {
  public:
   explicit DialogAnswerer(int button) {
     thread_ = std::thread([this, button] {
-      HWND dialog = quillet_test::waitForDialog(GetCurrentProcessId(), 10000);
+      HWND dialog = quillet_test::waitForDialog(GetCurrentProcessId(), kDialogAppears);
       if (dialog == nullptr) return;
-      Sleep(100);
+      quillet_test::waitUntilResponding(dialog, kDialogAppears);
       shot_ = quillet_test::snapshot(dialog);
       found_ = true;
       quillet_test::pressButton(dialog, button);
@@ -144,9 +151,9 @@ class RestartDialogPlayer {
  public:
   RestartDialogPlayer(bool chooseNoRestart, int button) {
     thread_ = std::thread([this, chooseNoRestart, button] {
-      HWND dialog = quillet_test::waitForDialog(GetCurrentProcessId(), 10000);
+      HWND dialog = quillet_test::waitForDialog(GetCurrentProcessId(), kDialogAppears);
       if (dialog == nullptr) return;
-      Sleep(100);
+      quillet_test::waitUntilResponding(dialog, kDialogAppears);
       shot_ = quillet_test::snapshot(dialog);
       yesChecked_ = IsDlgButtonChecked(dialog, IDC_RESTART_YES) == BST_CHECKED;
       noChecked_ = IsDlgButtonChecked(dialog, IDC_RESTART_NO) == BST_CHECKED;
@@ -161,11 +168,11 @@ class RestartDialogPlayer {
       } else {
         quillet_test::pressButton(dialog, button);
       }
-      const ULONGLONG end = GetTickCount64() + 5000;
+      const ULONGLONG end = GetTickCount64() + kDialogEnds;
       while (GetTickCount64() < end) {
         for (HWND w : quillet_test::dialogsOfProcess(GetCurrentProcessId())) {
           if (w == dialog) continue;
-          Sleep(100);
+          quillet_test::waitUntilResponding(w, kDialogAppears);
           message_ = quillet_test::snapshot(w).textOf(0xFFFF);
           quillet_test::pressButton(w, IDOK);
           return;
@@ -357,15 +364,34 @@ bool isBlackRectangleColour(COLORREF pixel) {
   return pixel == GetSysColor(COLOR_WINDOWFRAME) || pixel == GetSysColor(COLOR_3DDKSHADOW);
 }
 
+// Reads the picture's and the OK button's pixels from the screen.
+void readScreen(HWND dialog, StartDialogView* view) {
+  RECT picture;
+  GetWindowRect(GetDlgItem(dialog, IDC_START_PICTURE), &picture);
+  view->pictureCorner = screenPixel(picture.left + 3, picture.top + 3);
+  view->pictureCentre =
+      screenPixel((picture.left + picture.right) / 2, (picture.top + picture.bottom) / 3);
+  RECT ok;
+  GetWindowRect(GetDlgItem(dialog, IDOK), &ok);
+  view->okButton = screenPixel((ok.left + ok.right) / 2, ok.top + 2);
+}
+
+// What the test expects the screen to show once the dialog is drawn.
+using ScreenShows = bool (*)(const StartDialogView&);
+
+bool showsTheBlackArea(const StartDialogView& view) {
+  return isBlackRectangleColour(view.pictureCentre);
+}
+
 class StartDialogViewer {
  public:
-  explicit StartDialogViewer(int button) {
-    thread_ = std::thread([this, button] {
-      HWND dialog = quillet_test::waitForDialog(GetCurrentProcessId(), 10000);
+  StartDialogViewer(int button, ScreenShows drawn) {
+    thread_ = std::thread([this, button, drawn] {
+      HWND dialog = quillet_test::waitForDialog(GetCurrentProcessId(), kDialogAppears);
       if (dialog != nullptr && GetDlgItem(dialog, IDC_START_PICTURE) == nullptr) {
         view_.message = quillet_test::snapshot(dialog).textOf(0xFFFF);  // the message box
         quillet_test::pressButton(dialog, IDOK);
-        const ULONGLONG end = GetTickCount64() + 10000;
+        const ULONGLONG end = GetTickCount64() + kDialogAppears;
         do {
           Sleep(50);
           dialog = nullptr;
@@ -375,18 +401,19 @@ class StartDialogViewer {
         } while (dialog == nullptr && GetTickCount64() < end);
       }
       if (dialog == nullptr) return;
-      Sleep(500);  // painted
       view_.found = true;
       view_.shot = quillet_test::snapshot(dialog);
-      RECT picture;
-      GetWindowRect(GetDlgItem(dialog, IDC_START_PICTURE), &picture);
-      view_.pictureCorner = screenPixel(picture.left + 3, picture.top + 3);
-      view_.pictureCentre =
-          screenPixel((picture.left + picture.right) / 2, (picture.top + picture.bottom) / 3);
-      RECT ok;
-      GetWindowRect(GetDlgItem(dialog, IDOK), &ok);
-      view_.okButton = screenPixel((ok.left + ok.right) / 2, ok.top + 2);
       view_.editVisible = IsWindowVisible(GetDlgItem(dialog, IDC_START_EDIT)) != 0;
+      // The dialog paints in its own thread and the X server shows it later,
+      // much later on a busy machine: read the screen until it shows what the
+      // test expects. A screen that never does is read once more at the
+      // bound, and the test's checks report what it showed.
+      const ULONGLONG end = GetTickCount64() + kScreenShows;
+      for (;;) {
+        readScreen(dialog, &view_);
+        if (drawn(view_) || GetTickCount64() >= end) break;
+        Sleep(50);
+      }
       quillet_test::pressButton(dialog, button);
       view_.ended = endedAfterAnswer(dialog);
     });
@@ -407,7 +434,10 @@ class StartDialogViewer {
 TEST_F(UiAdapter, StartDialogStretchesAnEightBitTitlePictureOverTheWholeDialog) {
   const COLORREF red = RGB(255, 0, 0);
   const std::string folder = mediaFolder("quillet_start8", solidBitmap(16, 8, 8, red));
-  StartDialogViewer viewer(IDOK);
+  StartDialogViewer viewer(IDOK, [](const StartDialogView& v) {
+    return v.pictureCorner == RGB(255, 0, 0) && v.pictureCentre == RGB(255, 0, 0) &&
+           v.okButton != RGB(255, 0, 0);
+  });
   EXPECT_EQ(ui.startDialog(folder), IDOK);
   const StartDialogView& view = viewer.wait();
   ASSERT_TRUE(view.found);
@@ -425,7 +455,9 @@ TEST_F(UiAdapter, StartDialogStretchesAnEightBitTitlePictureOverTheWholeDialog) 
 TEST_F(UiAdapter, StartDialogDrawsATwentyFourBitPictureAndCancelEndsIt) {
   const COLORREF green = RGB(0, 255, 0);
   const std::string folder = mediaFolder("quillet_start24", solidBitmap(3, 2, 24, green));
-  StartDialogViewer viewer(IDCANCEL);
+  StartDialogViewer viewer(IDCANCEL, [](const StartDialogView& v) {
+    return v.pictureCorner == RGB(0, 255, 0) && v.pictureCentre == RGB(0, 255, 0);
+  });
   EXPECT_EQ(ui.startDialog(folder), IDCANCEL);
   const StartDialogView& view = viewer.wait();
   ASSERT_TRUE(view.found);
@@ -436,7 +468,7 @@ TEST_F(UiAdapter, StartDialogDrawsATwentyFourBitPictureAndCancelEndsIt) {
 
 TEST_F(UiAdapter, StartDialogWithoutTitlePictureSaysSoAndShowsTheBlackArea) {
   const std::string folder = mediaFolder("quillet_start_none", "");
-  StartDialogViewer viewer(IDCANCEL);
+  StartDialogViewer viewer(IDCANCEL, showsTheBlackArea);
   EXPECT_EQ(ui.startDialog(folder), IDCANCEL);
   const StartDialogView& view = viewer.wait();
   ASSERT_TRUE(view.found);
@@ -447,7 +479,7 @@ TEST_F(UiAdapter, StartDialogWithoutTitlePictureSaysSoAndShowsTheBlackArea) {
 
 TEST_F(UiAdapter, StartDialogWithAnUndrawableFileShowsTheBlackAreaSilently) {
   const std::string folder = mediaFolder("quillet_start_bad", std::string(100, 'x'));
-  StartDialogViewer viewer(IDOK);
+  StartDialogViewer viewer(IDOK, showsTheBlackArea);
   EXPECT_EQ(ui.startDialog(folder), IDOK);
   const StartDialogView& view = viewer.wait();
   ASSERT_TRUE(view.found);
@@ -467,7 +499,7 @@ TEST_F(UiAdapter, StartDialogWithAHugeFileShowsTheBlackAreaSilently) {
   ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
   ASSERT_TRUE(SetEndOfFile(file));
   CloseHandle(file);
-  StartDialogViewer viewer(IDOK);
+  StartDialogViewer viewer(IDOK, showsTheBlackArea);
   EXPECT_EQ(ui.startDialog(folder), IDOK);
   const StartDialogView& view = viewer.wait();
   DeleteFileA(path.c_str());

@@ -81,6 +81,11 @@ HWND waitForDialog(DWORD processId, DWORD timeoutMs) {
   return nullptr;
 }
 
+bool waitUntilResponding(HWND window, DWORD timeoutMs) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored) != 0;
+}
+
 void pressButton(HWND dialog, int id) {
   HWND button = GetDlgItem(dialog, id);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));

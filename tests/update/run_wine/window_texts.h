@@ -32,6 +32,9 @@ std::vector<HWND> dialogsOfProcess(DWORD processId);
 DialogSnapshot snapshot(HWND dialog);
 // Waits up to timeoutMs for a visible dialog of the process; null on timeout.
 HWND waitForDialog(DWORD processId, DWORD timeoutMs);
+// Waits up to timeoutMs until the window's thread answers a message, i.e. it
+// has set up the dialog and runs its message loop; false on timeout.
+bool waitUntilResponding(HWND window, DWORD timeoutMs);
 // Presses the button as a click does (the dialog's own command).
 void pressButton(HWND dialog, int id);
 

@@ -6,6 +6,8 @@
 // the step ends a matching process but never itself.
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -52,6 +54,21 @@ void registerProvider() {
   RegCloseKey(key);
 }
 
+// Whether the system's process list (which the test provider serves) shows the process.
+bool processListed(DWORD id) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32First(snapshot, &entry); more && !found;
+       more = Process32Next(snapshot, &entry)) {
+    found = entry.th32ProcessID == id;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
 struct Sleeper {
   Sleeper() {
     STARTUPINFOA startup{};
@@ -59,7 +76,9 @@ struct Sleeper {
     std::string command = "\"" + programFolder() + "\\plexor_sleeper.exe\"";
     started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &startup, &info) != FALSE;
-    if (started) Sleep(300);  // let it appear in the snapshot
+    // Until it appears in the process list, for at most 20 s.
+    const ULONGLONG end = GetTickCount64() + 20000;
+    while (started && !processListed(info.dwProcessId) && GetTickCount64() < end) Sleep(20);
   }
   ~Sleeper() {
     if (!started) return;

@@ -1,0 +1,23 @@
+# CPack runs this after staging the package's files and before making the
+# ZIP (CPACK_PRE_BUILD_SCRIPTS). With PLEXOR_SIGN_PFX in the environment of
+# the package step, every .exe and .dll staged is signed (cmake/sign_files.sh);
+# a signing that fails fails the package step. Without it nothing changes.
+# The old package goes first, so that a failed step leaves none behind that
+# could be taken for this one.
+file(REMOVE "${CPACK_PACKAGE_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.zip")
+if("$ENV{PLEXOR_SIGN_PFX}" STREQUAL "")
+  return()
+endif()
+file(GLOB_RECURSE binaries "${CPACK_TEMPORARY_DIRECTORY}/*.exe" "${CPACK_TEMPORARY_DIRECTORY}/*.dll")
+list(LENGTH binaries count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "signing: no .exe or .dll staged in ${CPACK_TEMPORARY_DIRECTORY}")
+endif()
+execute_process(COMMAND bash "${CPACK_PLEXOR_SIGN_SCRIPT}" ${binaries} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  # The staged programs go too: whatever CPack does after this error, it has
+  # no unsigned file left to pack.
+  file(REMOVE ${binaries})
+  message(FATAL_ERROR "signing failed: no package made")
+endif()
+message(STATUS "signed ${count} files")
