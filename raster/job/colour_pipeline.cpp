@@ -136,7 +136,9 @@ void colourAdjustBand(PrinterJob& job) {
                                     job.inputPlaneCount, job.convertedPlanes, job.inkCount);
       break;
     case ColourVariant::CMYK:
-      host.writeColorAdjustCMYKOld(job.colorAdjust, job.inputPlanes, job.adjustWidth, job.inputLines,
+      // This variant works in place: it is handed the module's copies of the
+      // host's planes (the converted planes), never the host's own.
+      host.writeColorAdjustCMYKOld(job.colorAdjust, job.convertedPlanes, job.adjustWidth, job.inputLines,
                                    job.inputPlaneCount);
       break;
   }
@@ -154,7 +156,8 @@ void screenBand(PrinterJob& job) {
     return;
   }
   // The module's own dither: every row of the band is narrowed, dithered and
-  // (for 2-bit output) expanded, not only the first.
+  // (for 2-bit output) expanded, not only the first. The narrowing works in
+  // the converted planes, which are the module's own.
   for (int i = 0; i < job.inkCount; ++i) {
     auto* samples = static_cast<std::uint8_t*>(job.convertedPlanes[i]);
     narrowTo8Bit(samples, job.screenWidth2 * job.screenLines);
@@ -162,9 +165,12 @@ void screenBand(PrinterJob& job) {
                job.rowLength, job.leftOffset, job.mirror == 1);
   }
   if (job.bitsPerPixel == 2) {
+    // The 1-bit half is cleared from the image's end, not the page's: a band
+    // narrower than the page would widen the previous band's 2-bit bytes.
+    const int imageEnd = job.leftOffset + job.screenWidth2;
     for (int i = 0; i < job.inkCount; ++i)
       for (int r = 0; r < job.screenLines; ++r)
-        expandRow1To2(job.screenedPlanes[i] + std::size_t(r) * job.rowLength, job.rowLength, job.pageWidth);
+        expandRow1To2(job.screenedPlanes[i] + std::size_t(r) * job.rowLength, job.rowLength, imageEnd);
   }
 }
 

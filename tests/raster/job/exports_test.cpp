@@ -50,7 +50,7 @@ class Exports : public ::testing::Test {
   std::string doc(int n) {
     char name[32];
     std::snprintf(name, sizeof name, "/doc-%04d.prn", n);
-    return readFile(folder + name);
+    return readFile(folder + "/Exports Printer" + name);  // the printer's own folder
   }
   std::string folder;
 };
