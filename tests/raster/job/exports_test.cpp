@@ -198,28 +198,29 @@ TEST_F(Exports, NarrowerBandsPrintNoStaleDot) {
   std::vector<std::uint8_t> ink(64 * 4 * 2, 0xFF), white(64 * 4 * 2, 0);
   int n = 0;
   for (int bits : {1, 2})
-    for (int screening : {3, 4}) {
-      SCOPED_TRACE(::testing::Message() << bits << " bits, screening " << screening);
-      registerJob(40 + n, bits, screening);
-      void* job = InitPrinter_16_FUNC(40 + n, nullptr, 64, 8, 4);
-      ASSERT_NE(job, nullptr);
-      ASSERT_EQ(StartPrinter_16_FUNC(job), 0);
-      void* full[4] = {ink.data(), ink.data(), ink.data(), ink.data()};
-      void* none[4] = {white.data(), white.data(), white.data(), white.data()};
-      ASSERT_EQ(WritePrinter_16_FUNC(job, full, 64, 4, 4), 0);
-      ASSERT_EQ(WritePrinter_16_FUNC(job, none, 16, 4, 4), 0);  // a white band, a quarter as wide
-      ASSERT_EQ(StopPrinter_16_FUNC(job), 0);
-      ASSERT_EQ(ClosePrinter_16_FUNC(job), 0);
-      DecodedPage page = decodeRows(doc(++n));
-      ASSERT_TRUE(page.ok);
-      for (int p = 0; p < 4; ++p) {
-        ASSERT_EQ(page.rows[p].size(), 8u);
-        std::vector<std::vector<std::uint8_t>> top(page.rows[p].begin(), page.rows[p].begin() + 4);
-        std::vector<std::vector<std::uint8_t>> below(page.rows[p].begin() + 4, page.rows[p].end());
-        EXPECT_GT(dotShare(top, 64), 0.0) << "plane " << p;
-        EXPECT_EQ(dotShare(below, 64), 0.0) << "plane " << p;
+    for (int screening : {3, 4})
+      for (int firstWidth : {64, 16}) {  // narrower than the last band, or than the page
+        SCOPED_TRACE(::testing::Message() << bits << " bits, screening " << screening << ", first " << firstWidth);
+        registerJob(40 + n, bits, screening);
+        void* job = InitPrinter_16_FUNC(40 + n, nullptr, 64, 8, 4);
+        ASSERT_NE(job, nullptr);
+        ASSERT_EQ(StartPrinter_16_FUNC(job), 0);
+        void* full[4] = {ink.data(), ink.data(), ink.data(), ink.data()};
+        void* none[4] = {white.data(), white.data(), white.data(), white.data()};
+        ASSERT_EQ(WritePrinter_16_FUNC(job, full, firstWidth, 4, 4), 0);
+        ASSERT_EQ(WritePrinter_16_FUNC(job, none, 16, 4, 4), 0);  // a white band, a quarter as wide
+        ASSERT_EQ(StopPrinter_16_FUNC(job), 0);
+        ASSERT_EQ(ClosePrinter_16_FUNC(job), 0);
+        DecodedPage page = decodeRows(doc(++n));
+        ASSERT_TRUE(page.ok);
+        for (int p = 0; p < 4; ++p) {
+          ASSERT_EQ(page.rows[p].size(), 8u);
+          std::vector<std::vector<std::uint8_t>> top(page.rows[p].begin(), page.rows[p].begin() + 4);
+          std::vector<std::vector<std::uint8_t>> below(page.rows[p].begin() + 4, page.rows[p].end());
+          EXPECT_GT(dotShare(top, 64), 0.0) << "plane " << p;
+          EXPECT_EQ(dotShare(below, 64), 0.0) << "plane " << p;
+        }
       }
-    }
 }
 
 TEST_F(Exports, AbandonedJobsLeaveNoDocument) {
