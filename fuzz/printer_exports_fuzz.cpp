@@ -43,13 +43,20 @@ void put32(std::vector<std::uint8_t>& b, int at, std::int32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
 }
 
-void emptyScratch() {
-  DIR* dir = opendir(scratch.c_str());
+void emptyFolder(const std::string& folder) {
+  DIR* dir = opendir(folder.c_str());
   if (!dir) return;
   while (dirent* entry = readdir(dir)) {
-    if (entry->d_name[0] != '.') unlink((scratch + "/" + entry->d_name).c_str());
+    if (entry->d_name[0] != '.') unlink((folder + "/" + entry->d_name).c_str());
   }
   closedir(dir);
+}
+
+// The configuration and the printer's own spool folder.
+void emptyScratch() {
+  emptyFolder(scratch + "/Fuzz Printer");
+  rmdir((scratch + "/Fuzz Printer").c_str());
+  emptyFolder(scratch);
 }
 
 // A screen of up to four entries of at most 16 x 16 thresholds.

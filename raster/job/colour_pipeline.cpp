@@ -29,9 +29,9 @@ InkRefusal inkRefusal(int screeningMethod, int outputPlaneCount, int inputColour
   // The stream carries four planes: light or extra inks would be dropped.
   if (outputPlaneCount > kStreamPlanes) return InkRefusal::MorePlanesThanTheStream;
   if (!screensContinuousTone(screeningMethod)) return InkRefusal::None;  // the host screened its planes itself
-  // The CMYK variant adjusts the input planes in place; screening reads the
-  // converted planes, which are those only when the colour type equals the
-  // ink set. Otherwise it would screen the module's own blank buffers.
+  // The CMYK variant adjusts the planes as they come and converts no colour
+  // type: planes of another colour type than the ink set would print as the
+  // wrong inks.
   const bool cmyk = chooseColourVariant(std::uint8_t(inputColourType), std::uint8_t(inkSet)) == ColourVariant::CMYK;
   return !cmyk || inputColourType == inkSet ? InkRefusal::None : InkRefusal::AdjustedPlanesUnread;
 }
