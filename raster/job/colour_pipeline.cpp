@@ -123,6 +123,8 @@ bool openScreening(PrinterJob& job) {
   return job.screeningOpen;
 }
 
+bool adjustsInPlace(const PrinterJob& job) { return job.variant == ColourVariant::CMYK; }
+
 void colourAdjustBand(PrinterJob& job) {
   const HostPort& host = job.env.host;
   if (!job.colorAdjust) return;

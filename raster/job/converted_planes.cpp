@@ -4,36 +4,29 @@
 
 namespace vexmoor {
 
-bool adjustsInPlace(const PrinterJob& job) { return job.variant == ColourVariant::CMYK; }
-
-bool prepareConvertedPlanes(PrinterJob& job) {
-  MemoryPort& memory = job.env.memory;
-  // The in-place adjustment is handed every plane of the band; the six-ink
-  // conversions read the host's planes and write inkCount planes of their own.
-  const bool inPlace = adjustsInPlace(job);
-  const int planes = inPlace ? job.inputPlaneCount : job.inkCount;
-  if (job.convertedCapacity < job.inputPixels) {
-    // Every buffer is taken at the new size, so all share convertedCapacity.
-    releaseConvertedPlanes(job);
-    job.convertedCapacity = job.inputPixels;
+bool prepareConvertedPlanes(const MemoryPort& memory, void** converted, int count, int& capacity, int planes,
+                            int pixels, void* const* copyFrom) {
+  if (capacity < pixels) {
+    // Every buffer is taken anew at the new size, so all share the capacity.
+    releaseConvertedPlanes(memory, converted, count, capacity);
+    capacity = pixels;
   }
-  const std::size_t bytes = 2 * std::size_t(job.convertedCapacity);
+  const std::size_t bytes = 2 * std::size_t(capacity);
   for (int i = 0; i < planes; ++i) {
-    if (!job.convertedPlanes[i]) job.convertedPlanes[i] = memory.allocateZeroed(memory.context, bytes ? bytes : 1);
-    if (!job.convertedPlanes[i]) return false;
+    if (!converted[i]) converted[i] = memory.allocateZeroed(memory.context, bytes ? bytes : 1);
+    if (!converted[i]) return false;
   }
-  if (inPlace)
-    for (int i = 0; i < planes; ++i)
-      std::memcpy(job.convertedPlanes[i], job.inputPlanes[i], 2 * std::size_t(job.inputPixels));
+  if (copyFrom)
+    for (int i = 0; i < planes; ++i) std::memcpy(converted[i], copyFrom[i], 2 * std::size_t(pixels));
   return true;
 }
 
-void releaseConvertedPlanes(PrinterJob& job) {
-  for (void*& p : job.convertedPlanes) {
-    if (p) job.env.memory.release(job.env.memory.context, p);
-    p = nullptr;
+void releaseConvertedPlanes(const MemoryPort& memory, void** converted, int count, int& capacity) {
+  for (int i = 0; i < count; ++i) {
+    if (converted[i]) memory.release(memory.context, converted[i]);
+    converted[i] = nullptr;
   }
-  job.convertedCapacity = 0;
+  capacity = 0;
 }
 
 }  // namespace vexmoor

@@ -2,19 +2,18 @@
 // the module's own, so that the host's band planes are never written.
 #pragma once
 
-#include "raster/job/printer_job.h"
+#include "raster/job/ports.h"
 
 namespace vexmoor {
 
-// Whether the job's colour adjustment works in place (the CMYK variant): its
-// planes are then copies of the host's, made for every band.
-bool adjustsInPlace(const PrinterJob& job);
+// Makes the first `planes` converted buffers hold 2 x pixels bytes (they
+// only grow, and all share `capacity`, in pixels) and, when copyFrom is not
+// null, copies those planes of the host's band into them (for an adjustment
+// that works in place). False when a buffer cannot be taken.
+bool prepareConvertedPlanes(const MemoryPort& memory, void** converted, int count, int& capacity, int planes,
+                            int pixels, void* const* copyFrom);
 
-// Makes the converted buffers fit the prepared band (they only grow) and,
-// for an adjustment in place, copies the host's planes into them. False when
-// a buffer cannot be taken.
-bool prepareConvertedPlanes(PrinterJob& job);
-
-void releaseConvertedPlanes(PrinterJob& job);
+// Frees the `count` converted buffers.
+void releaseConvertedPlanes(const MemoryPort& memory, void** converted, int count, int& capacity);
 
 }  // namespace vexmoor

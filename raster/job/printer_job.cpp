@@ -34,7 +34,7 @@ int sinkWrite(void* context, const void* bytes, std::uint32_t length) {
 ByteSink channelSink(PrinterJob& job) { return ByteSink{&sinkWrite, &job}; }
 
 void releaseBandBuffers(PrinterJob& job) {
-  releaseConvertedPlanes(job);
+  releaseConvertedPlanes(job.env.memory, job.convertedPlanes, kMaxInputPlanes, job.convertedCapacity);
   for (std::uint8_t*& p : job.screenedPlanes) {
     release(job, p);
     p = nullptr;
@@ -59,7 +59,7 @@ bool prepareBandBuffers(PrinterJob& job, void** planes, int width, int lines, in
     // A longer row would not fit the channel's compression buffer.
     if (std::size_t(offsetRow) * 2 > job.channel->compressionSize) return false;
     job.rowLength = int(offsetRow);
-    screenedPlanesAreUnknown(job);
+    job.screenedCover = anythingHeld();
   }
   job.bandLines = lines;
 
@@ -74,9 +74,24 @@ bool prepareBandBuffers(PrinterJob& job, void** planes, int width, int lines, in
     job.scratch = static_cast<std::uint8_t*>(allocate(job, std::size_t(needed)));
     if (!job.scratch) return false;
     job.screenedCapacity = int(needed);
-    screenedPlanesAreBlank(job);
+    job.screenedCover = nothingHeld();
   }
   return true;
+}
+
+// The converted buffers of the module's own, taken when a continuous-tone
+// band first needs them: pre-screened bands never use them. An adjustment in
+// place works on copies of the host's planes.
+bool prepareConverted(PrinterJob& job) {
+  const bool inPlace = adjustsInPlace(job);
+  return prepareConvertedPlanes(job.env.memory, job.convertedPlanes, kMaxInputPlanes, job.convertedCapacity,
+                                inPlace ? job.inputPlaneCount : job.inkCount, job.inputPixels,
+                                inPlace ? job.inputPlanes : nullptr);
+}
+
+void coverScreened(PrinterJob& job, const ScreenedCover& band) {
+  coverScreenedPlanes(job.screenedCover, band, job.screenedPlanes, job.outputPlaneCount,
+                      std::size_t(job.screenedCapacity));
 }
 
 // A failed allocation leaves the job without band buffers and dump: it takes no more bands.
@@ -129,7 +144,7 @@ int sendScreenedBand(PrinterJob& job, void** planes, int width, int lines, int p
   const std::size_t bytes = std::size_t(job.rowLength) * std::size_t(lines);
   const bool mirror = job.mirror == 1;
   // The planes the host did not send go out blank, never as an earlier band.
-  coverScreenedPlanes(job, wholeRows(planeCount));
+  coverScreened(job, wholeRows(planeCount));
   // A host plane is mirrored on its way into the job's buffer, in one pass.
   for (int i = 0; i < planeCount; ++i) {
     if (mirror)
@@ -287,11 +302,12 @@ int writePrinterBand(PrinterJob& job, void** planes, int width, int lines, int p
   // Screening writes width pixels from the left offset into every row.
   if (packedRowBytes(job.bitsPerPixel, (long long)job.leftOffset + width) > job.rowLength) return 1;
   if (job.dump && !appendContoneBand(*job.dump, planes, width, lines, planeCount)) return 1;
-  if (!prepareBandBuffers(job, planes, width, lines, planeCount) || (screens && !prepareConvertedPlanes(job)))
+  if (!prepareBandBuffers(job, planes, width, lines, planeCount) || (screens && !prepareConverted(job)))
     return failBandBuffers(job);
   // Screening writes the band's width from the left offset; whatever an
   // earlier band left beyond that is cleared. A layout may combine anywhere.
-  coverScreenedPlanes(job, job.layout ? wholeRows(job.outputPlaneCount) : screenedImage(job, width));
+  coverScreened(job, job.layout ? wholeRows(job.outputPlaneCount)
+                                : screenedImage(job.inkCount, job.bitsPerPixel, job.leftOffset, width));
   if (job.layout)
     for (int i = 0; i < job.outputPlaneCount; ++i) std::memset(job.screenedPlanes[i], 0, job.screenedCapacity);
   if (screens) {

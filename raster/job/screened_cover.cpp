@@ -2,12 +2,11 @@
 
 #include <cstring>
 
-#include "raster/job/printer_job.h"
-
 namespace vexmoor {
 namespace {
 
 constexpr std::int64_t kRowEnd = INT64_MAX;
+constexpr int kAnyPlanes = 1 << 20;
 
 bool holdsNothing(const ScreenedCover& c) { return c.planes <= 0 || c.firstBit >= c.endBit; }
 
@@ -20,22 +19,22 @@ bool includes(const ScreenedCover& outer, const ScreenedCover& inner) {
 
 ScreenedCover wholeRows(int planes) { return ScreenedCover{planes, 0, kRowEnd}; }
 
-ScreenedCover screenedImage(const PrinterJob& job, int width) {
-  const std::int64_t bits = job.bitsPerPixel;
-  return ScreenedCover{job.inkCount, bits * job.leftOffset, bits * (std::int64_t(job.leftOffset) + width)};
+ScreenedCover screenedImage(int inks, int bitsPerPixel, int leftOffset, int width) {
+  const std::int64_t bits = bitsPerPixel;
+  return ScreenedCover{inks, bits * leftOffset, bits * (std::int64_t(leftOffset) + width)};
 }
 
-void coverScreenedPlanes(PrinterJob& job, const ScreenedCover& band) {
+ScreenedCover nothingHeld() { return ScreenedCover{0, 0, 0}; }
+ScreenedCover anythingHeld() { return wholeRows(kAnyPlanes); }
+
+void coverScreenedPlanes(ScreenedCover& held, const ScreenedCover& band, std::uint8_t* const* planes, int count,
+                         std::size_t bytes) {
   // Uniform bands (the usual page) never clear: what they hold is what the
   // next band overwrites.
-  if (!includes(band, job.screenedCover))
-    for (int i = 0; i < job.outputPlaneCount; ++i)
-      if (job.screenedPlanes[i]) std::memset(job.screenedPlanes[i], 0, std::size_t(job.screenedCapacity));
-  job.screenedCover = band;
+  if (!includes(band, held))
+    for (int i = 0; i < count; ++i)
+      if (planes[i]) std::memset(planes[i], 0, bytes);
+  held = band;
 }
-
-void screenedPlanesAreBlank(PrinterJob& job) { job.screenedCover = ScreenedCover{0, 0, 0}; }
-
-void screenedPlanesAreUnknown(PrinterJob& job) { job.screenedCover = wholeRows(kMaxScreenedPlanes); }
 
 }  // namespace vexmoor
