@@ -30,7 +30,7 @@ bool writeBytes(void*, PrinterHandle handle, const void* bytes, std::uint32_t le
 }
 
 bool endDoc(void*, PrinterHandle handle) { return EndDocPrinter(static_cast<HANDLE>(handle)) != 0; }
-bool abortDoc(void*, PrinterHandle handle) { return AbortDocPrinter(static_cast<HANDLE>(handle)) != 0; }
+bool abortDoc(void*, PrinterHandle handle) { return AbortPrinter(static_cast<HANDLE>(handle)) != 0; }
 bool closePrinter(void*, PrinterHandle handle) { return ClosePrinter(static_cast<HANDLE>(handle)) != 0; }
 
 bool querySpoolDirectory(HANDLE h, char16_t* directory, std::size_t capacity) {
