@@ -73,19 +73,6 @@ TEST_F(Win32Adapters, RawDocumentArrivesByteForByte) {
   EXPECT_EQ(readFile(outFile), first + binary);
 }
 
-TEST_F(Win32Adapters, AbortedDocumentNeverArrives) {
-  PrinterHandle h = nullptr;
-  ASSERT_TRUE(spooler.openPrinter(nullptr, reinterpret_cast<const char16_t*>(kPrinter), false, &h));
-  ASSERT_TRUE(spooler.startDoc(nullptr, h, u"kept"));
-  ASSERT_TRUE(spooler.write(nullptr, h, "kept", 4));
-  ASSERT_TRUE(spooler.endDoc(nullptr, h));
-  ASSERT_TRUE(spooler.startDoc(nullptr, h, u"abandoned"));
-  ASSERT_TRUE(spooler.write(nullptr, h, "cut off", 7));
-  EXPECT_TRUE(spooler.abortDoc(nullptr, h));
-  EXPECT_TRUE(spooler.closePrinter(nullptr, h));
-  EXPECT_EQ(readFile(outFile), "kept");  // the port keeps the last document it was handed
-}
-
 TEST_F(Win32Adapters, SpoolDirectoryIsFoundThroughAPrinterHandle) {
   PrinterHandle h = nullptr;
   ASSERT_TRUE(spooler.openPrinter(nullptr, reinterpret_cast<const char16_t*>(kPrinter), true, &h));
