@@ -53,24 +53,17 @@ TEST_F(PrinterJobTest, AbandonedJobsLeaveNoDocument) {
   // Opened and closed: nothing written, no document begun (a thousand times).
   for (int loop = 0; loop < 1000; ++loop) ASSERT_EQ(closePrinterJob(open()), 0);
   EXPECT_TRUE(world.spooler.documents.empty());
-  // Closed before its trailer went out: started only, or with a band, or
-  // after a start that failed on the mode.
-  for (int bands = 0; bands < 2; ++bands) {
+  // Closed before the trailer: after a start, after a band, after a failed start.
+  for (int bands = 0; bands < 3; ++bands) {
+    if (bands == 2) putWide(block(), PPB_MODE_NAME, u"Plain paper");
     PrinterJob* job = open(64, 8);
-    ASSERT_EQ(startPrinterJob(*job), 0);
     auto planes = screened(*job, 2);
     auto ptr = pointers(planes);
-    if (bands) ASSERT_EQ(sendPrinterBand(*job, ptr.data(), 64, 2, 4), 0);
+    EXPECT_EQ(startPrinterJob(*job) + (bands == 1 ? sendPrinterBand(*job, ptr.data(), 64, 2, 4) : 0), bands / 2);
     EXPECT_EQ(closePrinterJob(job), 0);
   }
-  putWide(block(), PPB_MODE_NAME, u"Plain paper");
-  PrinterJob* job = open();
-  EXPECT_EQ(startPrinterJob(*job), 1);
-  EXPECT_EQ(closePrinterJob(job), 0);
-  ASSERT_EQ(world.spooler.documents.size(), 2u);
-  for (auto& d : world.spooler.documents) EXPECT_TRUE(d.discarded && !d.ended);
-  EXPECT_EQ(world.spooler.documents[0].name, u"doc");
-  EXPECT_EQ(world.spooler.documents[0].printer, "P1");
+  ASSERT_EQ(world.spooler.documents.size(), 2u);  // the failed start wrote nothing
+  for (auto& d : world.spooler.documents) EXPECT_TRUE(d.discarded && !d.ended && d.printer == "P1");
   EXPECT_EQ(world.spooler.openHandles, 0);
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
 }
