@@ -55,10 +55,7 @@ class Exports : public ::testing::Test {
   }
   // One job through the exports: the bands (4 planes each) handed over in
   // turn; the host's planes must read the same after each.
-  struct Band {
-    int width, lines;
-    std::vector<std::vector<std::uint8_t>> planes;
-  };
+  struct Band { int width, lines; std::vector<std::vector<std::uint8_t>> planes; };
   void printJob(int id, int width, int height, const std::vector<Band>& bands) {
     void* job = InitPrinter_16_FUNC(id, nullptr, width, height, 4);
     ASSERT_EQ(StartPrinter_16_FUNC(job), 0);
@@ -209,16 +206,15 @@ TEST_F(Exports, ConcurrentSplitJobsOnTwoPrintersEachJoinToTheirUnsplitStream) {
   registerJob(60, 1, 3);
   registerJob(61, 1, 3, u"exports-dev2");
   // 8192 pixels: 1024 bytes a plane row; BannerMode 1 (1 MiB) splits after 256 rows.
-  std::vector<std::uint8_t> a(1024 * 100), c(1024 * 100);
-  for (std::size_t i = 0; i < a.size(); ++i) a[i] = std::uint8_t(i), c[i] = std::uint8_t(i / 7);
+  std::vector<std::uint8_t> a(1024 * 100 + 1);  // job 61 sends it one byte on
+  for (std::size_t i = 0; i < a.size(); ++i) a[i] = std::uint8_t(i / 7);
   auto run = [&](std::vector<int> ids) {  // the jobs' bands in turn
     std::vector<void*> jobs;
     for (int id : ids) jobs.push_back(InitPrinter_16_FUNC(id, nullptr, 8192, 600, 4));
     for (void* j : jobs) ASSERT_EQ(StartPrinter_16_FUNC(j), 0);
     for (int band = 0; band < 6; ++band)
       for (std::size_t k = 0; k < jobs.size(); ++k) {
-        void* p = ids[k] == 60 ? a.data() : c.data();
-        void* x[4] = {p, p, p, p};
+        void* p = a.data() + (ids[k] - 60), *x[4] = {p, p, p, p};
         ASSERT_EQ(SendPrinter_16_FUNC(jobs[k], x, 8192, 100, 4), 0);
       }
     for (void* j : jobs) ASSERT_EQ(StopPrinter_16_FUNC(j) + ClosePrinter_16_FUNC(j), 0);
