@@ -43,13 +43,16 @@ void put32(std::vector<std::uint8_t>& b, int at, std::int32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
 }
 
+// The configuration, and the documents in the printer's own folder.
 void emptyScratch() {
-  DIR* dir = opendir(scratch.c_str());
-  if (!dir) return;
-  while (dirent* entry = readdir(dir)) {
-    if (entry->d_name[0] != '.') unlink((scratch + "/" + entry->d_name).c_str());
+  for (const std::string& folder : {scratch + "/Fuzz Printer", scratch}) {
+    if (DIR* dir = opendir(folder.c_str())) {
+      while (dirent* entry = readdir(dir))
+        if (entry->d_name[0] != '.') unlink((folder + "/" + entry->d_name).c_str());
+      closedir(dir);
+    }
+    rmdir((scratch + "/Fuzz Printer").c_str());
   }
-  closedir(dir);
 }
 
 // A screen of up to four entries of at most 16 x 16 thresholds.

@@ -6,8 +6,9 @@
 
 namespace riphost {
 
-// Natively: the file spooler's folder (PLEXOR_SPOOL_DIR). On Windows: a raw
-// printer of that name whose port writes each document into the folder.
+// Natively: a private spool root (PLEXOR_SPOOL_DIR) whose folder for the
+// printer is a link to the output folder. On Windows: a raw printer of that
+// name whose port writes each document into the folder.
 bool prepareSpoolTarget(const std::string& outDir, const std::string& printerName, std::string& error);
 
 }  // namespace riphost

@@ -29,9 +29,9 @@ InkRefusal inkRefusal(int screeningMethod, int outputPlaneCount, int inputColour
   // The stream carries four planes: light or extra inks would be dropped.
   if (outputPlaneCount > kStreamPlanes) return InkRefusal::MorePlanesThanTheStream;
   if (!screensContinuousTone(screeningMethod)) return InkRefusal::None;  // the host screened its planes itself
-  // The CMYK variant adjusts the input planes in place; screening reads the
-  // converted planes, which are those only when the colour type equals the
-  // ink set. Otherwise it would screen the module's own blank buffers.
+  // The CMYK variant adjusts the planes as they come and converts no colour
+  // type: planes of another colour type than the ink set would print as the
+  // wrong inks.
   const bool cmyk = chooseColourVariant(std::uint8_t(inputColourType), std::uint8_t(inkSet)) == ColourVariant::CMYK;
   return !cmyk || inputColourType == inkSet ? InkRefusal::None : InkRefusal::AdjustedPlanesUnread;
 }
@@ -123,6 +123,8 @@ bool openScreening(PrinterJob& job) {
   return job.screeningOpen;
 }
 
+bool adjustsInPlace(const PrinterJob& job) { return job.variant == ColourVariant::CMYK; }
+
 void colourAdjustBand(PrinterJob& job) {
   const HostPort& host = job.env.host;
   if (!job.colorAdjust) return;
@@ -136,7 +138,9 @@ void colourAdjustBand(PrinterJob& job) {
                                     job.inputPlaneCount, job.convertedPlanes, job.inkCount);
       break;
     case ColourVariant::CMYK:
-      host.writeColorAdjustCMYKOld(job.colorAdjust, job.inputPlanes, job.adjustWidth, job.inputLines,
+      // This variant works in place: it is handed the module's copies of the
+      // host's planes (the converted planes), never the host's own.
+      host.writeColorAdjustCMYKOld(job.colorAdjust, job.convertedPlanes, job.adjustWidth, job.inputLines,
                                    job.inputPlaneCount);
       break;
   }
@@ -154,7 +158,8 @@ void screenBand(PrinterJob& job) {
     return;
   }
   // The module's own dither: every row of the band is narrowed, dithered and
-  // (for 2-bit output) expanded, not only the first.
+  // (for 2-bit output) expanded, not only the first. The narrowing works in
+  // the converted planes, which are the module's own.
   for (int i = 0; i < job.inkCount; ++i) {
     auto* samples = static_cast<std::uint8_t*>(job.convertedPlanes[i]);
     narrowTo8Bit(samples, job.screenWidth2 * job.screenLines);
@@ -162,9 +167,12 @@ void screenBand(PrinterJob& job) {
                job.rowLength, job.leftOffset, job.mirror == 1);
   }
   if (job.bitsPerPixel == 2) {
+    // The 1-bit half is cleared from the image's end, not the page's: a band
+    // narrower than the page would widen the previous band's 2-bit bytes.
+    const int imageEnd = job.leftOffset + job.screenWidth2;
     for (int i = 0; i < job.inkCount; ++i)
       for (int r = 0; r < job.screenLines; ++r)
-        expandRow1To2(job.screenedPlanes[i] + std::size_t(r) * job.rowLength, job.rowLength, job.pageWidth);
+        expandRow1To2(job.screenedPlanes[i] + std::size_t(r) * job.rowLength, job.rowLength, imageEnd);
   }
 }
 

@@ -34,6 +34,9 @@ bool inksReachThePrinter(const PrinterJob& job);
 bool openColourAdjust(PrinterJob& job);
 // Opens error diffusion or the dither matrices by screening method.
 bool openScreening(PrinterJob& job);
+// Whether the job's colour adjustment works in place (the CMYK variant): it
+// is then handed the module's copies of the host's planes.
+bool adjustsInPlace(const PrinterJob& job);
 void colourAdjustBand(PrinterJob& job);
 void screenBand(PrinterJob& job);
 void closeScreening(PrinterJob& job);

@@ -25,6 +25,8 @@ struct SpoolerPort {
   bool (*startDoc)(void* context, PrinterHandle handle, const char16_t* documentName);
   bool (*write)(void* context, PrinterHandle handle, const void* bytes, std::uint32_t length);
   bool (*endDoc)(void* context, PrinterHandle handle);
+  // Deletes the document in progress instead of handing it to the printer.
+  bool (*abortDoc)(void* context, PrinterHandle handle);
   bool (*closePrinter)(void* context, PrinterHandle handle);
   // The "DefaultSpoolDirectory" printer data value, UTF-16, into at most
   // capacity characters including the terminator.

@@ -6,6 +6,7 @@
 #include "raster/encode/command_stream.h"
 #include "raster/encode/mirror.h"
 #include "raster/job/colour_pipeline.h"
+#include "raster/job/converted_planes.h"
 #include "raster/job/copy_layout_hook.h"
 #include "raster/job/print_mode_table.h"
 
@@ -32,15 +33,8 @@ int sinkWrite(void* context, const void* bytes, std::uint32_t length) {
 
 ByteSink channelSink(PrinterJob& job) { return ByteSink{&sinkWrite, &job}; }
 
-bool ownsConvertedPlanes(const PrinterJob& job) { return job.inputColourType != job.inkSet; }
-
 void releaseBandBuffers(PrinterJob& job) {
-  const bool own = ownsConvertedPlanes(job);  // otherwise they are the host's planes
-  for (void*& p : job.convertedPlanes) {
-    if (own) release(job, p);
-    p = nullptr;
-  }
-  job.convertedCapacity = 0;
+  releaseConvertedPlanes(job.env.memory, job.convertedPlanes, kMaxInputPlanes, job.convertedCapacity);
   for (std::uint8_t*& p : job.screenedPlanes) {
     release(job, p);
     p = nullptr;
@@ -59,15 +53,13 @@ bool prepareBandBuffers(PrinterJob& job, void** planes, int width, int lines, in
   job.screenWidth = job.screenWidth2 = width;
   job.screenLines = lines;
 
-  if (!ownsConvertedPlanes(job))
-    for (int i = 0; i < kMaxInputPlanes; ++i) job.convertedPlanes[i] = i < planeCount ? planes[i] : nullptr;
-
   if (width > job.pageWidth) job.pageWidth = width;
   long long offsetRow = packedRowBytes(job.bitsPerPixel, job.leftOffset);
   if (offsetRow > job.rowLength) {
     // A longer row would not fit the channel's compression buffer.
     if (std::size_t(offsetRow) * 2 > job.channel->compressionSize) return false;
     job.rowLength = int(offsetRow);
+    job.screenedCover = anythingHeld();
   }
   job.bandLines = lines;
 
@@ -82,22 +74,24 @@ bool prepareBandBuffers(PrinterJob& job, void** planes, int width, int lines, in
     job.scratch = static_cast<std::uint8_t*>(allocate(job, std::size_t(needed)));
     if (!job.scratch) return false;
     job.screenedCapacity = int(needed);
+    job.screenedCover = nothingHeld();
   }
   return true;
 }
 
-// The converted buffers of the module's own, taken when a continuous-tone band
-// first needs them: pre-screened bands never use them.
-bool prepareConvertedPlanes(PrinterJob& job) {
-  if (!ownsConvertedPlanes(job)) return true;  // they are the host's planes
-  if (job.convertedCapacity >= job.inputPixels && job.convertedPlanes[0]) return true;
-  for (int i = 0; i < job.inkCount; ++i) {
-    release(job, job.convertedPlanes[i]);
-    job.convertedPlanes[i] = allocate(job, 2 * std::size_t(job.inputPixels));
-    if (!job.convertedPlanes[i]) return false;
-  }
-  job.convertedCapacity = job.inputPixels;
-  return true;
+// The converted buffers of the module's own, taken when a continuous-tone
+// band first needs them: pre-screened bands never use them. An adjustment in
+// place works on copies of the host's planes.
+bool prepareConverted(PrinterJob& job) {
+  const bool inPlace = adjustsInPlace(job);
+  return prepareConvertedPlanes(job.env.memory, job.convertedPlanes, kMaxInputPlanes, job.convertedCapacity,
+                                inPlace ? job.inputPlaneCount : job.inkCount, job.inputPixels,
+                                inPlace ? job.inputPlanes : nullptr);
+}
+
+void coverScreened(PrinterJob& job, const ScreenedCover& band) {
+  coverScreenedPlanes(job.screenedCover, band, job.screenedPlanes, job.outputPlaneCount,
+                      std::size_t(job.screenedCapacity));
 }
 
 // A failed allocation leaves the job without band buffers and dump: it takes no more bands.
@@ -149,6 +143,8 @@ int sendScreenedBand(PrinterJob& job, void** planes, int width, int lines, int p
   if (!prepareBandBuffers(job, planes, width, lines, planeCount)) return failBandBuffers(job);
   const std::size_t bytes = std::size_t(job.rowLength) * std::size_t(lines);
   const bool mirror = job.mirror == 1;
+  // The planes the host did not send go out blank, never as an earlier band.
+  coverScreened(job, wholeRows(planeCount));
   // A host plane is mirrored on its way into the job's buffer, in one pass.
   for (int i = 0; i < planeCount; ++i) {
     if (mirror)
@@ -157,10 +153,6 @@ int sendScreenedBand(PrinterJob& job, void** planes, int width, int lines, int p
     else
       std::memcpy(job.screenedPlanes[i], planes[i], bytes);
   }
-  // A plane the host did not send is mirrored where it is, through the scratch.
-  for (int i = planeCount; mirror && i < job.outputPlaneCount; ++i)
-    mirrorPlane(job.screenedPlanes[i], job.scratch, job.bandLines, job.rowLength, job.pageWidth, job.bitsPerPixel,
-                std::size_t(job.screenedCapacity));
   return sendBand(job);
 }
 
@@ -198,6 +190,9 @@ void freeJob(PrinterJob* job) {
   freeCopyLayout(*job);
   closeColourAdjust(*job);
   closeScreening(*job);
+  // A job closed before its trailer went out (never stopped, a failed start
+  // or stop) would hand the printer a cut-off page: its document is deleted.
+  if (job->channel && !job->pageComplete) abandonSpoolDocument(job->env, *job->channel);
   closeSpoolChannel(job->env, job->channel);
   job->channel = nullptr;
   releaseParamBlock(job->env, job->params);
@@ -301,13 +296,18 @@ int writePrinterBand(PrinterJob& job, void** planes, int width, int lines, int p
   const bool screens = screensContinuousTone(job);
   if (!screens && !job.layout) return 1;
   if (!bandFitsJob(job, planes, width, lines, planeCount)) return 1;
-  // Screening reads inkCount converted planes; without conversion those are the host's.
-  if (!ownsConvertedPlanes(job) && planeCount < job.inkCount) return 1;
+  // Screening reads inkCount converted planes; without conversion those are
+  // copies of the host's, and a missing one would hold the band before.
+  if (job.inputColourType == job.inkSet && planeCount < job.inkCount) return 1;
   // Screening writes width pixels from the left offset into every row.
   if (packedRowBytes(job.bitsPerPixel, (long long)job.leftOffset + width) > job.rowLength) return 1;
   if (job.dump && !appendContoneBand(*job.dump, planes, width, lines, planeCount)) return 1;
-  if (!prepareBandBuffers(job, planes, width, lines, planeCount) || (screens && !prepareConvertedPlanes(job)))
+  if (!prepareBandBuffers(job, planes, width, lines, planeCount) || (screens && !prepareConverted(job)))
     return failBandBuffers(job);
+  // Screening writes the band's width from the left offset; whatever an
+  // earlier band left beyond that is cleared. A layout may combine anywhere.
+  coverScreened(job, job.layout ? wholeRows(job.outputPlaneCount)
+                                : screenedImage(job.inkCount, job.bitsPerPixel, job.leftOffset, width));
   if (job.layout)
     for (int i = 0; i < job.outputPlaneCount; ++i) std::memset(job.screenedPlanes[i], 0, job.screenedCapacity);
   if (screens) {
@@ -337,6 +337,7 @@ int stopPrinterJob(PrinterJob& job) {
   if (job.layout && drainCopyLayout(job) != 0) return 1;
   ByteSink sink = channelSink(job);
   if (writeJobEnd(sink) != 0) return 1;
+  job.pageComplete = true;
   // The page is whole but lacks the copies of a bitmap that could not be
   // read: the host must not take it for the page it sent.
   return copyLayoutLostCopies(job) ? 1 : 0;

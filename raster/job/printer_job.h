@@ -9,6 +9,7 @@
 #include "raster/job/input_dump_file.h"
 #include "raster/job/param_block.h"
 #include "raster/job/ports.h"
+#include "raster/job/screened_cover.h"
 #include "raster/job/spool_channel.h"
 
 namespace vexmoor {
@@ -47,7 +48,7 @@ struct PrinterJob {
   int inputPixels;
   int inputPlaneCount;
   std::int8_t inputColourType;
-  void* convertedPlanes[kMaxInputPlanes];
+  void* convertedPlanes[kMaxInputPlanes];  // the module's own (copies of the host's for the CMYK variant)
   int screenWidth, screenWidth2, screenLines;
   int convertedCapacity;
   int inkCount;
@@ -82,6 +83,10 @@ struct PrinterJob {
   bool bandBuffersLost; // band buffers were released after a failed allocation
   ColourVariant variant;
   JobStage stage;
+  // StopPrinter_16_FUNC wrote the job-end commands: the document is whole and
+  // goes to the printer at close. Any other close discards it.
+  bool pageComplete;
+  ScreenedCover screenedCover;  // what the screened buffers may hold besides zeros
 };
 
 PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dumpPath, int width, int height,

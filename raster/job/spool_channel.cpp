@@ -8,16 +8,13 @@ namespace {
 constexpr std::uint32_t kWaitStepMilliseconds = 30000;
 constexpr std::uint64_t kGiB = 1073741824;
 
-bool openDocument(const JobEnvironment& env, SpoolChannel& channel) {
+bool openPrinterForDocuments(const JobEnvironment& env, SpoolChannel& channel) {
   PrinterHandle handle = nullptr;
   if (channel.printerName[0] == 0 ||
       !env.spooler.openPrinter(env.spooler.context, channel.printerName, false, &handle))
     return false;
-  if (!env.spooler.startDoc(env.spooler.context, handle, channel.documentName)) {
-    env.spooler.closePrinter(env.spooler.context, handle);
-    return false;
-  }
   channel.printer = handle;
+  channel.documentBegun = false;
   return true;
 }
 
@@ -34,7 +31,7 @@ SpoolChannel* openSpoolChannel(const JobEnvironment& env, const char* printerNam
   std::size_t n = 0;
   for (; n + 1 < kSpoolNameCapacity && documentName[n]; ++n) channel->documentName[n] = documentName[n];
   channel->documentName[n] = 0;
-  if (!channel->compression || !openDocument(env, *channel)) {
+  if (!channel->compression || !openPrinterForDocuments(env, *channel)) {
     if (channel->compression) env.memory.release(env.memory.context, channel->compression);
     env.memory.release(env.memory.context, channel);
     return nullptr;
@@ -43,18 +40,33 @@ SpoolChannel* openSpoolChannel(const JobEnvironment& env, const char* printerNam
 }
 
 bool writeSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const void* bytes, std::uint32_t length) {
-  if (!channel.printer) return false;  // no document after a failed reopen
+  if (!channel.printer) return false;  // no printer after a failed reopen
+  if (!channel.documentBegun) {
+    if (!env.spooler.startDoc(env.spooler.context, channel.printer, channel.documentName)) return false;
+    channel.documentBegun = true;
+  }
   return env.spooler.write(env.spooler.context, channel.printer, bytes, length);
 }
 
 void endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel) {
   if (!channel.printer) return;
-  env.spooler.endDoc(env.spooler.context, channel.printer);
+  if (channel.documentBegun) env.spooler.endDoc(env.spooler.context, channel.printer);
   env.spooler.closePrinter(env.spooler.context, channel.printer);
   channel.printer = nullptr;
+  channel.documentBegun = false;
 }
 
-bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel) { return openDocument(env, channel); }
+void abandonSpoolDocument(const JobEnvironment& env, SpoolChannel& channel) {
+  if (!channel.printer) return;
+  if (channel.documentBegun) env.spooler.abortDoc(env.spooler.context, channel.printer);
+  env.spooler.closePrinter(env.spooler.context, channel.printer);
+  channel.printer = nullptr;
+  channel.documentBegun = false;
+}
+
+bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel) {
+  return openPrinterForDocuments(env, channel);
+}
 
 void closeSpoolChannel(const JobEnvironment& env, SpoolChannel* channel) {
   if (!channel) return;

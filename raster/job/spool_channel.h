@@ -13,7 +13,10 @@ namespace vexmoor {
 constexpr std::size_t kSpoolNameCapacity = 261;  // 260 characters and the terminator
 
 struct SpoolChannel {
-  PrinterHandle printer;   // null while no document is open (after a failed reopen)
+  PrinterHandle printer;   // null while no printer is open (after a failed reopen)
+  // The document is begun by the first write: a job that writes nothing
+  // leaves nothing in the queue.
+  bool documentBegun;
   std::uint8_t* compression;
   std::size_t compressionSize;
   // Converted once at open: every later document and the disk-space wait use them.
@@ -26,7 +29,11 @@ SpoolChannel* openSpoolChannel(const JobEnvironment& env, const char* printerNam
 bool writeSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const void* bytes, std::uint32_t length);
 // Ends the document and closes the printer; the record and its buffer stay.
 void endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel);
-// Starts the next document on the printer and under the name given at open.
+// Deletes the document in progress (if one was begun) and closes the
+// printer: what an abandoned job wrote never reaches the printer.
+void abandonSpoolDocument(const JobEnvironment& env, SpoolChannel& channel);
+// Opens the printer again for the next document, begun by its first write
+// under the name given at open.
 bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel);
 void closeSpoolChannel(const JobEnvironment& env, SpoolChannel* channel);
 

@@ -20,14 +20,28 @@ namespace {
 
 struct FilePrinter {
   std::string folder;
-  int file = -1;  // the open document, -1 between documents
+  int file = -1;     // the open document, -1 between documents
+  std::string path;  // its path, for deleting an abandoned document
 };
+
+bool isFolder(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
 
 bool openPrinter(void*, const char16_t* name, bool, PrinterHandle* handle) {
   if (!name || !name[0]) return false;
-  std::string folder = posixSpoolFolder();
-  struct stat st;
-  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  char utf8[1024];
+  if (!utf16ToUtf8(name, utf8, sizeof utf8)) return false;
+  // Each printer has its own folder, as each Windows printer has its own
+  // queue: the numbered documents of concurrent jobs on two printers never
+  // interleave. The spool root must exist; a printer's folder is made on
+  // first use.
+  const std::string root = posixSpoolFolder();
+  if (!isFolder(root)) return false;
+  std::string folder = root + "/" + printerFolderName(utf8);
+  if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  if (!isFolder(folder)) return false;
   auto* printer = new (std::nothrow) FilePrinter;
   if (!printer) return false;
   printer->folder = folder;
@@ -44,6 +58,7 @@ bool startDoc(void*, PrinterHandle handle, const char16_t*) {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd >= 0) {
       printer->file = fd;
+      printer->path = path;
       return true;
     }
     if (errno != EEXIST) return false;  // another writer took the number: try the next
@@ -71,6 +86,14 @@ bool endDoc(void*, PrinterHandle handle) {
   bool ok = close(printer->file) == 0;
   printer->file = -1;
   return ok;
+}
+
+bool abortDoc(void*, PrinterHandle handle) {
+  auto* printer = static_cast<FilePrinter*>(handle);
+  if (printer->file < 0) return false;
+  close(printer->file);
+  printer->file = -1;
+  return unlink(printer->path.c_str()) == 0;
 }
 
 bool closePrinter(void*, PrinterHandle handle) {
@@ -108,6 +131,23 @@ std::string posixSpoolFolder() {
   return folder && *folder ? folder : "/var/spool/plexor";
 }
 
+std::string printerFolderName(const std::string& printerName) {
+  // Escaped so that no name leaves the root or meets another name's folder:
+  // '/', '%', control bytes and a leading '.' become %XX.
+  std::string out;
+  for (std::size_t i = 0; i < printerName.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(printerName[i]);
+    if (c == '/' || c == '%' || c < 0x20 || c == 0x7F || (i == 0 && c == '.')) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      out += hex;
+    } else {
+      out += char(c);
+    }
+  }
+  return out;
+}
+
 std::string nextSpoolDocumentPath(const std::string& folder, int* number) {
   int highest = 0;
   if (DIR* dir = opendir(folder.c_str())) {
@@ -126,7 +166,7 @@ std::string nextSpoolDocumentPath(const std::string& folder, int* number) {
 }
 
 SpoolerPort systemSpoolerPort() {
-  return SpoolerPort{nullptr,    &openPrinter,    &startDoc,    &writeBytes, &endDoc,
+  return SpoolerPort{nullptr,       &openPrinter,    &startDoc,    &writeBytes, &endDoc, &abortDoc,
                      &closePrinter, &spoolDirectory, &printerState};
 }
 

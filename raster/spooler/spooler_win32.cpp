@@ -30,6 +30,7 @@ bool writeBytes(void*, PrinterHandle handle, const void* bytes, std::uint32_t le
 }
 
 bool endDoc(void*, PrinterHandle handle) { return EndDocPrinter(static_cast<HANDLE>(handle)) != 0; }
+bool abortDoc(void*, PrinterHandle handle) { return AbortPrinter(static_cast<HANDLE>(handle)) != 0; }
 bool closePrinter(void*, PrinterHandle handle) { return ClosePrinter(static_cast<HANDLE>(handle)) != 0; }
 
 bool querySpoolDirectory(HANDLE h, char16_t* directory, std::size_t capacity) {
@@ -134,7 +135,7 @@ void toNarrow(void*, const char16_t* text, char* out, std::size_t capacity) {
 }  // namespace
 
 SpoolerPort systemSpoolerPort() {
-  return SpoolerPort{nullptr,    &openPrinter,    &startDoc,    &writeBytes, &endDoc,
+  return SpoolerPort{nullptr,       &openPrinter,    &startDoc,    &writeBytes, &endDoc, &abortDoc,
                      &closePrinter, &spoolDirectory, &printerState};
 }
 DiskSpacePort systemDiskSpacePort() { return DiskSpacePort{nullptr, &freeBytes}; }

@@ -195,7 +195,7 @@ TEST_F(ColourPipeline, CallsCarryTheBandsSizeTheRowLengthOffsetMirrorAndTheJobsB
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
 }
 
-TEST_F(ColourPipeline, CmykBandIsAdjustedInTheHostsPlanesWithTheBandsSize) {
+TEST_F(ColourPipeline, CmykBandIsAdjustedInTheModulesCopiesWithTheBandsSize) {
   auto b = makeBlock(1, 3);
   put32(b, PPB_LEFT_OFFSET, 40);
   world.host.block(1) = b;
@@ -208,8 +208,11 @@ TEST_F(ColourPipeline, CmykBandIsAdjustedInTheHostsPlanesWithTheBandsSize) {
   ASSERT_EQ(writePrinterBand(*job, ptr.data(), 30, 2, 4), 0);
   EXPECT_EQ(world.host.callArgs, (Calls{"GetColorAdjustData 0 0 1", "OpenErrdiff 1 30 4",
                                         "WriteColorAdjust_CMYK_old 30 2 4", "WriteErrdiff 4 30 12 2 40 0"}));
-  // Input colour type equals the ink set: the diffusion reads the host's planes.
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(world.host.lastConverted[i], ptr[std::size_t(i)]) << i;
+  // The CMYK variant works in place: on the module's copies, which the diffusion reads.
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(world.host.lastConverted[i], job->convertedPlanes[i]) << i;
+    EXPECT_NE(world.host.lastConverted[i], ptr[std::size_t(i)]) << i;
+  }
   closePrinterJob(job);
 }
 

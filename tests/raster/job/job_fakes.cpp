@@ -258,6 +258,13 @@ bool spEnd(void*, PrinterHandle h) {
   hd->document = -1;
   return true;
 }
+bool spAbort(void*, PrinterHandle h) {
+  auto* hd = static_cast<Handle*>(h);
+  if (hd->document < 0) return false;
+  hd->spooler->documents[std::size_t(hd->document)].discarded = true;
+  hd->document = -1;
+  return true;
+}
 bool spClose(void*, PrinterHandle h) {
   auto* hd = static_cast<Handle*>(h);
   --hd->spooler->openHandles;
@@ -355,7 +362,7 @@ HostPort FakeHost::port() const {
 }
 
 SpoolerPort FakeSpooler::port() {
-  return SpoolerPort{this, &spOpen, &spStart, &spWrite, &spEnd, &spClose, &spDir, &spState};
+  return SpoolerPort{this, &spOpen, &spStart, &spWrite, &spEnd, &spAbort, &spClose, &spDir, &spState};
 }
 DiskSpacePort FakeDisk::port() { return DiskSpacePort{this, &diskFree}; }
 ConfigPort FakeConfig::port() { return ConfigPort{this, &configRead}; }

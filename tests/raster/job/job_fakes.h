@@ -66,6 +66,7 @@ struct SpoolDocument {
   std::u16string name;
   std::string bytes;
   bool ended = false;
+  bool discarded = false;  // aborted: never reaches the printer
 };
 
 struct FakeSpooler {

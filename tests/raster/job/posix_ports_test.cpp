@@ -68,15 +68,25 @@ TEST_F(PosixPorts, DocumentsAreNumberedInOrder) {
     ASSERT_TRUE(spooler.endDoc(nullptr, h));
     ASSERT_TRUE(spooler.closePrinter(nullptr, h));
   }
-  auto read = [&](const char* name) {
+  // Another printer numbers its own documents in its own folder; an aborted
+  // document leaves no file.
+  ASSERT_TRUE(spooler.openPrinter(nullptr, u".P/../x%", false, &h));
+  ASSERT_TRUE(spooler.startDoc(nullptr, h, u"d"));
+  ASSERT_TRUE(spooler.write(nullptr, h, "other", 5) && spooler.endDoc(nullptr, h));
+  ASSERT_TRUE(spooler.startDoc(nullptr, h, u"d") && spooler.write(nullptr, h, "cut", 3));
+  ASSERT_TRUE(spooler.abortDoc(nullptr, h));
+  ASSERT_TRUE(spooler.closePrinter(nullptr, h));
+  auto read = [&](const std::string& name) {
     std::ifstream in(folder + "/" + name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   };
-  EXPECT_EQ(read("doc-0001.prn"), "first");
-  EXPECT_EQ(read("doc-0002.prn"), "second");
-  EXPECT_EQ(read("doc-0003.prn"), "third");
+  EXPECT_EQ(read("Any/doc-0001.prn"), "first");
+  EXPECT_EQ(read("Any/doc-0002.prn"), "second");
+  EXPECT_EQ(read("Any/doc-0003.prn"), "third");
+  EXPECT_EQ(read("%2EP%2F..%2Fx%25/doc-0001.prn"), "other");
+  EXPECT_EQ(read("%2EP%2F..%2Fx%25/doc-0002.prn"), "");  // aborted: no file
   int number = 0;
-  EXPECT_EQ(nextSpoolDocumentPath(folder, &number), folder + "/doc-0004.prn");
+  EXPECT_EQ(nextSpoolDocumentPath(folder + "/Any", &number), folder + "/Any/doc-0004.prn");
   EXPECT_EQ(number, 4);
 }
 

@@ -180,6 +180,7 @@ TEST_F(PrintParams, UnwritableCounterFileLeavesTheNameFormatted) {
   PrinterJob* job = open();
   ASSERT_NE(job, nullptr);
   EXPECT_STREQ(job->printerName, "Q1");
+  ASSERT_EQ(startPrinterJob(*job), 0);  // the document begins with the first bytes
   EXPECT_EQ(world.spooler.documents.at(0).printer, "Q1");
   closePrinterJob(job);
 }

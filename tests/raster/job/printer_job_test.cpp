@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -48,15 +49,21 @@ class PrinterJobTest : public ::testing::Test {
   FakeWorld world;
 };
 
-TEST_F(PrinterJobTest, OpeningStartsADocumentAndWritesNothing) {
-  PrinterJob* job = open();
-  ASSERT_NE(job, nullptr);
-  ASSERT_EQ(world.spooler.documents.size(), 1u);
-  EXPECT_EQ(world.spooler.documents[0].name, u"doc");
-  EXPECT_EQ(world.spooler.documents[0].printer, "P1");
-  EXPECT_TRUE(world.spooler.documents[0].bytes.empty());
-  EXPECT_EQ(closePrinterJob(job), 0);
-  EXPECT_TRUE(world.spooler.documents[0].ended);
+TEST_F(PrinterJobTest, AbandonedJobsLeaveNoDocument) {
+  // Opened and closed: nothing written, no document begun (a thousand times).
+  for (int loop = 0; loop < 1000; ++loop) ASSERT_EQ(closePrinterJob(open()), 0);
+  EXPECT_TRUE(world.spooler.documents.empty());
+  // Closed before the trailer: after a start, after a band, after a failed start.
+  for (int bands = 0; bands < 3; ++bands) {
+    if (bands == 2) putWide(block(), PPB_MODE_NAME, u"Plain paper");
+    PrinterJob* job = open(64, 8);
+    auto planes = screened(*job, 2);
+    auto ptr = pointers(planes);
+    EXPECT_EQ(startPrinterJob(*job) + (bands == 1 ? sendPrinterBand(*job, ptr.data(), 64, 2, 4) : 0), bands / 2);
+    EXPECT_EQ(closePrinterJob(job), 0);
+  }
+  ASSERT_EQ(world.spooler.documents.size(), 2u);  // the failed start wrote nothing
+  for (auto& d : world.spooler.documents) EXPECT_TRUE(d.discarded && !d.ended && d.printer == "P1");
   EXPECT_EQ(world.spooler.openHandles, 0);
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
 }
@@ -226,17 +233,20 @@ TEST_F(PrinterJobTest, FailedWriteFailsTheCallThatWrote) {
   EXPECT_EQ(closePrinterJob(job), 0);
 }
 
-TEST_F(PrinterJobTest, InputTypeEqualToInkSetUsesTheHostsPlanesAndFreesNone) {
+TEST_F(PrinterJobTest, InputTypeEqualToInkSetWorksOnCopiesOfTheHostsPlanes) {
   PrinterJob* job = open();
   ASSERT_EQ(startPrinterJob(*job), 0);
   int before = world.memory.allocations;
   std::vector<std::vector<std::uint8_t>> contone(4, std::vector<std::uint8_t>(64 * 2 * 2, 0x80));
   auto ptr = pointers(contone);
   ASSERT_EQ(writePrinterBand(*job, ptr.data(), 64, 2, 4), 0);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(job->convertedPlanes[i], ptr[std::size_t(i)]);
-  // Four screened buffers and the scratch buffer, no converted buffers.
-  EXPECT_EQ(world.memory.allocations - before, 5);
-  EXPECT_EQ(closePrinterJob(job), 0);  // would crash freeing the host's planes
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_NE(job->convertedPlanes[i], ptr[std::size_t(i)]);
+    EXPECT_EQ(std::memcmp(job->convertedPlanes[i], ptr[std::size_t(i)], 64 * 2 * 2), 0);
+  }
+  // Four screened buffers, the scratch buffer and four copies.
+  EXPECT_EQ(world.memory.allocations - before, 9);
+  EXPECT_EQ(closePrinterJob(job), 0);
   EXPECT_EQ(world.memory.allocations, world.memory.releases);
 }
 
@@ -418,13 +428,13 @@ TEST_F(PrinterJobTest, SplitEndsTheDocumentThenWaitsForSpaceThenStartsTheNext) {
   ASSERT_EQ(sendPrinterBand(*job, ptr.data(), 64, 3, 4), 0);
   EXPECT_EQ(world.clock.sleeps, (std::vector<std::uint32_t>{30000, 30000}));
   EXPECT_EQ(world.host.waitingHistory, (std::vector<std::uint8_t>{1, 0}));
-  ASSERT_EQ(world.spooler.documents.size(), 2u);
-  EXPECT_FALSE(world.spooler.documents[1].ended);
-  EXPECT_EQ(world.spooler.documents[1].name, u"doc");
-  EXPECT_TRUE(world.spooler.documents[1].bytes.empty());
+  EXPECT_EQ(world.spooler.openHandles, 1);  // the printer is open again
+  ASSERT_EQ(world.spooler.documents.size(), 1u);  // the next document begins with its first bytes
   EXPECT_EQ(job->rowsInDocument, 0u);
   world.clock.onSleep = nullptr;
   ASSERT_EQ(stopPrinterJob(*job), 0);
+  ASSERT_EQ(world.spooler.documents.size(), 2u);
+  EXPECT_EQ(world.spooler.documents[1].name, u"doc");
   EXPECT_EQ(world.spooler.documents[1].bytes, kJobEnd);
   closePrinterJob(job);
 }
@@ -493,7 +503,7 @@ TEST_F(PrinterJobTest, MirrorFlagMirrorsPreScreenedRowsAcrossThePageWidth) {
   EXPECT_EQ(page.rows[1][0], (std::vector<std::uint8_t>{0x01, 0x40, 0x00, 0x00}));
 }
 
-TEST_F(PrinterJobTest, MirroredBandWithFewerPlanesMirrorsTheOthersWhereTheyAre) {
+TEST_F(PrinterJobTest, MirroredBandWithFewerPlanesSendsTheOthersBlank) {
   block()[PPB_MIRROR] = 1;
   PrinterJob* job = open(10, 2);  // pageWidth 10, rowLength 4
   ASSERT_NE(job, nullptr);
@@ -503,14 +513,14 @@ TEST_F(PrinterJobTest, MirroredBandWithFewerPlanesMirrorsTheOthersWhereTheyAre) 
   planes[2][0] = 0x80;  // pixel 0
   auto ptr = pointers(planes);
   ASSERT_EQ(sendPrinterBand(*job, ptr.data(), 10, 1, 4), 0);
-  // Plane 2 is not sent again: the job's copy of it is mirrored once more.
+  // Plane 2 is not sent again: it goes out blank, not as the band before.
   ASSERT_EQ(sendPrinterBand(*job, ptr.data(), 10, 1, 2), 0);
   closePrinterJob(job);
   DecodedPage page = decodeRows(stream());
   ASSERT_TRUE(page.ok);
   ASSERT_EQ(page.rows[3].size(), 2u);  // plane 2 is sent last
   EXPECT_EQ(page.rows[3][0], (std::vector<std::uint8_t>{0x00, 0x40, 0x00, 0x00}));  // pixel 9
-  EXPECT_EQ(page.rows[3][1], (std::vector<std::uint8_t>{0x80, 0x00, 0x00, 0x00}));  // back on pixel 0
+  EXPECT_EQ(page.rows[3][1], (std::vector<std::uint8_t>{0x00, 0x00, 0x00, 0x00}));
   EXPECT_EQ(page.rows[1][1], (std::vector<std::uint8_t>{0x01, 0x40, 0x00, 0x00}));  // plane 0 from the host again
 }
 
