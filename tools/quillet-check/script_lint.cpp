@@ -73,8 +73,9 @@ class LintObserver : public ScriptReadObserver {
       closeSource();
       openSource_ = current_;
       openSourceUsed_ = false;
-      if (code != kKwRemove && code != kKwToolShortcut && !value.empty() &&
-          !mediaFileExists(options_.sourceDir, value, cp_))
+      // (A blank after the colon is reported on its own.)
+      if (code != kKwRemove && code != kKwToolShortcut && !value.empty() && value[0] != ' ' &&
+          value[0] != '\t' && !mediaFileExists(options_.sourceDir, value, cp_))
         add(quoted(utf8(value)) + " is not in the media folder " +
             quoted(options_.sourceDir) + ": its copy fails and stops the update");
     }

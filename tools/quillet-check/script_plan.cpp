@@ -30,14 +30,15 @@ class PlanWriter {
     for (int i = 0; i < job_.fileEntryCount; ++i) {
       const FileEntry& e = job_.fileEntries[i];
       if (e.removeTarget)
-        step("remove " + text(e.targetPath) + " (a folder with everything in it; wildcards allowed)");
+        step("remove " + text(e.targetPath) + ": each matching file, and each matching folder with everything in it");
     }
     for (int i = 0; i < job_.fileEntryCount; ++i) {
       const FileEntry& e = job_.fileEntries[i];
       if (!e.removeTarget) step("copy " + text(e.sourcePath) + " to " + text(e.targetPath) + ", " + copyRule(e));
     }
-    if (copies() > 0) out_ << "  (a copy that fails stops here: what follows runs only after every copy succeeded,\n"
-                             "   except that the services below are started in any case)\n";
+    if (copies() > 0)
+      out_ << "  (a copy that fails ends the copying and the update fails: then only the services\n"
+              "   below are started; everything else below needs every copy done)\n";
     launches(kPhaseAfterCopy);
     for (int i = 0; i < job_.serviceToStartCount; ++i)
       step("start the service " + text(job_.servicesToStart[i]) + " (also after a failed copy)");
@@ -46,8 +47,8 @@ class PlanWriter {
     for (int i = 0; i < job_.patchInfoEntryCount; ++i) {
       const PatchInfoEntry& e = job_.patchInfoEntries[i];
       step("record the patch HKLM\\SOFTWARE\\norvane\\Plexor\\Update\\" + utf8(e.patchId) +
-           " with Title " + text(e.patchName) + ", Date " + e.date + ", Time " + e.time +
-           " (when the script was read)");
+           " with the Title " + text(e.patchName) +
+           " and the Date and Time at which Quillet read the script");
     }
     for (int i = 0; i < job_.shortcutEntryCount; ++i) {
       const ShortcutEntry& e = job_.shortcutEntries[i];
@@ -88,10 +89,8 @@ class PlanWriter {
            << versionText(job_.versionUpper) << "\n";
     out_ << "  model: " << models() << "\n";
     out_ << (job_.adminRequired ? "  run by an administrator\n" : "  run by any user\n");
-    bool any = false;
-    for (int i = 0; i < job_.workFolderCount; ++i) any = true;
+    bool any = job_.workFolderCount > 0 || job_.shortcutEntryCount > 0;
     for (int i = 0; i < job_.fileEntryCount; ++i) any = any || job_.fileEntries[i].recordForUninstall;
-    any = any || job_.shortcutEntryCount > 0;
     if (!any) return;
     out_ << "Before anything changes it records for uninstall:\n";
     for (int i = 0; i < job_.fileEntryCount; ++i)
