@@ -87,7 +87,7 @@ class PlanWriter {
     else
       out_ << "  installed version " << versionText(job_.versionLower) << " to "
            << versionText(job_.versionUpper) << "\n";
-    out_ << "  model: " << models() << "\n";
+    out_ << "  model " << models() << "\n";
     out_ << (job_.adminRequired ? "  run by an administrator\n" : "  run by any user\n");
     bool any = job_.workFolderCount > 0 || job_.shortcutEntryCount > 0;
     for (int i = 0; i < job_.fileEntryCount; ++i) any = any || job_.fileEntries[i].recordForUninstall;
@@ -108,10 +108,10 @@ class PlanWriter {
     for (const ModelRow* row = job_.modelTable; row->code; ++row) {
       if ((job_.targetModelMask & row->bit) != row->bit) continue;
       if (row->bit == 0x7001F) all = row;
-      else codes += (codes.empty() ? "" : ", ") + std::string(row->code);
+      else codes += (codes.empty() ? "" : " or ") + std::string(row->code);
     }
     if (all) return std::string("any (") + all->code + ")";
-    return codes.empty() ? "none: the update fits no model" : codes;
+    return codes.empty() ? "none (the update fits no model)" : codes;
   }
 
   static std::string copyRule(const FileEntry& e) {
@@ -133,7 +133,9 @@ class PlanWriter {
       const std::string command = e.launchKind == kLaunchWithParameters
                                       ? e.commandPath + " " + e.parameters
                                       : e.commandPath;
-      step(std::string("start (\"") + kPhaseWords[phase] + "\", without waiting) " + text(command));
+      // The command line exactly as Quillet passes it, unquoted.
+      step(std::string("start the \"") + kPhaseWords[phase] +
+           "\" program without waiting for it, command line: " + utf8(command));
     }
   }
 
