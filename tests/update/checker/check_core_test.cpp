@@ -100,7 +100,9 @@ class FixedClock : public ClockPort {
 
 class RunCheckTest : public ::testing::Test {
  protected:
-  std::string path = ::testing::TempDir() + "quillet_check_core_test.txt";
+  // One file per test: CTest runs the tests of this suite side by side.
+  std::string path = ::testing::TempDir() + "quillet_check_core_test_" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
   void write(const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
   }
