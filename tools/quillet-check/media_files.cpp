@@ -53,11 +53,16 @@ bool existsAsNamed(const std::string& folder, const std::vector<std::string>& pa
   std::string exact = folder;
   for (const std::string& part : parts) exact += "/" + part;
   if (isReadableFile(exact)) return true;
-  std::string path = folder;
-  for (const std::string& part : parts) {
-    if (!findIgnoringCase(path, part, &path)) return false;
+  // Names that do not convert to the host's path form throw: not found then.
+  try {
+    std::string path = folder;
+    for (const std::string& part : parts) {
+      if (!findIgnoringCase(path, part, &path)) return false;
+    }
+    return isReadableFile(path);
+  } catch (const std::exception&) {
+    return false;
   }
-  return isReadableFile(path);
 }
 
 }  // namespace

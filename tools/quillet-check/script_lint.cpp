@@ -136,6 +136,7 @@ class LintObserver : public ScriptReadObserver {
     if (!stopped_) closeSource();
     if (job.versionLower > job.versionUpper) {
       const int at = std::max(lowerLine_, upperLine_);
+      if (at < 0) return;  // the defaults always fit
       current_ = at;
       std::string text = "no installed version fits: \"VerCheckLower:\" " +
                          versionText(job.versionLower);

@@ -1,9 +1,10 @@
 #include "tools/quillet-check/script_plan.h"
 
-#include <cstdlib>
+#include <cstdint>
 #include <sstream>
 
 #include "tools/quillet-check/lint_values.h"
+#include "update/ops/registry_edits.h"
 #include "update/text/utf8_text.h"
 
 namespace quillet {
@@ -147,7 +148,7 @@ class PlanWriter {
       case kRegSetString: step("set " + name + " of " + key + " to the string " + text(e.valueData)); break;
       case kRegSetDword:
         step("set " + name + " of " + key + " to the DWORD " +
-             std::to_string(std::atol(e.valueData.c_str())) + " (from " + text(e.valueData) + ")");
+             std::to_string(static_cast<std::uint32_t>(runtimeAtol(e.valueData))) + " (from " + text(e.valueData) + ")");
         break;
       case kRegDeleteSubKey:
         step("delete the subkey " + text(e.valueName) + " of " + key + " with everything below it");
@@ -162,7 +163,7 @@ class PlanWriter {
       case kPatchDeleteById: step("delete the patch record " + text(e.patchId)); break;
       case kPatchDeleteUpTo:
         step("delete every patch record numbered up to " +
-             std::to_string(std::atol(e.patchId.c_str())) + " (from " + text(e.patchId) + ")");
+             std::to_string(runtimeAtol(e.patchId)) + " (from " + text(e.patchId) + ")");
         break;
       default: step("delete every patch record"); break;
     }
