@@ -64,9 +64,17 @@ class LintObserver : public ScriptReadObserver {
 
   void lineRead(int textLine, const std::string& line, int code,
                 const std::string& value) override {
+    const bool continued = !lines_.empty() && lines_.back().textLine == textLine;
     lines_.push_back(SeenLine{textLine, trimTrailingSpace(line), code});
     current_ = static_cast<int>(lines_.size()) - 1;
     missingReported_ = false;
+    if (!continued) commentChain_ = code == kKwNone && isCommentText(lines_[current_].text);
+    // The rest of a line longer than the reader's buffer is a line of its
+    // own: harmless after a comment, unless it happens to start a keyword.
+    if (continued && (code != kKwNone || !commentChain_))
+      add("line longer than 259 bytes: Quillet cuts it there and reads the rest as a line of"
+          " its own");
+    if (continued && code == kKwNone) return;
     if (code == kKwNone) return checkNonKeyword();
     for (const std::string& text : valueFindings(code, value, kModelTable, cp_)) add(text);
     if (isSourceKeyword(code)) {
@@ -189,6 +197,11 @@ class LintObserver : public ScriptReadObserver {
     openSource_ = -1;
   }
 
+  static bool isCommentText(const std::string& text) {
+    const std::size_t start = text.find_first_not_of(" \t");
+    return start != std::string::npos && text[start] == '#';
+  }
+
   void checkNonKeyword() {
     const std::string& text = lines_[current_].text;
     const std::size_t start = text.find_first_not_of(" \t");
@@ -233,6 +246,7 @@ class LintObserver : public ScriptReadObserver {
   int upperLine_ = -1;
   bool stopped_ = false;
   int paramTaken_ = -1;
+  bool commentChain_ = false;  // the text line being read began as a comment
 };
 
 }  // namespace

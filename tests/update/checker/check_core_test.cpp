@@ -198,9 +198,13 @@ TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
       {"copy the files\n", 1, "not a keyword line: the line is ignored (a comment starts with \"#\")"},
       {"\tstopSvc:RipQueue\n", 1,
        "blanks before \"stopSvc:\": the line is ignored (a keyword must start the line)"},
-      // A line longer than 259 bytes goes on as a line of its own, on the same text line.
+      // A line longer than 259 bytes goes on as a line of its own, on the same
+      // text line: harmless after a comment unless the rest starts a keyword.
       {"\n" + std::string("startSvc:") + std::string(291, 'a') + "\n", 2,
-       "not a keyword line: the line is ignored (a comment starts with \"#\")"},
+       "line longer than 259 bytes: Quillet cuts it there and reads the rest as a line of its own"},
+      {"#" + std::string(300, 'c') + "\nstartSvc:RipQueue\n" + "#" + std::string(258, 'c') +
+           "stopSvc:RipQueue\n",
+       3, "line longer than 259 bytes: Quillet cuts it there and reads the rest as a line of its own"},
       {"Admin: 1\n", 1, "blank after \"Admin:\": \" 1\" reads as false; write \"Admin:1\""},
       {"Reboot: on\n", 1, "blank after \"Reboot:\": \" on\" reads as false; write \"Reboot:on\""},
       {"VerCheckLower: 3.00\n", 1, "blank after \"VerCheckLower:\": \" 3.00\" reads as version "
