@@ -19,6 +19,9 @@ std::string withoutLeadingBlanks(const std::string& value) {
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isAsciiLetterOrDigit(char c) {
+  return isDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // Digits, ".", one or two digits: the form every script should use.
 bool isMajorMinor(const std::string& value) {
@@ -80,15 +83,12 @@ void modelFindings(const std::string& value, const ModelRow* table, const CodePa
   const std::string upper = upperCaseSingleByte(value, cp);
   std::size_t i = 0;
   while (i < upper.size()) {
-    unsigned char c = static_cast<unsigned char>(upper[i]);
-    if (!std::isalnum(c) || c >= 0x80) {
-      i += (cp.isLeadByte(c) && i + 1 < upper.size()) ? 2 : 1;
+    if (!isAsciiLetterOrDigit(upper[i])) {
+      i += (cp.isLeadByte(static_cast<unsigned char>(upper[i])) && i + 1 < upper.size()) ? 2 : 1;
       continue;
     }
     std::size_t end = i;
-    while (end < upper.size() && std::isalnum(static_cast<unsigned char>(upper[end])) &&
-           static_cast<unsigned char>(upper[end]) < 0x80)
-      ++end;
+    while (end < upper.size() && isAsciiLetterOrDigit(upper[end])) ++end;
     const std::string word = upper.substr(i, end - i);
     i = end;
     std::string contained;
@@ -121,7 +121,6 @@ std::vector<std::string> valueFindings(int code, const std::string& value,
     std::string text = blankFinding(code, value, codePage);
     if (!text.empty()) findings.push_back(text);
   }
-  const std::string trimmed = withoutLeadingBlanks(value);
   if (code == kKwSetTime && !blank && parsePhaseWord(value) == kPhaseLater &&
       !equalsIgnoringAsciiCase(value, "later")) {
     findings.push_back("\"setTime:\" phase word " + quoted(toUtf8Lenient(value, codePage)) +

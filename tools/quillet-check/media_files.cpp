@@ -1,17 +1,14 @@
 #include "tools/quillet-check/media_files.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
+#include "tools/quillet-check/folder_listing.h"
 #include "update/text/mbcs_text.h"
 
 namespace quillet {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // The path's components, split at real backslashes (never a trail byte).
 std::vector<std::string> componentsOf(const std::string& path, const CodePage& codePage) {
@@ -30,7 +27,8 @@ std::vector<std::string> componentsOf(const std::string& path, const CodePage& c
 bool isReadableFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
-  std::fgetc(file);
+  char byte;
+  (void)std::fread(&byte, 1, 1, file);
   bool ok = !std::ferror(file);
   std::fclose(file);
   return ok;
@@ -38,9 +36,9 @@ bool isReadableFile(const std::string& path) {
 
 // The entry of folder whose name equals name in any ASCII letter case.
 bool findIgnoringCase(const std::string& folder, const std::string& name, std::string* found) {
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    std::string entry = it->path().filename().string();
+  std::vector<std::string> names;
+  if (!listFolder(folder, &names)) return false;
+  for (const std::string& entry : names) {
     if (equalsIgnoringAsciiCase(entry, name)) {
       *found = folder + "/" + entry;
       return true;
@@ -53,16 +51,11 @@ bool existsAsNamed(const std::string& folder, const std::vector<std::string>& pa
   std::string exact = folder;
   for (const std::string& part : parts) exact += "/" + part;
   if (isReadableFile(exact)) return true;
-  // Names that do not convert to the host's path form throw: not found then.
-  try {
-    std::string path = folder;
-    for (const std::string& part : parts) {
-      if (!findIgnoringCase(path, part, &path)) return false;
-    }
-    return isReadableFile(path);
-  } catch (const std::exception&) {
-    return false;
+  std::string path = folder;
+  for (const std::string& part : parts) {
+    if (!findIgnoringCase(path, part, &path)) return false;
   }
+  return isReadableFile(path);
 }
 
 }  // namespace

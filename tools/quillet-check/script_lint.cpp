@@ -10,6 +10,7 @@
 #include "update/script/script_keywords.h"
 #include "update/script/script_observer.h"
 #include "update/text/cp932_code_page.h"
+#include "update/text/mbcs_text.h"
 #include "update/text/utf8_text.h"
 
 namespace quillet {
@@ -220,18 +221,9 @@ class LintObserver : public ScriptReadObserver {
       add("not a keyword line: the line is ignored (a comment starts with \"#\")");
     } else {
       add(quoted(utf8(head)) + " is not a keyword" +
-          (equalsIgnoringCase(head, hint) ? " (letter case counts)" : "") +
+          (equalsIgnoringAsciiCase(head, hint) ? " (letter case counts)" : "") +
           ": the line is ignored; the keyword is " + quoted(hint));
     }
-  }
-
-  static bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-      if (std::tolower(static_cast<unsigned char>(a[i])) !=
-          std::tolower(static_cast<unsigned char>(b[i])))
-        return false;
-    return true;
   }
 
   const CheckOptions& options_;
