@@ -1,7 +1,6 @@
 #include "tools/quillet-check/keyword_hint.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "update/script/script_keywords.h"
 
@@ -11,11 +10,13 @@ namespace {
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Edits between a and b, a swap of neighbours counting as one, letter case
-// ignored.
+constexpr std::size_t kLongestHead = 20;
+
+// Edits between a and b (each at most kLongestHead bytes), a swap of
+// neighbours counting as one, letter case ignored.
 std::size_t typingDistance(const std::string& a, const std::string& b) {
   const std::size_t n = a.size(), m = b.size();
-  std::vector<std::vector<std::size_t>> d(n + 1, std::vector<std::size_t>(m + 1));
+  std::size_t d[kLongestHead + 1][kLongestHead + 1];
   for (std::size_t i = 0; i <= n; ++i) d[i][0] = i;
   for (std::size_t j = 0; j <= m; ++j) d[0][j] = j;
   for (std::size_t i = 1; i <= n; ++i) {
@@ -42,7 +43,7 @@ const char* nearestKeyword(const std::string& line) {
   std::string head = keywordHead(line);
   // A forgotten colon: "PatchSetInfo" or "file a.dll".
   if (head.empty() || head.back() != ':') head += ":";
-  if (head.size() > 20) return nullptr;  // longer than any keyword plus slips
+  if (head.size() > kLongestHead) return nullptr;  // longer than any keyword plus slips
   const char* best = nullptr;
   std::size_t bestDistance = 0;
   for (int code = 1; code <= kKwLast; ++code) {

@@ -65,13 +65,16 @@ bool mediaFileExists(const std::string& folder, const std::string& relativePath,
   const std::vector<std::string> parts = componentsOf(relativePath, codePage);
   if (parts.empty()) return false;
   if (existsAsNamed(folder, parts)) return true;
+  bool ascii = true;
+  for (char c : relativePath) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return false;  // its UTF-8 form is the same
   std::vector<std::string> utf8Parts;
   for (const std::string& part : parts) {
     std::string utf8;
     if (!codePage.toUtf8(part, &utf8)) return false;
     utf8Parts.push_back(utf8);
   }
-  return utf8Parts != parts && existsAsNamed(folder, utf8Parts);
+  return existsAsNamed(folder, utf8Parts);
 }
 
 }  // namespace quillet
