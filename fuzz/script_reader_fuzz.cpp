@@ -1,6 +1,7 @@
 // The update script reader fed arbitrary bytes as the script file, with the
 // base folders quillet-check gives by default; the job it fills is then
 // written out as the checker's JSON report, which converts every text.
+// The lint and the plan read the same bytes again.
 // The first byte picks the system's major version (4, 5 or another), since
 // lines can be limited to one of them.
 #include <cstddef>
@@ -10,6 +11,9 @@
 #include "tests/fakes/fake_clock.h"
 #include "tools/quillet-check/check_options.h"
 #include "tools/quillet-check/check_run.h"
+#include "tools/quillet-check/script_lint.h"
+#include "tools/quillet-check/script_plan.h"
+#include "update/text/cp932_code_page.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quillet;
@@ -28,5 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (check.result != 0 && check.result != 1) __builtin_trap();
   // A table overflow is the only way to 0, and it always tells the user.
   if (check.result == 0 && check.messages.empty()) __builtin_trap();
+  // Every finding names a text line of the script, and an overflow is always one.
+  const std::vector<LintFinding> findings = lintScriptBytes(options, script, clock);
+  for (const LintFinding& finding : findings)
+    if (finding.line < 1 || finding.text.empty()) __builtin_trap();
+  if (check.result == 0 && findings.empty()) __builtin_trap();
+  if (planText(check.result, check.messages, *check.job, Cp932CodePage()).empty()) __builtin_trap();
   return 0;
 }

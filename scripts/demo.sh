@@ -2,7 +2,7 @@
 # The built-in demo of both deliverables:
 #  1. Vexmoor: a continuous-tone page printed through riphost and the raster
 #     module (native build, POSIX spooler), decoded by rtlview into a PNG.
-#  2. Quillet: quillet-check shows what the demo update script will do; then
+#  2. Quillet: quillet-check lints the demo update script and shows its plan; then
 #     Quillet.exe applies it for real under Wine ("silent") to a prefix that
 #     holds an installed Plexor 3.05, and the changes are listed.
 set -euo pipefail
@@ -24,8 +24,12 @@ ls -l "$out/spool"
 "$bin/tools/rtlview/rtlview" --png "$out/page.png" "$out"/spool/*.prn
 echo "preview: $out/page.png"
 
-echo "== Quillet: what the demo script will do (quillet-check)"
-"$bin/tools/quillet-check/quillet-check" --work-dir 'C:\Plexor' demo/update/media/quillet.txt
+echo "== Quillet: checking the demo script (quillet-check --lint: no finding)"
+"$bin/tools/quillet-check/quillet-check" --lint demo/update/media/quillet.txt
+echo "== Quillet: what the demo update will do (quillet-check --plan)"
+# The folders of the Wine run below: media in C:\media, the product in C:\Plexor.
+"$bin/tools/quillet-check/quillet-check" --source-dir 'C:\media' --work-dir 'C:\Plexor' \
+  --plan demo/update/media/quillet.txt
 
 echo "== Quillet: applying the update under Wine"
 cmake --preset windows >/dev/null

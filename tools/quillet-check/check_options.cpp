@@ -13,7 +13,10 @@ const char kCheckUsage[] =
     "usage: quillet-check [--os-major N] [--source-dir D] [--work-dir D] [--tool-dir D]\n"
     "                     [--system-dir D] [--iis-dir D] [--common-programs-dir D]\n"
     "                     [--common-desktop-dir D] [--program-group NAME] [--windir D]\n"
-    "                     SCRIPT\n";
+    "                     [--lint | --plan] SCRIPT\n"
+    "  (no mode)  the job the script gives, as JSON\n"
+    "  --lint     lines Quillet would ignore or misread: FILE:LINE: warning: TEXT\n"
+    "  --plan     what the update will do, in words, in the order Quillet does it\n";
 
 namespace {
 
@@ -77,6 +80,14 @@ bool parseCheckOptions(const std::vector<std::string>& args, const std::string& 
     }
     if (arg == "--help") {
       o.help = true;
+      continue;
+    }
+    if (arg == "--lint" || arg == "--plan") {
+      (arg == "--lint" ? o.lint : o.plan) = true;
+      if (o.lint && o.plan) {
+        *error = "--lint and --plan exclude each other";
+        return false;
+      }
       continue;
     }
     std::string name = arg, value;

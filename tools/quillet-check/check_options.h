@@ -3,7 +3,7 @@
 //   quillet-check [--os-major N] [--source-dir D] [--work-dir D] [--tool-dir D]
 //                 [--system-dir D] [--iis-dir D] [--common-programs-dir D]
 //                 [--common-desktop-dir D] [--program-group NAME] [--windir D]
-//                 SCRIPT
+//                 [--lint | --plan] SCRIPT
 #include <string>
 #include <vector>
 
@@ -22,6 +22,8 @@ struct CheckOptions {
   std::string windir;
   std::string script;
   bool help = false;
+  bool lint = false;  // findings instead of the JSON report
+  bool plan = false;  // the plan in words instead of the JSON report
 };
 
 extern const char kCheckUsage[];

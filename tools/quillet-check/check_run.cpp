@@ -5,6 +5,8 @@
 #include "tools/quillet-check/check_options.h"
 #include "tools/quillet-check/check_ports.h"
 #include "tools/quillet-check/job_json.h"
+#include "tools/quillet-check/script_lint.h"
+#include "tools/quillet-check/script_plan.h"
 #include "update/script/script_reader.h"
 #include "update/text/cp932_code_page.h"
 
@@ -29,13 +31,18 @@ int runCheck(const std::vector<std::string>& args, const std::string& environmen
     err << "quillet-check: cannot read the script '" << options.script << "'\n";
     return 2;
   }
+  if (options.lint) return printLintFindings(options.script, lintScriptBytes(options, bytes, clock), out);
   const ScriptCheck check = checkScriptBytes(options, bytes, clock);
+  if (options.plan) {
+    out << planText(check.result, check.messages, *check.job, Cp932CodePage());
+    return check.result == 1 ? 0 : 1;
+  }
   out << check.json;
   return check.result == 1 ? 0 : 1;
 }
 
 ScriptCheck checkScriptBytes(const CheckOptions& options, const std::string& scriptBytes,
-                             ClockPort& clock) {
+                             ClockPort& clock, ScriptReadObserver* observer) {
   HostFiles files;  // the script comes as bytes; nothing else is read
   EmptyRegistry registry;
   CheckSystem system(options.osMajor, options.windir, options.systemDir);
@@ -46,7 +53,7 @@ ScriptCheck checkScriptBytes(const CheckOptions& options, const std::string& scr
   Cp932CodePage codePage;
   UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage, shell};
 
-  auto job = std::make_unique<UpdateJob>();  // large: keep it off the stack
+  auto job = std::make_shared<UpdateJob>();  // large: keep it off the stack
   job->sourceDir = options.sourceDir;
   job->workDir = options.workDir;
   job->toolDir = options.toolDir;
@@ -56,9 +63,10 @@ ScriptCheck checkScriptBytes(const CheckOptions& options, const std::string& scr
   job->commonDesktopDir = options.commonDesktopDir;
 
   ScriptCheck check;
-  check.result = readUpdateScriptBytes(*job, scriptBytes, options.programGroup, ports);
+  check.result = readUpdateScriptBytes(*job, scriptBytes, options.programGroup, ports, observer);
   check.json = checkReportJson(check.result, ui.messages, *job, codePage);
   check.messages = ui.messages;
+  check.job = job;
   return check;
 }
 

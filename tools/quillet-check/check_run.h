@@ -3,12 +3,15 @@
 // the update tool's reader, print the report. Returns the exit status: 0
 // when the reader returned 1, 1 when it returned 0, 2 for a usage error or
 // an unreadable script.
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "tools/quillet-check/check_options.h"
 #include "update/ports/clock_port.h"
+#include "update/script/script_observer.h"
+#include "update/script/update_job.h"
 
 namespace quillet {
 
@@ -18,12 +21,14 @@ struct ScriptCheck {
   int result = 0;
   std::vector<std::string> messages;
   std::string json;
+  std::shared_ptr<UpdateJob> job;  // what the reader made of it
 };
 
 // Reads the script's bytes with the update tool's reader over the checker's
-// ports (no registry, no services, the folders of `options`).
+// ports (no registry, no services, the folders of `options`); the observer,
+// when given, is told what the reader does with each line.
 ScriptCheck checkScriptBytes(const CheckOptions& options, const std::string& scriptBytes,
-                             ClockPort& clock);
+                             ClockPort& clock, ScriptReadObserver* observer = nullptr);
 
 int runCheck(const std::vector<std::string>& args, const std::string& environmentWindir,
              ClockPort& clock, std::ostream& out, std::ostream& err);

@@ -25,10 +25,14 @@ bool ScriptLineReader::nextByte(char* byte) {
 
 bool ScriptLineReader::next(std::string* line) {
   line->clear();
+  textLine_ = lineFeeds_ + 1;
   char c;
   while (line->size() < kScriptLineBuffer - 1 && nextByte(&c)) {
     line->push_back(c);
-    if (c == '\n') break;
+    if (c == '\n') {
+      ++lineFeeds_;
+      break;
+    }
   }
   if (line->empty()) return false;
   std::size_t nul = line->find('\0');

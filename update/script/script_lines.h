@@ -16,6 +16,9 @@ class ScriptLineReader {
   explicit ScriptLineReader(const std::string& bytes) : bytes_(bytes) {}
   // The next line; false at the end of the file.
   bool next(std::string* line);
+  // The number of the text line (counted by LF, from 1) on which the last
+  // line returned by next() starts.
+  int textLine() const { return textLine_; }
 
  private:
   // The next byte after text-mode translation; false at the end.
@@ -24,6 +27,8 @@ class ScriptLineReader {
   const std::string& bytes_;
   std::size_t pos_ = 0;
   bool ended_ = false;
+  int lineFeeds_ = 0;
+  int textLine_ = 0;
 };
 
 }  // namespace quillet

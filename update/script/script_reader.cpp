@@ -45,14 +45,16 @@ struct ReaderState {
 
 class Reader {
  public:
-  Reader(UpdateJob& job, const std::string& programGroupName, UpdatePorts& ports)
-      : job_(job), group_(programGroupName), ports_(ports) {}
+  Reader(UpdateJob& job, const std::string& programGroupName, UpdatePorts& ports,
+         ScriptReadObserver* observer)
+      : job_(job), group_(programGroupName), ports_(ports), observer_(observer) {}
 
   int run(const std::string& bytes) {
     ScriptLineReader lines(bytes);
     std::string line, value;
     while (lines.next(&line)) {
       int code = classifyScriptLine(line, &value);
+      if (observer_) observer_->lineRead(lines.textLine(), line, code, value);
       if (code == kKwNone) continue;
       if (const char* message = apply(code, value)) {
         ports_.ui.messageBox(message);
@@ -66,7 +68,7 @@ class Reader {
   // Carries out one keyword line; the overflow message when a table is full.
   const char* apply(int code, const std::string& value) {
     switch (code) {
-      case kKwVolumeLabel: state_.label = value; return nullptr;
+      case kKwVolumeLabel: put(ScriptSlot::kLabel, value); return nullptr;
       case kKwFile: return setSource(job_.sourceDir, value, kModeFile);
       case kKwPatch: return setSource(job_.sourceDir, value, kModePatch);
       case kKwReplace: return setSource(job_.sourceDir, value, kModeReplace);
@@ -75,18 +77,19 @@ class Reader {
       case kKwToolShortcut: return setSource(job_.toolDir, value, kModeFile);
 
       case kKwToWork: return addFile(job_.workDir, value);
-      case kKwToWorkNT: return runsOn(4) ? addFile(job_.workDir, value) : nullptr;
-      case kKwToWork2k: return runsOn(5) ? addFile(job_.workDir, value) : nullptr;
+      case kKwToWorkNT: return runsOn(4) ? addFile(job_.workDir, value) : skipped();
+      case kKwToWork2k: return runsOn(5) ? addFile(job_.workDir, value) : skipped();
       case kKwToSystem: return addFile(job_.systemDir, value);
-      case kKwToSystemNT: return runsOn(4) ? addFile(job_.systemDir, value) : nullptr;
-      case kKwToSystem2k: return runsOn(5) ? addFile(job_.systemDir, value) : nullptr;
+      case kKwToSystemNT: return runsOn(4) ? addFile(job_.systemDir, value) : skipped();
+      case kKwToSystem2k: return runsOn(5) ? addFile(job_.systemDir, value) : skipped();
       case kKwToIIS: return addFile(job_.iisDir, value);
-      case kKwToIISNT: return runsOn(4) ? addFile(job_.iisDir, value) : nullptr;
-      case kKwToIIS2k: return runsOn(5) ? addFile(job_.iisDir, value) : nullptr;
+      case kKwToIISNT: return runsOn(4) ? addFile(job_.iisDir, value) : skipped();
+      case kKwToIIS2k: return runsOn(5) ? addFile(job_.iisDir, value) : skipped();
 
       case kKwFolderInWork:
-        state_.detail = job_.workDir + "\\" + value;
-        return appendWorkFolder(job_, state_.detail) ? nullptr : kTooManyFilesMessage;
+        put(ScriptSlot::kDetail, job_.workDir + "\\" + value);
+        return added(ScriptTable::kWorkFolders, appendWorkFolder(job_, state_.detail),
+                     kTooManyFilesMessage);
 
       case kKwDesktopName: return addShortcut(job_.commonDesktopDir, value, ".url", kLinkInternet);
       case kKwPxMenuName:
@@ -96,66 +99,76 @@ class Reader {
         return addShortcut(job_.commonProgramsDir + "\\" + group_, value, ".lnk", kLinkShell);
 
       case kKwAddKey:
-        state_.source = value;
+        put(ScriptSlot::kSource, value);
         return addRegistry(value, "", "", kRegCreateKey);
-      case kKwSetKey: state_.source = value; return nullptr;
+      case kKwSetKey: put(ScriptSlot::kSource, value); return nullptr;
       case kKwDelSubKey:
-        state_.detail = value;
-        return addRegistry(state_.source, value, "", kRegDeleteSubKey);
-      case kKwSetName: state_.detail = value; return nullptr;
+        put(ScriptSlot::kDetail, value);
+        return addRegistry(take(ScriptSlot::kSource), value, "", kRegDeleteSubKey);
+      case kKwSetName: put(ScriptSlot::kDetail, value); return nullptr;
       case kKwAddSZValue:
-        state_.name = value;
-        return addRegistry(state_.source, state_.detail, value, kRegSetString);
+        put(ScriptSlot::kName, value);
+        return addRegistry(take(ScriptSlot::kSource), take(ScriptSlot::kDetail), value,
+                           kRegSetString);
       case kKwAddDWORDValue:
-        state_.name = value;
-        return addRegistry(state_.source, state_.detail, value, kRegSetDword);
+        put(ScriptSlot::kName, value);
+        return addRegistry(take(ScriptSlot::kSource), take(ScriptSlot::kDetail), value,
+                           kRegSetDword);
       case kKwDelName:
-        state_.detail = value;
-        return addRegistry(state_.source, value, "", kRegDeleteValue);
+        put(ScriptSlot::kDetail, value);
+        return addRegistry(take(ScriptSlot::kSource), value, "", kRegDeleteValue);
 
       case kKwStartSvc:
-        state_.service = value;
-        return appendServiceToStart(job_, value) ? nullptr : kTooManyStartServicesMessage;
+        put(ScriptSlot::kService, value);
+        return added(ScriptTable::kServicesToStart, appendServiceToStart(job_, value),
+                     kTooManyStartServicesMessage);
       case kKwStopSvc:
-        state_.service = value;
-        return appendServiceToStop(job_, value) ? nullptr : kTooManyStopServicesMessage;
+        put(ScriptSlot::kService, value);
+        return added(ScriptTable::kServicesToStop, appendServiceToStop(job_, value),
+                     kTooManyStopServicesMessage);
       case kKwTermProc:
-        state_.source = value;
-        return appendProcessToEnd(job_, value) ? nullptr : kTooManyProcessesMessage;
+        put(ScriptSlot::kSource, value);
+        return added(ScriptTable::kProcessesToEnd, appendProcessToEnd(job_, value),
+                     kTooManyProcessesMessage);
 
-      case kKwPatchID: state_.source = value; return nullptr;
-      case kKwPatchName: state_.detail = value; return nullptr;
-      case kKwPatchSetInfo:
-        return appendPatchInfoEntry(job_, state_.source, state_.detail, ports_.clock)
-                   ? nullptr
-                   : kTooManyPatchInfoMessage;
+      case kKwPatchID: put(ScriptSlot::kSource, value); return nullptr;
+      case kKwPatchName: put(ScriptSlot::kDetail, value); return nullptr;
+      case kKwPatchSetInfo: {
+        const std::string& id = take(ScriptSlot::kSource);
+        const std::string& name = take(ScriptSlot::kDetail);
+        return added(ScriptTable::kPatchInfo, appendPatchInfoEntry(job_, id, name, ports_.clock),
+                     kTooManyPatchInfoMessage);
+      }
       case kKwPatchDelId: return addPatchDelete(value, kPatchDeleteById);
       case kKwPatchDelTo: return addPatchDelete(value, kPatchDeleteUpTo);
       case kKwPatchDelAll:
-        return appendPatchDeleteEntry(job_, PatchDeleteEntry{"", kPatchDeleteAll})
-                   ? nullptr
-                   : kTooManyPatchDeletesMessage;
+        return added(ScriptTable::kPatchDeletes,
+                     appendPatchDeleteEntry(job_, PatchDeleteEntry{"", kPatchDeleteAll}),
+                     kTooManyPatchDeletesMessage);
 
-      case kKwSetParam: state_.detail = value; return nullptr;
-      case kKwSetTime: state_.phase = parsePhaseWord(value); return nullptr;
+      case kKwSetParam: put(ScriptSlot::kDetail, value); return nullptr;
+      case kKwSetTime:
+        if (observer_) observer_->slotWritten(ScriptSlot::kPhase);
+        state_.phase = parsePhaseWord(value);
+        return nullptr;
       case kKwGoExeParam:
-        state_.source = job_.sourceDir + "\\" + value;
+        put(ScriptSlot::kSource, job_.sourceDir + "\\" + value);
         return addLaunch(kLaunchWithParameters);
       case kKwGoExe:
-        state_.source = launchCommand(value);
+        put(ScriptSlot::kSource, launchCommand(value));
         return addLaunch(kLaunchPlain);
 
       case kKwAdmin:
-        state_.detail = value;
+        put(ScriptSlot::kDetail, value);
         job_.adminRequired = parseScriptBoolean(value);
         return nullptr;
       case kKwReboot:
-        state_.detail = value;
+        put(ScriptSlot::kDetail, value);
         job_.rebootRequired = parseScriptBoolean(value);
         if (job_.rebootRequired) job_.adminRequired = 1;
         return nullptr;
       case kKwUpdatePPD:
-        state_.detail = value;
+        put(ScriptSlot::kDetail, value);
         job_.updatePPD = parseScriptBoolean(value);
         if (job_.updatePPD) job_.adminRequired = 1;
         return nullptr;
@@ -168,57 +181,102 @@ class Reader {
     }
   }
 
+  // The text slot behind a ScriptSlot.
+  std::string& slot(ScriptSlot which) {
+    switch (which) {
+      case ScriptSlot::kLabel: return state_.label;
+      case ScriptSlot::kSource: return state_.source;
+      case ScriptSlot::kName: return state_.name;
+      case ScriptSlot::kService: return state_.service;
+      default: return state_.detail;
+    }
+  }
+
+  // Reading and writing the current values, told to the observer.
+  const std::string& take(ScriptSlot which) {
+    if (observer_) observer_->slotRead(which);
+    return slot(which);
+  }
+  void put(ScriptSlot which, std::string text) {
+    if (observer_) observer_->slotWritten(which);
+    slot(which) = std::move(text);
+  }
+  const FileMode& takeMode() {
+    if (observer_) observer_->slotRead(ScriptSlot::kMode);
+    return state_.mode;
+  }
+
+  // The outcome of an append: nothing, or the table's message when it was full.
+  const char* added(ScriptTable table, int fitted, const char* message) {
+    if (observer_) observer_->entryAppended(table, fitted != 0);
+    return fitted ? nullptr : message;
+  }
+
+  // A line for another system version does nothing at all.
+  const char* skipped() {
+    if (observer_) observer_->lineSkipped();
+    return nullptr;
+  }
+
   // The major version is asked afresh for every line that depends on it.
   bool runsOn(int major) { return ports_.system.osMajorVersion() == major; }
 
   const char* setSource(const std::string& base, const std::string& value, FileMode mode) {
-    state_.source = base + "\\" + value;
-    state_.name = fileNameOf(value, ports_.codePage);
+    put(ScriptSlot::kSource, base + "\\" + value);
+    put(ScriptSlot::kName, fileNameOf(value, ports_.codePage));
+    if (observer_) observer_->slotWritten(ScriptSlot::kMode);
     state_.mode = mode;
     return nullptr;
   }
 
   const char* addFile(const std::string& base, const std::string& value) {
-    state_.detail = value.empty() ? base + "\\" + state_.name
-                                  : base + "\\" + value + "\\" + state_.name;
+    const std::string& name = take(ScriptSlot::kName);
+    put(ScriptSlot::kDetail, value.empty() ? base + "\\" + name
+                                           : base + "\\" + value + "\\" + name);
     FileEntry entry;
-    entry.diskLabel = state_.label;
-    entry.sourcePath = state_.source;
+    entry.diskLabel = take(ScriptSlot::kLabel);
+    entry.sourcePath = take(ScriptSlot::kSource);
     entry.targetPath = state_.detail;
-    entry.recordForUninstall = state_.mode.recordForUninstall;
-    entry.onlyIfPresent = state_.mode.onlyIfPresent;
-    entry.skipVersionCheck = state_.mode.skipVersionCheck;
-    entry.removeTarget = state_.mode.removeTarget;
-    return appendFileEntry(job_, std::move(entry)) ? nullptr : kTooManyFilesMessage;
+    const FileMode& mode = takeMode();
+    entry.recordForUninstall = mode.recordForUninstall;
+    entry.onlyIfPresent = mode.onlyIfPresent;
+    entry.skipVersionCheck = mode.skipVersionCheck;
+    entry.removeTarget = mode.removeTarget;
+    return added(ScriptTable::kFiles, appendFileEntry(job_, std::move(entry)),
+                 kTooManyFilesMessage);
   }
 
   const char* addShortcut(const std::string& folder, const std::string& value,
                           const char* extension, int kind) {
-    const std::string& linkName = value.empty() ? state_.name : value;
-    state_.detail = folder + "\\" + linkName + extension;
-    return appendShortcutEntry(job_, ShortcutEntry{state_.source, state_.detail, kind})
-               ? nullptr
-               : kTooManyFilesMessage;
+    const std::string& linkName = value.empty() ? take(ScriptSlot::kName) : value;
+    put(ScriptSlot::kDetail, folder + "\\" + linkName + extension);
+    return added(ScriptTable::kShortcuts,
+                 appendShortcutEntry(job_, ShortcutEntry{take(ScriptSlot::kSource),
+                                                         state_.detail, kind}),
+                 kTooManyFilesMessage);
   }
 
   const char* addRegistry(const std::string& key, const std::string& valueName,
                           const std::string& data, int operation) {
-    return appendRegistryEntry(job_, RegistryEntry{key, valueName, data, operation})
-               ? nullptr
-               : kTooManyRegistryMessage;
+    return added(ScriptTable::kRegistry,
+                 appendRegistryEntry(job_, RegistryEntry{key, valueName, data, operation}),
+                 kTooManyRegistryMessage);
   }
 
   const char* addPatchDelete(const std::string& value, int mode) {
-    state_.detail = value;
-    return appendPatchDeleteEntry(job_, PatchDeleteEntry{value, mode})
-               ? nullptr
-               : kTooManyPatchDeletesMessage;
+    put(ScriptSlot::kDetail, value);
+    return added(ScriptTable::kPatchDeletes,
+                 appendPatchDeleteEntry(job_, PatchDeleteEntry{value, mode}),
+                 kTooManyPatchDeletesMessage);
   }
 
   const char* addLaunch(int kind) {
-    return appendLaunchEntry(job_, LaunchEntry{state_.source, state_.detail, kind, state_.phase})
-               ? nullptr
-               : kTooManyFilesMessage;
+    const std::string& parameters = take(ScriptSlot::kDetail);
+    if (observer_) observer_->slotRead(ScriptSlot::kPhase);
+    return added(ScriptTable::kLaunches,
+                 appendLaunchEntry(job_, LaunchEntry{state_.source, parameters, kind,
+                                                     state_.phase}),
+                 kTooManyFilesMessage);
   }
 
   // A ".vbs" or ".js" file runs through the script host of the system's
@@ -235,14 +293,16 @@ class Reader {
   UpdateJob& job_;
   const std::string& group_;
   UpdatePorts& ports_;
+  ScriptReadObserver* observer_;
   ReaderState state_;
 };
 
 }  // namespace
 
 int readUpdateScriptBytes(UpdateJob& job, const std::string& bytes,
-                          const std::string& programGroupName, UpdatePorts& ports) {
-  Reader reader(job, programGroupName, ports);
+                          const std::string& programGroupName, UpdatePorts& ports,
+                          ScriptReadObserver* observer) {
+  Reader reader(job, programGroupName, ports, observer);
   return reader.run(bytes);
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "update/ports/update_ports.h"
+#include "update/script/script_observer.h"
 #include "update/script/update_job.h"
 
 namespace quillet {
@@ -19,7 +20,9 @@ int readUpdateScriptFile(UpdateJob& job, const std::string& scriptPath,
                          const std::string& programGroupName, UpdatePorts& ports);
 
 // The same over the script's raw bytes: 1, or 0 after an overflow message.
+// An observer, when given, is told what the reader does with each line.
 int readUpdateScriptBytes(UpdateJob& job, const std::string& bytes,
-                          const std::string& programGroupName, UpdatePorts& ports);
+                          const std::string& programGroupName, UpdatePorts& ports,
+                          ScriptReadObserver* observer = nullptr);
 
 }  // namespace quillet

@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <fstream>
+#include <filesystem>
 #include <sstream>
 
 #include "tools/quillet-check/check_options.h"
 #include "tools/quillet-check/check_run.h"
 #include "tools/quillet-check/job_json.h"
+#include "tools/quillet-check/script_lint.h"
 
 namespace quillet {
 namespace {
@@ -98,7 +100,9 @@ class FixedClock : public ClockPort {
 
 class RunCheckTest : public ::testing::Test {
  protected:
-  std::string path = ::testing::TempDir() + "quillet_check_core_test.txt";
+  // One file per test: CTest runs the tests of this suite side by side.
+  std::string path = ::testing::TempDir() + "quillet_check_core_test_" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
   void write(const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
   }
@@ -148,6 +152,130 @@ TEST_F(RunCheckTest, OverflowGivesStatusOneWithTheMessage) {
   EXPECT_EQ(run({}, &out, &err), 1);
   EXPECT_NE(out.find("\"result\": 0"), std::string::npos);
   EXPECT_NE(out.find("停止するサービスが多すぎます。"), std::string::npos);
+}
+
+// --lint: one mistake per script gives exactly one finding, on its line and in
+// its words ({media} stands for the media folder); a clean script that uses
+// every kind of line gives none.
+TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
+  const std::string media = ::testing::TempDir() + "quillet_lint_media";
+  for (const char* folder : {"/bin", "/Web"}) std::filesystem::create_directories(media + folder);
+  for (const char* file : {"/bin/core.dll", "/bin/opt.dll", "/bin/cfg.ini", "/Web/Index.htm"})
+    std::ofstream(media + file) << "x";
+  std::string nineStops, registry65;
+  for (int i = 1; i <= 9; ++i) nineStops += "stopSvc:s" + std::to_string(i) + "\n";
+  for (int i = 1; i <= 65; ++i) registry65 += "addKey:K" + std::to_string(i) + "\n";
+  const std::string takes = " (the current values are shared): put a ";
+  struct Row {
+    std::string script;
+    int line;
+    std::string text;  // empty: no finding
+  };
+  const Row rows[] = {
+      {"# every kind of line\r\n\r\nvolume lavel:DISK1\r\nVerCheckLower:3.00\r\n"
+       "VerCheckUpper:3.09\r\nTargetModel:QK,ZP\r\nAdmin:1\r\nReboot:0\r\nupdatePPD:1\r\n"
+       "termProc:viewer\r\nstopSvc:RipQueue\r\nfolderInWork:logs\r\nfile:bin\\core.dll\r\n"
+       "toWork:bin\r\ntoWorkNT:bin\r\ntoWork2k:bin\r\ntoSystem:\r\ntoSystemNT:\r\n"
+       "toSystem2k:\r\npatch:web\\index.htm\r\ntoIIS:\r\ntoIISNT:\r\ntoIIS2k:\r\n"
+       "replace:bin\\opt.dll\r\ntoWork:bin\r\noverwrite:BIN\\cfg.ini\r\ntoWork:bin\r\n"
+       "remove:*.tmp\r\ntoWork:\r\ntoolshortcut:viewer.exe\r\ndesktopname:Viewer\r\n"
+       "pxmenuname:\r\ndesktoplnkname:Viewer\r\npxmenulnkname:Viewer\r\n"
+       "addKey:SOFTWARE\\norvane\\Plexor\\Extra\r\nsetKey:SOFTWARE\\norvane\\Plexor\r\n"
+       "delSubKey:Old\r\nsetName:Level\r\naddSZValue:high\r\nsetName:Count\r\n"
+       "addDWORDValue:3\r\ndelName:Obsolete\r\nstartSvc:RipQueue\r\nPatchDelId:300\r\n"
+       "PatchDelTo:299\r\nPatchDelAll:\r\nPatchID:301\r\nPatchName:Fix 3.01\r\n"
+       "PatchSetInfo:\r\nsetTime:beforecopy\r\nsetParam:/q\r\ngoExeParam:setup.exe\r\n"
+       "goExe:after.vbs\r\n",
+       0, ""},
+      {"# a\nstopSrv:RipQueue\n", 2,
+       "\"stopSrv:\" is not a keyword: the line is ignored; the keyword is \"stopSvc:\""},
+      {"patchid:301\n", 1, "\"patchid:\" is not a keyword (letter case counts): the line is "
+                           "ignored; the keyword is \"PatchID:\""},
+      {"volume label:D1\n", 1, "\"volume label:\" is not a keyword: the line is ignored; the "
+                               "keyword is \"volume lavel:\""},
+      {"PatchSetInfo\n", 1, "\"PatchSetInfo\" is not a keyword: the line is ignored; the "
+                            "keyword is \"PatchSetInfo:\""},
+      {"copy the files\n", 1, "not a keyword line: the line is ignored (a comment starts with \"#\")"},
+      {"\tstopSvc:RipQueue\n", 1,
+       "blanks before \"stopSvc:\": the line is ignored (a keyword must start the line)"},
+      // A line longer than 259 bytes goes on as a line of its own, on the same
+      // text line: harmless after a comment unless the rest starts a keyword.
+      {"\n" + std::string("startSvc:") + std::string(291, 'a') + "\n", 2,
+       "line longer than 259 bytes: Quillet cuts it there and reads the rest as a line of its own"},
+      {"#" + std::string(300, 'c') + "\nstartSvc:RipQueue\n" + "#" + std::string(258, 'c') +
+           "stopSvc:RipQueue\n",
+       3, "line longer than 259 bytes: Quillet cuts it there and reads the rest as a line of its own"},
+      {"Admin: 1\n", 1, "blank after \"Admin:\": \" 1\" reads as false; write \"Admin:1\""},
+      {"Reboot: on\n", 1, "blank after \"Reboot:\": \" on\" reads as false; write \"Reboot:on\""},
+      {"VerCheckLower: 3.00\n", 1, "blank after \"VerCheckLower:\": \" 3.00\" reads as version "
+                                   "0.00; write \"VerCheckLower:3.00\""},
+      {"setTime: previous\n", 1, "blank after \"setTime:\": \" previous\" counts as \"later\"; "
+                                 "write \"setTime:previous\""},
+      {"file: bin\\core.dll\ntoWork:bin\n", 1, "blank after \"file:\": it becomes part of the "
+                                              "value \" bin\\core.dll\"; write \"file:bin\\core.dll\""},
+      {"toWork:bin\n", 1, "\"toWork:\" has no source line before it: Quillet copies an empty "
+                          "source, which fails and stops the update"},
+      {"toSystemNT:\n", 1, "\"toSystemNT:\" has no source line before it: Quillet copies an "
+                           "empty source, which fails and stops the update"},
+      {"desktoplnkname:Viewer\n", 1,
+       "\"desktoplnkname:\" has no source line before it: the shortcut points to nothing"},
+      {"file:bin\\core.dll\nstopSvc:RipQueue\n", 1, "source line with no target line after it: "
+                                                    "\"file:bin\\core.dll\" places nothing"},
+      {"toolshortcut:viewer.exe\n", 1, "source line with no shortcut line after it: "
+                                       "\"toolshortcut:viewer.exe\" makes nothing"},
+      {"Admin:1\ngoExeParam:setup.exe\n", 2, "\"goExeParam:\" takes its parameter text from "
+                                             "line 1 (\"Admin:1\"), not from a \"setParam:\" line" +
+                                                 takes + "\"setParam:\" line directly before it"},
+      {"goExeParam:setup.exe\n", 1, "\"goExeParam:\" has no \"setParam:\" line before it: the "
+                                    "program is started with an empty parameter text"},
+      {"setParam:/q\ngoExe:setup.exe\n", 2, "\"goExe:\" starts the program without the parameter "
+                                            "text of line 1 (\"setParam:/q\"): use \"goExeParam:\" "
+                                            "to pass it"},
+      {"PatchID:301\ntermProc:viewer\nPatchName:Fix\nPatchSetInfo:\n", 4,
+       "\"PatchSetInfo:\" takes its patch identifier from line 2 (\"termProc:viewer\"), not from "
+       "a \"PatchID:\" line" + takes + "\"PatchID:\" line directly before it"},
+      {"PatchID:301\nPatchSetInfo:\n", 2, "\"PatchSetInfo:\" has no \"PatchName:\" line before "
+                                          "it: the patch is recorded without a title"},
+      {"toolshortcut:viewer.exe\ndesktoplnkname:V\nsetKey:SOFTWARE\\x\ndesktoplnkname:W\n", 4,
+       "\"desktoplnkname:\" takes its target from line 3 (\"setKey:SOFTWARE\\x\"), not from a "
+       "source line" + takes + "source line directly before it"},
+      {"file:bin\\core.dll\ntoWork:bin\nsetName:Level\naddSZValue:x\n", 4,
+       "\"addSZValue:\" takes its registry key from line 1 (\"file:bin\\core.dll\"), not from a "
+       "\"setKey:\" or \"addKey:\" line" + takes + "\"setKey:\" or \"addKey:\" line directly "
+       "before it"},
+      {"setName:Level\naddDWORDValue:3\n", 2, "\"addDWORDValue:\" has no \"setKey:\" or "
+                                              "\"addKey:\" line before it: the registry key is empty"},
+      {nineStops, 9, "the 9th service to stop does not fit (8 at most): Quillet stops reading "
+                     "here with a script error, and the update does not run"},
+      {registry65, 65, "the 65th registry entry does not fit (64 at most): Quillet stops "
+                       "reading here with a script error, and the update does not run"},
+      {"file:bin\\gone.dll\ntoWork:bin\n", 1, "\"bin\\gone.dll\" is not in the media folder "
+                                             "\"{media}\": its copy fails and stops the update"},
+      {"setTime:soon\n", 1, "\"setTime:\" phase word \"soon\" is unknown: it counts as \"later\" "
+                            "(previous, beforecopy, aftercopy, later)"},
+      {"VerCheckLower:3.10\nVerCheckUpper:3.00\n", 2, "no installed version fits: "
+                                                     "\"VerCheckLower:\" 3.10 (line 1) is above "
+                                                     "\"VerCheckUpper:\" 3.00 (line 2)"},
+      {"VerCheckUpper:3\n", 1, "\"VerCheckUpper:3\" is not major.minor: it reads as version 3.00"},
+      {"TargetModel:QK,ZQ\n", 1, "\"TargetModel:\" word \"ZQ\" is no model code: ignored (codes: "
+                                 "QK, ZP, XWJ, KJV, YV, WZ, JX, QZ, ALL)"},
+      {"TargetModel:QKV\n", 1, "\"TargetModel:\" word \"QKV\" is no model code: it counts as QK"},
+  };
+  FixedClock clock;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.script.substr(0, 80));
+    CheckOptions options;
+    std::string error;
+    ASSERT_TRUE(parseCheckOptions({"--lint", "--source-dir", media, "q.txt"}, "", &options, &error));
+    std::vector<LintFinding> findings = lintScriptBytes(options, row.script, clock);
+    std::ostringstream out;
+    EXPECT_EQ(printLintFindings("q.txt", findings, out), row.text.empty() ? 0 : 1);
+    std::string expected = row.text;
+    std::size_t at = expected.find("{media}");
+    if (at != std::string::npos) expected.replace(at, 7, media);
+    EXPECT_EQ(out.str(), row.text.empty() ? "" : "q.txt:" + std::to_string(row.line) +
+                                                     ": warning: " + expected + "\n");
+  }
 }
 
 }  // namespace

@@ -46,4 +46,24 @@ check overflow.json 1 "${folders[@]}" "$(windows_path "$s/overflow.txt")"
 check textmode.json 0 "${folders[@]}" "$(windows_path "$s/textmode.txt")"
 check ctrlz.json 0 "${folders[@]}" "$(windows_path "$s/ctrlz.txt")"
 check escapes.json 0 "${folders[@]}" "$(windows_path "$s/escapes.txt")"
+check example.plan 0 "${folders[@]}" --plan "$(windows_path "$s/example.txt")"
+# The Windows build's own file lookup: the demo media lint clean, and the
+# example's bin\core.dll is not beside it.
+demo=$(cd "$dir/../../../demo/update/media" && pwd)
+if out=$($PLEXOR_WINE_RUN "$checker" --lint "$(windows_path "$demo/quillet.txt")") && [ -z "$out" ]; then
+  echo "ok demo lint"
+else
+  echo "FAIL demo lint: $out" >&2
+  failures=$((failures + 1))
+fi
+set +e
+out=$($PLEXOR_WINE_RUN "$checker" --lint "$(windows_path "$s/example.txt")")
+status=$?
+set -e
+if [ "$status" = 1 ] && [[ "$out" == *'example.txt:7: warning: "bin\core.dll" is not in the media folder'* ]]; then
+  echo "ok example lint"
+else
+  echo "FAIL example lint (status $status): $out" >&2
+  failures=$((failures + 1))
+fi
 [ "$failures" = 0 ] || { echo "$failures report(s) differ" >&2; exit 1; }

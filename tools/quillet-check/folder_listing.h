@@ -1,0 +1,13 @@
+#pragma once
+// The names in a folder of the machine that runs the checker, for finding a
+// media file named in another letter case. One implementation per platform.
+#include <string>
+#include <vector>
+
+namespace quillet {
+
+// False when the folder cannot be listed, or when the platform's own lookup
+// already ignores letter case (Windows): the exact lookup has then decided.
+bool listFolder(const std::string& folder, std::vector<std::string>* names);
+
+}  // namespace quillet

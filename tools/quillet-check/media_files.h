@@ -1,0 +1,17 @@
+#pragma once
+// Whether a source line's file is on the update media, looked up on the
+// machine that checks the script.
+#include <string>
+
+#include "update/ports/code_page.h"
+
+namespace quillet {
+
+// True when folder + relativePath (a script value: backslashes, cp932 bytes)
+// names a regular file here. Windows finds names in any letter case; so does
+// this lookup on other hosts, one path component at a time, and it also tries
+// the UTF-8 form of the name, as media copied to such a host are named.
+bool mediaFileExists(const std::string& folder, const std::string& relativePath,
+                     const CodePage& codePage);
+
+}  // namespace quillet
