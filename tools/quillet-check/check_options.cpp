@@ -13,7 +13,8 @@ const char kCheckUsage[] =
     "usage: quillet-check [--os-major N] [--source-dir D] [--work-dir D] [--tool-dir D]\n"
     "                     [--system-dir D] [--iis-dir D] [--common-programs-dir D]\n"
     "                     [--common-desktop-dir D] [--program-group NAME] [--windir D]\n"
-    "                     SCRIPT\n";
+    "                     SCRIPT\n"
+    "       quillet-check --seal MEDIA_DIR\n";
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "tools/quillet-check/check_options.h"
 #include "tools/quillet-check/check_ports.h"
 #include "tools/quillet-check/job_json.h"
+#include "tools/quillet-check/seal_media.h"
 #include "update/script/script_reader.h"
 #include "update/text/cp932_code_page.h"
 
@@ -12,6 +13,7 @@ namespace quillet {
 
 int runCheck(const std::vector<std::string>& args, const std::string& environmentWindir,
              ClockPort& clock, std::ostream& out, std::ostream& err) {
+  if (isSealRequest(args)) return runSeal(args, clock, out, err);
   CheckOptions options;
   std::string error;
   if (!parseCheckOptions(args, environmentWindir, &options, &error)) {
