@@ -135,7 +135,7 @@ TEST(MediaSeal, Sha256GivesTheStandardsExampleDigests) {
 // "表" is 0x95 0x5C in code page 932: its second byte is a backslash.
 const char kMediaScript[] =
     "Admin:0\r\nstopSvc:Worker\r\nstartSvc:Worker\r\nfile:a.dll\r\ntoWork:bin\r\n"
-    "patch:sub\\\x95\x5c.dll\r\ntoWork:\r\nreplace:r.dll\r\ntoWork:\r\n";
+    "patch:sub\\\x95\x5c.dll\r\ntoWork:\r\nreplace:r.dll\r\ntoWork:\r\nfile:nt.dll\r\ntoWorkNT:\r\n";
 const char kSubFile[] = "C:\\media\\sub\\\x95\x5c.dll";
 
 struct MediaCase {
@@ -148,10 +148,11 @@ struct MediaCase {
 
 TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
   const std::string sealedList =
-      "b82a7a48b650af808700008bf2d1083c520b67574c1ce1d2c558f3cc51a17d36  quillet.txt\n"
+      "8befacafada1250d457a10562116b27c146806372500cc1c9d4d57f41c922491  quillet.txt\n"
       "11e2defd59f47c7f2aac84d6a5d6747e98e785afffb72c8bb7b05ec74e1d663c  a.dll\n"
       "20122453c58b2a8baac220741fd94374f00a7f09b8349e48ed40f319c3f48050  sub/表.dll\n"
-      "5d446eb799e50586065987928e49151465a3fa5f6b082b3bdbaa86f775284d0e  r.dll\n";
+      "5d446eb799e50586065987928e49151465a3fa5f6b082b3bdbaa86f775284d0e  r.dll\n"
+      "f2705563fc2ca26a90347cf32f1f61794c28ff59137965a8b2d47d21a2ab85f3  nt.dll\n";  // an NT 4 line: sealed for every system
   const MediaCase cases[] = {
       {"sealed, intact", true, [](Machine&) {}, kExitSuccess, ""},
       {"sealed, a source changed", true,
@@ -201,6 +202,7 @@ TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
     m.script(kMediaScript);
     m.files.addFile(kSubFile, "sub bytes");
     m.files.addFile("C:\\media\\r.dll", "r bytes");
+    m.files.addFile("C:\\media\\nt.dll", "nt bytes");
     m.services.services["Worker"] = FakeService{};
     if (c.sealed) {
       // Sealed as quillet-check --seal does it, reading the fake media.
@@ -213,6 +215,13 @@ TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
       };
       ASSERT_TRUE(sealMediaList(kMediaScript, read, m.clock, &list, &error)) << error;
       EXPECT_EQ(list, sealedList);
+      // A media without its NT 4 file cannot be sealed.
+      const MediaReader readIncomplete = [&read](const std::string& name, std::string* bytes) {
+        return name != "nt.dll" && read(name, bytes);
+      };
+      EXPECT_FALSE(sealMediaList(kMediaScript, readIncomplete, m.clock, &list, &error));
+      EXPECT_EQ(error, "cannot read the media file 'nt.dll'");
+      list = sealedList;
       m.files.addFile("C:\\media\\quillet.sha256", list);
     }
     c.arrange(m);
