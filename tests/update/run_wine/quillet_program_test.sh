@@ -113,8 +113,10 @@ expect_count 1 '^dialog:'
 
 # The NT and 2000 target lines, seen through the uninstall records that the
 # run writes before its start dialog; the start dialog is cancelled, and the
-# records stay.
+# records stay. The media holds a.dll (a media without it is refused first).
 write_script "$media" 'Admin:0' 'file:a.dll' 'toWorkNT:nt' 'toWork2k:w2k' 'toWork:all'
+printf 'a' >"$media/a.dll"
+own_for_wine_user "$media/a.dll"
 appdefaults='HKCU\Software\Wine\AppDefaults\Quillet.exe'
 for version in default nt40 win2k; do
   $run reg delete "$product\\UninstFiles" /f >/dev/null 2>&1
