@@ -201,6 +201,18 @@ def layouts():
     seed("short-and-missing-bitmaps", 1, 4, 5, 2, 16, 256, short, [(10, copy_bitmap("1", 2, 1, 2))])
 
 
+def media_lists():
+    # The media of media_list_fuzz: its script and two copied files.
+    import hashlib
+    files = [(b"quillet.txt", b"file:a.dll\r\ntoWork:\r\npatch:sub\\\x95\x5c.dll\r\ntoWork:\r\n"),
+             (b"a.dll", b"a"), ("sub/\u8868.dll".encode("utf-8"), b"b")]
+    whole = b"".join(hashlib.sha256(data).hexdigest().encode() + b"  " + name + b"\n"
+                     for name, data in files)
+    put("media_list_fuzz", "whole", whole)
+    put("media_list_fuzz", "cut", whole[:150])
+    put("media_list_fuzz", "crlf-binary-marker", whole.replace(b"  a.dll", b" *a.dll").replace(b"\n", b"\r\n"))
+
+
 def streams(encoder):
     with tempfile.TemporaryDirectory() as tmp:
         for name, flag, args in [("1bit", 0, []), ("2bit-mirror", 3, ["--bpp", "2", "--mirror"]),
@@ -219,4 +231,5 @@ if __name__ == "__main__":
     exports()
     processes()
     layouts()
+    media_lists()
     streams(sys.argv[1])

@@ -16,7 +16,9 @@ const char kCheckUsage[] =
     "                     [--lint | --plan] SCRIPT\n"
     "  (no mode)  the job the script gives, as JSON\n"
     "  --lint     lines Quillet would ignore or misread: FILE:LINE: warning: TEXT\n"
-    "  --plan     what the update will do, in words, in the order Quillet does it\n";
+    "  --plan     what the update will do, in words, in the order Quillet does it\n"
+    "       quillet-check --seal MEDIA_DIR\n"
+    "  --seal     write MEDIA_DIR/quillet.sha256 over the script and the files it copies\n";
 
 namespace {
 

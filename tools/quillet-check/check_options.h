@@ -4,6 +4,7 @@
 //                 [--system-dir D] [--iis-dir D] [--common-programs-dir D]
 //                 [--common-desktop-dir D] [--program-group NAME] [--windir D]
 //                 [--lint | --plan] SCRIPT
+//   quillet-check --seal MEDIA_DIR   (tools/quillet-check/seal_media.h)
 #include <string>
 #include <vector>
 

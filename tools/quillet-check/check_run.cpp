@@ -7,6 +7,7 @@
 #include "tools/quillet-check/job_json.h"
 #include "tools/quillet-check/script_lint.h"
 #include "tools/quillet-check/script_plan.h"
+#include "tools/quillet-check/seal_media.h"
 #include "update/script/script_reader.h"
 #include "update/text/cp932_code_page.h"
 
@@ -14,6 +15,7 @@ namespace quillet {
 
 int runCheck(const std::vector<std::string>& args, const std::string& environmentWindir,
              ClockPort& clock, std::ostream& out, std::ostream& err) {
+  if (isSealRequest(args)) return runSeal(args, clock, out, err);
   CheckOptions options;
   std::string error;
   if (!parseCheckOptions(args, environmentWindir, &options, &error)) {

@@ -13,6 +13,8 @@ enum ExitStatus : int {
                                        // the single-instance guard could not be made
   kExitAnotherCopyRunning = 1618,
   kExitScriptUnreadable = 1619,        // script missing, unreadable or too large
+  kExitMediaRefused = 1620,            // a media file missing, unreadable, changed or cut,
+                                       // or not in the media's list of checksums
   kExitNotInstalled = 1605,            // no product key, or a folder of it missing
   kExitVersionRefused = 1638,          // installed version outside the script's bounds
   kExitModelRefused = 1642,            // installed model not among the targets

@@ -4,6 +4,7 @@
 #include "update/ops/service_control.h"
 #include "update/ops/uninstall_records.h"
 #include "update/run/logging_steps.h"
+#include "update/run/media_step.h"
 #include "update/run/preconditions.h"
 #include "update/run/update_app.h"
 #include "update/script/script_reader.h"
@@ -20,6 +21,10 @@ int LinkedOperations::resolveFolders(UpdateApp& app) {
 
 int LinkedOperations::readUpdateScript(UpdateApp& app) {
   return quillet::readUpdateScript(app.job, app.product.programGroupName, app.ports());
+}
+
+int LinkedOperations::checkMedia(UpdateApp& app, std::string* message) {
+  return checkRunMedia(app, message);
 }
 
 int LinkedOperations::installedModelMask(const UpdateApp& app) {

@@ -21,6 +21,9 @@ class RunOperations {
   // 1 when the whole script was read into the job; 0 when not (the reader
   // may already have shown its own message).
   virtual int readUpdateScript(UpdateApp& app) = 0;
+  // 1 when the update media may be used (update/media/media_check.h); 0 with
+  // the message (UTF-8) that names the refused file.
+  virtual int checkMedia(UpdateApp& app, std::string* message) = 0;
   // The installed product's model bit, or 0.
   virtual int installedModelMask(const UpdateApp& app) = 0;
   // The two lines of the version-abort dialog (UTF-8).

@@ -119,6 +119,9 @@ int UpdateApp::runUpdate() {
   }
   log_.line("script: read, " + std::to_string(job.fileEntryCount) + " file entries");
 
+  // The media are checked before any test or step acts on what they hold.
+  if (mediaCheckPasses() != 1) return endWith(kExitMediaRefused);
+
   const int modelMask = operations_.installedModelMask(*this);
   log_.line("model test: installed " + hex(modelMask) + ", update for " +
             hex(job.targetModelMask) + ": " + passed((modelMask & job.targetModelMask) != 0));

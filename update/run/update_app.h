@@ -61,6 +61,9 @@ class UpdateApp : public CWinApp {
   // Opens the log and puts the logging (and quiet) ports in front.
   void startLogging(const RunOptions& options);
   void logProductFacts();
+  // The check of the update media (media_step.cpp): 1 when it may be used;
+  // 0 after the refusal was shown.
+  int mediaCheckPasses();
 
   UpdatePorts& ports_;
   RunOperations& operations_;

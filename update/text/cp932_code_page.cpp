@@ -29,4 +29,14 @@ bool Cp932CodePage::toUtf8(const std::string& ansi, std::string* utf8) const {
   return convertCp932ToUtf8(ansi, utf8);
 }
 
+bool Cp932CodePage::fromUtf8(const std::string& utf8, std::string* ansi) const {
+  // Only an exact round trip counts: a converter that maps a character to a
+  // look-alike would name another file.
+  std::string bytes;
+  std::string back;
+  if (!convertUtf8ToCp932(utf8, &bytes) || !toUtf8(bytes, &back) || back != utf8) return false;
+  *ansi = std::move(bytes);
+  return true;
+}
+
 }  // namespace quillet

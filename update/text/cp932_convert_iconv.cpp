@@ -27,3 +27,24 @@ bool convertCp932ToUtf8(const std::string& ansi, std::string* utf8) {
 }
 
 }  // namespace quillet
+
+namespace quillet {
+
+bool convertUtf8ToCp932(const std::string& utf8, std::string* ansi) {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  std::vector<char> in(utf8.begin(), utf8.end());
+  std::vector<char> out(utf8.size() * 2 + 4);
+  char* inPtr = in.data();
+  std::size_t inLeft = in.size();
+  char* outPtr = out.data();
+  std::size_t outLeft = out.size();
+  std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+  bool ok = rc == 0 && inLeft == 0;  // > 0: characters replaced irreversibly
+  iconv_close(cd);
+  if (!ok) return false;
+  ansi->assign(out.data(), out.size() - outLeft);
+  return true;
+}
+
+}  // namespace quillet

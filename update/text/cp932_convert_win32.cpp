@@ -9,4 +9,8 @@ bool convertCp932ToUtf8(const std::string& ansi, std::string* utf8) {
   return codePageToUtf8(932, ansi, utf8);
 }
 
+bool convertUtf8ToCp932(const std::string& utf8, std::string* ansi) {
+  return utf8ToCodePage(932, utf8, ansi);
+}
+
 }  // namespace quillet

@@ -15,5 +15,8 @@ std::string wideToUtf8(const std::wstring& wide);
 // Text in the given Windows code page to UTF-8; false when it holds bytes
 // that are not characters of that code page.
 bool codePageToUtf8(unsigned codePage, const std::string& text, std::string* utf8);
+// UTF-8 to text in the given Windows code page; false when the text is not
+// valid UTF-8 or holds a character that code page lacks.
+bool utf8ToCodePage(unsigned codePage, const std::string& utf8, std::string* text);
 
 }  // namespace quillet

@@ -51,4 +51,27 @@ std::string wideToUtf8(const std::wstring& wide) {
   return out;
 }
 
+bool utf8ToCodePage(unsigned codePage, const std::string& utf8, std::string* text) {
+  bool ok = false;
+  const std::wstring wide = toWide(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, &ok);
+  if (!ok) return false;
+  if (wide.empty()) {
+    text->clear();
+    return true;
+  }
+  // No best-fit look-alikes and no default character: a character the code
+  // page lacks fails the conversion.
+  BOOL usedDefault = FALSE;
+  const int length = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                         static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                         &usedDefault);
+  if (length <= 0 || usedDefault) return false;
+  std::string out(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                      &out[0], length, nullptr, &usedDefault);
+  if (usedDefault) return false;
+  *text = std::move(out);
+  return true;
+}
+
 }  // namespace quillet

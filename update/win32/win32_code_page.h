@@ -10,6 +10,7 @@ class Win32CodePage : public CodePage {
  public:
   bool isLeadByte(unsigned char byte) const override;
   bool toUtf8(const std::string& ansi, std::string* utf8) const override;
+  bool fromUtf8(const std::string& utf8, std::string* ansi) const override;
 };
 
 }  // namespace quillet

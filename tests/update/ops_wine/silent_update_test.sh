@@ -7,8 +7,9 @@
 # patch and uninstall records and both kinds of shortcut, notifies the print
 # service, starts a probe program at each of the four points of the run, and
 # ends on its own (a window left open would block it until the time limit).
-# A slow-stopping and a still-starting service run again too (exit 0). A second
-# run (see there) meets hung services and a planted program.
+# A slow-stopping and a still-starting service run again too (exit 0). The
+# media is sealed; damaged and incomplete media are refused first (1620). A
+# second run (see there) meets hung services and a planted program.
 set -Eeuo pipefail
 trap 'echo "stopped at line $LINENO: $BASH_COMMAND (status $?)" >&2' ERR
 : "${PLEXOR_WINE_RUN:?run under the Wine harness}"
@@ -119,6 +120,45 @@ folders='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
 wine_run reg add "$folders" /v "Common Programs" /d 'C:\ProgramData\Programs' /f >/dev/null
 wine_run reg add "$folders" /v "Common Desktop" /d 'C:\users\Public\Desktop' /f >/dev/null
 
+# --- The media's seal: quillet-check.exe writes quillet.sha256, which
+# sha256sum checks too. Three media are refused with 1620 (low byte 84)
+# before anything changes, each naming its file in the log: a sealed one
+# with a cut source, a sealed one whose script is cut in mid-line, and an
+# unsealed one without its first source. ---
+service_events() {  # name: its events without their times, comma-separated
+  awk -v name="$1" '$1 == name {e = $2; for (i = 3; i < NF; i++) e = e " " $i; print e}' "$events" |
+    paste -sd,
+}
+checker=$PLEXOR_BINARY_DIR/tools/quillet-check/quillet-check.exe
+wine_run "$checker" --seal 'C:\media' >/dev/null || fail "quillet-check --seal 'C:\\media' failed"
+(cd "$drive/media" && sha256sum --quiet -c quillet.sha256) || fail "sha256sum -c refuses the seal"
+grep -qx '[0-9a-f]\{64\}  bin/fresh.dll' "$drive/media/quillet.sha256" || fail "seal: $(cat "$drive/media/quillet.sha256")"
+machine_files=$(cd "$drive/Plexor" && find . -printf '%p %s\n' | sort)
+refused_run() {  # label, then the text the log must hold
+  local status=0
+  rm -f "$drive/check.log"
+  timeout 120 "$PLEXOR_WINE_RUN" 'C:\media\Quillet.exe' quiet /log 'C:\check.log' || status=$?
+  [ "$status" = $((1620 & 255)) ] || fail "$1: ended with $status, not 1620"
+  grep -qF "$2" "$drive/check.log" || fail "$1: the log does not say '$2': $(cat "$drive/check.log")"
+  [ "$(service_events PlexorTestWorker)" = "start,running" ] || fail "$1: a service was controlled"
+  [ "$(cd "$drive/Plexor" && find . -printf '%p %s\n' | sort)" = "$machine_files" ] || fail "$1: files changed"
+  if wine_run reg query "$key\\UninstFiles" >/dev/null 2>&1; then fail "$1: uninstall records written"; fi
+}
+cp "$drive/media/bin/fresh.dll" "$drive/fresh.dll.whole"
+truncate -s 2048 "$drive/media/bin/fresh.dll"
+refused_run "sealed media, cut source" 'ファイル bin\fresh.dll が壊れています'
+cat "$drive/fresh.dll.whole" >"$drive/media/bin/fresh.dll" && rm "$drive/fresh.dll.whole"
+cp "$drive/media/quillet.txt" "$drive/quillet.txt.whole"
+cut_at=$(($(grep -b -m1 '^stopSvc:' "$drive/quillet.txt.whole" | cut -d: -f1) + 12))
+head -c "$cut_at" "$drive/quillet.txt.whole" >"$drive/media/quillet.txt"
+refused_run "sealed media, script cut in mid-line" 'ファイル quillet.txt が壊れています'
+cat "$drive/quillet.txt.whole" >"$drive/media/quillet.txt" && rm "$drive/quillet.txt.whole"
+mv "$drive/media/quillet.sha256" "$drive/quillet.sha256.aside"
+mv "$drive/media/bin/keep.dll" "$drive/keep.dll.aside"
+refused_run "unsealed media, first source missing" 'ファイル bin\keep.dll が見つからないか'
+mv "$drive/keep.dll.aside" "$drive/media/bin/keep.dll"
+mv "$drive/quillet.sha256.aside" "$drive/media/quillet.sha256"
+
 # --- The run; PlexorSlowStart is still starting when it begins ---
 wine_run sc start PlexorSlowStart >/dev/null
 start=$(date +%s)
@@ -189,10 +229,6 @@ done
 
 # --- Services: the worker stopped and started once, the print service
 # received the notice (control code 128). Each event carries its time. ---
-service_events() {  # name: its events without their times, comma-separated
-  awk -v name="$1" '$1 == name {e = $2; for (i = 3; i < NF; i++) e = e " " $i; print e}' "$events" |
-    paste -sd,
-}
 event_time() {  # name event [nth]: the FILETIME ticks of that event
   awk -v name="$1" -v event="$2" -v nth="${3:-1}" \
     '$1 == name && $2 == event && ++n == nth {sub(/^@/, "", $NF); print $NF}' "$events"

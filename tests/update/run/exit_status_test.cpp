@@ -64,6 +64,8 @@ TEST(RunExitStatus, EachEndOfTheRunHasItsOwnStatus) {
        kExitNotInstalled, "message"},
       {"script unreadable", "silent", [](RunFixture& f) { f.operations.scriptResult = 0; },
        kExitScriptUnreadable, "message"},
+      {"media refused", "silent", [](RunFixture& f) { f.operations.mediaResult = 0; },
+       kExitMediaRefused, "message"},
       {"model refused", "silent", script([](UpdateJob& j) { j.targetModelMask = 0x2; }),
        kExitModelRefused, "message"},
       {"version refused", "silent", script([](UpdateJob& j) { j.versionLower = 306; }),

@@ -8,6 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/update/fake_machine.h"
+#include "tools/quillet-check/seal_media.h"
+#include "update/media/media_files.h"
+#include "update/media/sha256.h"
+#include "update/run/exit_status.h"
 #include "update/run/linked_operations.h"
 #include "update/run/update_app.h"
 
@@ -112,6 +116,132 @@ TEST(LinkedRun, CompleteInteractiveRunEndsWithTheDoneDialog) {
   EXPECT_THAT(kinds, ElementsAre("start", "progress", "done"));
   EXPECT_EQ(m.ui.callsOf("done")[0].text, "プレクス");
   EXPECT_EQ(m.services.openCalls, 1 + 2) << "the administrator test, then both service steps";
+}
+
+
+// --- The update media: the list of checksums and the check before any change ---
+
+TEST(MediaSeal, Sha256GivesTheStandardsExampleDigests) {
+  EXPECT_EQ(sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+            "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  Sha256 million;  // fed in pieces that straddle the 64-byte blocks
+  const std::string piece(1000, 'a');
+  for (int i = 0; i < 1000; ++i) million.update(piece.data(), piece.size());
+  EXPECT_EQ(million.finishHex(), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+// "表" is 0x95 0x5C in code page 932: its second byte is a backslash.
+const char kMediaScript[] =
+    "Admin:0\r\nstopSvc:Worker\r\nstartSvc:Worker\r\nfile:a.dll\r\ntoWork:bin\r\n"
+    "patch:sub\\\x95\x5c.dll\r\ntoWork:\r\nreplace:r.dll\r\ntoWork:\r\nfile:nt.dll\r\ntoWorkNT:\r\n";
+const char kSubFile[] = "C:\\media\\sub\\\x95\x5c.dll";
+
+struct MediaCase {
+  const char* name;
+  bool sealed;
+  void (*arrange)(Machine& m);
+  int status;
+  const char* message;  // the one message shown; empty: none (the update ran)
+};
+
+TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
+  const std::string sealedList =
+      "8befacafada1250d457a10562116b27c146806372500cc1c9d4d57f41c922491  quillet.txt\n"
+      "11e2defd59f47c7f2aac84d6a5d6747e98e785afffb72c8bb7b05ec74e1d663c  a.dll\n"
+      "20122453c58b2a8baac220741fd94374f00a7f09b8349e48ed40f319c3f48050  sub/表.dll\n"
+      "5d446eb799e50586065987928e49151465a3fa5f6b082b3bdbaa86f775284d0e  r.dll\n"
+      "f2705563fc2ca26a90347cf32f1f61794c28ff59137965a8b2d47d21a2ab85f3  nt.dll\n";  // an NT 4 line: sealed for every system
+  const MediaCase cases[] = {
+      {"sealed, intact", true, [](Machine&) {}, kExitSuccess, ""},
+      {"sealed, a source changed", true,
+       [](Machine& m) { m.files.addFile("C:\\media\\a.dll", "new bytez"); }, kExitMediaRefused,
+       "更新メディアのファイル a.dll が壊れています。インストールを中止します。"},
+      {"sealed, a source cut", true, [](Machine& m) { m.files.addFile(kSubFile, "sub by"); },
+       kExitMediaRefused, "更新メディアのファイル sub\\表.dll が壊れています。インストールを中止します。"},
+      {"sealed, the script cut in mid-line", true,
+       [](Machine& m) { m.files.addFile("C:\\media\\quillet.txt", "Admin:0\r\nstopSvc:Wor"); },
+       kExitMediaRefused,
+       "更新メディアのファイル quillet.txt が壊れています。インストールを中止します。"},
+      {"sealed, a source missing", true,
+       [](Machine& m) { m.files.deleteFile("C:\\media\\r.dll"); }, kExitMediaRefused,
+       "更新メディアのファイル r.dll が見つからないか、読み込めません。インストールを中止します。"},
+      {"sealed, a source not listed", true,
+       [](Machine& m) {
+         const std::string list = m.files.contents("C:\\media\\quillet.sha256");
+         m.files.addFile("C:\\media\\quillet.sha256", list.substr(0, list.find("a.dll\n") + 6) +
+                                                         list.substr(list.find("r.dll")  - 66));
+       },
+       kExitMediaRefused,
+       "更新メディアのファイル sub\\表.dll が quillet.sha256 に記載されていません。インストールを中止します。"},
+      {"sealed, the list cut in mid-line", true,
+       [](Machine& m) {
+         m.files.addFile("C:\\media\\quillet.sha256",
+                         m.files.contents("C:\\media\\quillet.sha256").substr(0, 100));
+       },
+       kExitMediaRefused,
+       "更新メディアのファイル quillet.sha256 が壊れています。インストールを中止します。"},
+      {"not sealed, intact", false, [](Machine&) {}, kExitSuccess, ""},
+      {"not sealed, the first source missing", false,
+       [](Machine& m) { m.files.deleteFile("C:\\media\\a.dll"); }, kExitMediaRefused,
+       "更新メディアのファイル a.dll が見つからないか、読み込めません。インストールを中止します。"},
+      {"not sealed, a replace: source missing, no target", false,
+       [](Machine& m) { m.files.deleteFile("C:\\media\\r.dll"); }, kExitSuccess, ""},
+      {"not sealed, a replace: source missing, its target there", false,
+       [](Machine& m) {
+         m.files.deleteFile("C:\\media\\r.dll");
+         m.files.addFile("C:\\P\\r.dll", "installed");
+       },
+       kExitMediaRefused,
+       "更新メディアのファイル r.dll が見つからないか、読み込めません。インストールを中止します。"},
+  };
+  for (const MediaCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Machine m;
+    m.script(kMediaScript);
+    m.files.addFile(kSubFile, "sub bytes");
+    m.files.addFile("C:\\media\\r.dll", "r bytes");
+    m.files.addFile("C:\\media\\nt.dll", "nt bytes");
+    m.services.services["Worker"] = FakeService{};
+    if (c.sealed) {
+      // Sealed as quillet-check --seal does it, reading the fake media.
+      std::string list;
+      std::string error;
+      const MediaReader read = [&m](const std::string& listName, std::string* bytes) {
+        std::string name;
+        return mediaNameFromList(listName, m.codePage, &name) &&
+               m.files.readFile("C:\\media\\" + name, bytes);
+      };
+      ASSERT_TRUE(sealMediaList(kMediaScript, read, m.clock, &list, &error)) << error;
+      EXPECT_EQ(list, sealedList);
+      // A media without its NT 4 file cannot be sealed.
+      const MediaReader readIncomplete = [&read](const std::string& name, std::string* bytes) {
+        return name != "nt.dll" && read(name, bytes);
+      };
+      EXPECT_FALSE(sealMediaList(kMediaScript, readIncomplete, m.clock, &list, &error));
+      EXPECT_EQ(error, "cannot read the media file 'nt.dll'");
+      list = sealedList;
+      m.files.addFile("C:\\media\\quillet.sha256", list);
+    }
+    c.arrange(m);
+    m.files.operations.clear();
+    const std::vector<std::string> before = m.files.pathsBelow("C:\\P");
+
+    m.run("silent");
+    EXPECT_EQ(m.app->ExitInstance(), c.status);
+    if (*c.message == '\0') {
+      EXPECT_THAT(m.ui.callsOf("message"), ::testing::IsEmpty());
+      EXPECT_EQ(m.files.contents("C:\\P\\bin\\a.dll"), "new bytes");
+      continue;
+    }
+    ASSERT_EQ(m.ui.calls.size(), 1u);
+    EXPECT_EQ(m.ui.calls[0].text, c.message);
+    EXPECT_THAT(m.files.operations, ::testing::IsEmpty()) << "no file changed";
+    EXPECT_EQ(m.files.pathsBelow("C:\\P"), before);
+    EXPECT_THAT(m.services.log, ::testing::IsEmpty()) << "no service stopped";
+    EXPECT_FALSE(m.registry.keyExists(std::string(kProduct) + "\\UninstFiles"));
+  }
 }
 
 }  // namespace

@@ -55,10 +55,18 @@ TEST(RunLog, QuietAndLogOptionsOverTheWholeRun) {
                        "stopSvc:Spool1\r\nstartSvc:Spool1\r\n";
   const std::vector<LogCase> cases = {
       {"-quiet /log \"C:\\deploy logs\\run-1.log\"", "Admin:0\r\nfile:gone.dll\r\ntoWork:bin\r\n",
-       true, 1603, {}, "C:\\deploy logs\\run-1.log",
-       {"mode: quiet (no window)",
-        "copy C:\\media\\gone.dll to C:\\P\\bin\\gone.dll~qt0: failed, error 2 (file not found)",
-        "file C:\\P\\bin\\gone.dll from C:\\media\\gone.dll: failed, error 2 (file not found)",
+       true, 1620, {}, "C:\\deploy logs\\run-1.log",
+       {"mode: quiet (no window)", "read C:\\media\\gone.dll: failed, error 7",
+        "media check: not sealed, refused: gone.dll: cannot be read",
+        "message not shown (quiet): 更新メディアのファイル gone.dll が見つからないか、読み込めません。"
+        "インストールを中止します。",
+        "exit status 1620"}},
+      // A copy that fails at its turn (the target's folder is missing).
+      {"quiet /log C:\\q.log", "Admin:0\r\nfile:a.dll\r\ntoWork:gone\r\n", true, 1603, {},
+       "C:\\q.log",
+       {"media check: not sealed, 1 files checked: passed",
+        "copy C:\\media\\a.dll to C:\\P\\gone\\a.dll~qt0: failed, error 3 (path not found)",
+        "file C:\\P\\gone\\a.dll from C:\\media\\a.dll: failed, error 3 (path not found)",
         "message not shown (quiet): ファイルのコピーに失敗しました。インストールを中止します。",
         "exit status 1603"}},
       {"/quiet /LOG C:\\q.log", "Admin:0\r\nReboot:1\r\n", true, 3010, {}, "C:\\q.log",

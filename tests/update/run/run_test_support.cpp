@@ -52,6 +52,12 @@ int ScriptedOperations::readUpdateScript(UpdateApp& app) {
   return scriptResult;
 }
 
+int ScriptedOperations::checkMedia(UpdateApp&, std::string* message) {
+  log_.push_back("checkMedia");
+  if (mediaResult != 1) *message = mediaMessage;
+  return mediaResult;
+}
+
 int ScriptedOperations::installedModelMask(const UpdateApp&) {
   log_.push_back("installedModelMask");
   return modelMask;

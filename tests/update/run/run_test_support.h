@@ -73,6 +73,7 @@ class ScriptedOperations : public RunOperations {
   int readInstalledProduct(UpdateApp& app) override;
   int resolveFolders(UpdateApp& app) override;
   int readUpdateScript(UpdateApp& app) override;
+  int checkMedia(UpdateApp& app, std::string* message) override;
   int installedModelMask(const UpdateApp& app) override;
   void versionAbortLines(const UpdateApp& app, std::string* firstLine,
                          std::string* secondLine) override;
@@ -89,6 +90,8 @@ class ScriptedOperations : public RunOperations {
   std::string sourceDir = "C:\\media";
   int scriptResult = 1;
   std::function<void(UpdateJob&)> script;  // fills the job when the script is read
+  int mediaResult = 1;
+  std::string mediaMessage;  // shown when the media check refuses
   int modelMask = 0x1;
   int executeResult = 5;
   int servicesDown = 0;  // listed services installed but not running at the end

@@ -38,7 +38,7 @@ TEST(UpdateRun, CompleteInteractiveRunCallsEveryStepInOrder) {
   f.operations.script = [](UpdateJob& job) { addFile(job, "C:\\P\\a.dll", 1); };
   EXPECT_EQ(f.run(nullptr), 0);
   EXPECT_THAT(f.log, ElementsAre("semaphore Quillet", "readInstalledProduct", "resolveFolders",
-                                 "readUpdateScript", "installedModelMask",
+                                 "readUpdateScript", "checkMedia", "installedModelMask",
                                  "record file C:\\P\\a.dll", "start", "executeUpdate", "done"));
   EXPECT_EQ(f.services.openCalls, 1);
   EXPECT_EQ(f.services.openManagers, 0) << "the administrator test closes the manager at once";

@@ -113,8 +113,10 @@ expect_count 1 '^dialog:'
 
 # The NT and 2000 target lines, seen through the uninstall records that the
 # run writes before its start dialog; the start dialog is cancelled, and the
-# records stay.
+# records stay. The media holds a.dll (a media without it is refused first).
 write_script "$media" 'Admin:0' 'file:a.dll' 'toWorkNT:nt' 'toWork2k:w2k' 'toWork:all'
+printf 'a' >"$media/a.dll"
+own_for_wine_user "$media/a.dll"
 appdefaults='HKCU\Software\Wine\AppDefaults\Quillet.exe'
 for version in default nt40 win2k; do
   $run reg delete "$product\\UninstFiles" /f >/dev/null 2>&1
@@ -195,17 +197,23 @@ expect_log() {
     failures=$((failures + 1))
   fi
 }
-quiet_run "a media file is missing" 1603 'C:\deploy logs\run-1.log' \
+# A missing media file is found before anything changes (1620); a copy
+# that fails at its turn (no target folder) still ends with 1603.
+quiet_run "a media file is missing" 1620 'C:\deploy logs\run-1.log' \
   'Admin:0' 'folderInWork:bin' 'file:missing.dll' 'toWork:bin'
-expect_log 'file C:\P\bin\missing.dll from C:\qmedia\missing.dll: failed, error 2'
+expect_log 'media check: not sealed, refused: missing.dll: cannot be read'
+expect_log 'message not shown (quiet): 更新メディアのファイル missing.dll が見つからないか'
+expect_log 'exit status 1620'
+printf 'placed' >"$media/placed.dll"
+own_for_wine_user "$media/placed.dll"
+quiet_run "a copy fails" 1603 'C:\deploy logs\run-1.log' 'Admin:0' 'file:placed.dll' 'toWork:nofolder'
+expect_log 'file C:\P\nofolder\placed.dll from C:\qmedia\placed.dll: failed, error 3'
 expect_log 'message not shown (quiet): ファイルのコピーに失敗しました。'
 expect_log 'exit status 1603'
 quiet_run "a restart is asked for" 3010 'C:\deploy logs\run-1.log' 'Admin:0' 'Reboot:1'
 expect_log 'restart dialog not shown (quiet), no restart'
 quiet_run "the version is refused" 1638 'C:\deploy logs\run-1.log' 'VerCheckLower:9.00'
 expect_log 'このアップデータは 9.00 以上用です。'
-printf 'placed' >"$media/placed.dll"
-own_for_wine_user "$media/placed.dll"
 quiet_run "the log cannot be written" 0 'C:\no such folder\run-1.log' \
   'Admin:0' 'folderInWork:bin' 'file:placed.dll' 'toWork:bin'
 if [ "$(cat "$prefix/drive_c/P/bin/placed.dll" 2>/dev/null)" != placed ]; then
