@@ -6,7 +6,7 @@
 #include "tools/quillet-check/keyword_hint.h"
 #include "tools/quillet-check/lint_slot_rules.h"
 #include "tools/quillet-check/lint_values.h"
-#include "tools/quillet-check/media_files.h"
+#include "tools/quillet-check/media_file_lookup.h"
 #include "update/script/script_keywords.h"
 #include "update/script/script_observer.h"
 #include "update/text/cp932_code_page.h"

@@ -1,4 +1,4 @@
-#include "tools/quillet-check/media_files.h"
+#include "tools/quillet-check/media_file_lookup.h"
 
 #include <cstdio>
 #include <vector>
