@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "update/ops/registry_key.h"
+#include "update/text/mbcs_text.h"
 
 namespace quillet {
 namespace {
@@ -104,7 +105,7 @@ long JournalFiles::moveAside(const std::string& path) {
 }
 
 bool JournalFiles::makeRoomFor(const std::string& path) {
-  if (journal_.madeByRun(path)) return true;
+  if (!journalling() || journal_.madeByRun(path)) return true;
   if (present(path) && moveAside(path) != kErrorSuccess) {
     return failed("cannot set aside " + path);
   }
@@ -116,10 +117,18 @@ bool JournalFiles::makeRoomFor(const std::string& path) {
   return true;
 }
 
+bool JournalFiles::folderMissing(const std::string& path) {
+  const std::string folder = folderOf(path, std::string(), journal_.codePage());
+  return !folder.empty() && !present(folder);
+}
+
 bool JournalFiles::writeFile(const std::string& path, const std::string& bytes) {
   if (!journalling()) return inner_.writeFile(path, bytes);
   if (!makeRoomFor(path)) return false;
-  if (!inner_.writeFile(path, bytes)) return failed("cannot write " + path);
+  if (!inner_.writeFile(path, bytes)) {
+    // A shortcut into a folder that does not exist is left out, as always.
+    return folderMissing(path) ? false : failed("cannot write " + path);
+  }
   inner_.flushFile(path);
   return true;
 }
@@ -383,6 +392,19 @@ long JournalRegistry::deleteKey(RegKey parent, const std::string& subKey) {
   return status;
 }
 
+// --- shell ---
+
+bool JournalShell::saveShellLink(const std::string& targetPath, const std::string& linkPath) {
+  if (!journal_.isOpen()) return inner_.saveShellLink(targetPath, linkPath);
+  if (!files_.makeRoomFor(linkPath)) return false;
+  if (!inner_.saveShellLink(targetPath, linkPath)) {
+    // A link into a folder that does not exist is left out, as always.
+    if (!files_.folderMissing(linkPath)) journal_.fail("cannot save the link " + linkPath);
+    return false;
+  }
+  return true;
+}
+
 // --- services ---
 
 std::unique_ptr<ServiceManager> JournalServices::openManager() {
@@ -396,7 +418,8 @@ JournalPorts::JournalPorts(UpdatePorts& inner)
       files(inner.files, journal),
       registry(inner.registry, journal),
       services(inner.services, journal),
+      shell(inner.shell, files, journal),
       ports{registry, files,     inner.system, inner.clock,    inner.ui,
-            services, inner.processes, inner.codePage, inner.shell} {}
+            services, inner.processes, inner.codePage, shell} {}
 
 }  // namespace quillet

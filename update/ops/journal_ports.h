@@ -48,14 +48,18 @@ class JournalFiles : public FileSystemPort {
   }
   bool flushFile(const std::string& path) override { return inner_.flushFile(path); }
 
+  // Before new content lands on path (from here or from the shell): sets
+  // aside what is installed there and journals the new file; false when that
+  // failed (and the run with it). Always true outside a transaction.
+  bool makeRoomFor(const std::string& path);
+  // Whether the folder the path lies in does not exist.
+  bool folderMissing(const std::string& path);
+
  private:
   bool journalling() const { return journal_.isOpen(); }
   bool present(const std::string& path) { return inner_.getAttributes(path) != kInvalidAttributes; }
   // Moves the installed path aside (journalled); the rename's status.
   long moveAside(const std::string& path);
-  // Before new content lands on path: sets aside what is installed there and
-  // journals the new file; false when that failed (and the run with it).
-  bool makeRoomFor(const std::string& path);
   bool failed(const std::string& why);
 
   FileSystemPort& inner_;
@@ -114,6 +118,23 @@ class JournalServices : public ServicesPort {
   UpdateJournal& journal_;
 };
 
+// Shell links are saved by the shell, not through the file port: each one is
+// journalled as a new file first (an installed link of that name set aside).
+class JournalShell : public ShellPort {
+ public:
+  JournalShell(ShellPort& inner, JournalFiles& files, UpdateJournal& journal)
+      : inner_(inner), files_(files), journal_(journal) {}
+  bool saveShellLink(const std::string& targetPath, const std::string& linkPath) override;
+  bool startProgram(const std::string& commandLine) override {
+    return inner_.startProgram(commandLine);
+  }
+
+ private:
+  ShellPort& inner_;
+  JournalFiles& files_;
+  UpdateJournal& journal_;
+};
+
 // The ports of a run with its journal in front of the real ones.
 struct JournalPorts {
   explicit JournalPorts(UpdatePorts& inner);
@@ -121,6 +142,7 @@ struct JournalPorts {
   JournalFiles files;
   JournalRegistry registry;
   JournalServices services;
+  JournalShell shell;
   UpdatePorts ports;
 };
 

@@ -62,11 +62,13 @@ bool UpdateJournal::record(const JournalEntry& entry) {
   stored.entry = entry;
   // The journal is made with the first change, so a run that changes
   // nothing leaves no trace of it.
-  if (!created_ && !store_.create()) {
-    fail("the journal cannot be written");
-    return false;
+  if (!created_) {
+    created_ = true;  // even half made, it is deleted when the run is put back
+    if (!store_.create()) {
+      fail("the journal cannot be written");
+      return false;
+    }
   }
-  created_ = true;
   if (!store_.write(next_, entry)) {
     fail("the journal cannot be written");
     return false;
