@@ -206,6 +206,7 @@ bool FakeFileSystem::readFile(const std::string& path, std::string* bytes) {
 
 bool FakeFileSystem::writeFile(const std::string& path, const std::string& bytes) {
   operations.push_back("write " + path);
+  if (!allowed()) return false;
   if (tooLong(path)) return false;
   Node* n = node(path);
   if (n != nullptr && (n->folder || (n->attributes & kAttrReadOnly) || isLocked(path))) {
@@ -224,6 +225,7 @@ bool FakeFileSystem::writeFile(const std::string& path, const std::string& bytes
 
 bool FakeFileSystem::createDirectory(const std::string& path) {
   operations.push_back("mkdir " + path);
+  if (!allowed()) return false;
   if (tooLong(path)) return false;
   if (node(path) != nullptr || !parentIsFolder(path)) return false;
   addFolder(path);
@@ -232,6 +234,7 @@ bool FakeFileSystem::createDirectory(const std::string& path) {
 
 bool FakeFileSystem::removeDirectory(const std::string& path) {
   operations.push_back("rmdir " + path);
+  if (!allowed()) return false;
   if (tooLong(path)) return false;
   const Node* n = node(path);
   if (n == nullptr || !n->folder || (n->attributes & kAttrReadOnly) || hasChildren(path)) {
@@ -243,6 +246,7 @@ bool FakeFileSystem::removeDirectory(const std::string& path) {
 
 bool FakeFileSystem::deleteFile(const std::string& path) {
   operations.push_back("delete " + path);
+  if (!allowed()) return false;
   if (tooLong(path)) return false;
   const Node* n = node(path);
   if (n == nullptr || n->folder || (n->attributes & kAttrReadOnly) || isHeldOpen(path)) {
@@ -263,6 +267,7 @@ long FakeFileSystem::copyToNewFile(const std::string& from, const std::string& t
 long FakeFileSystem::copyStatus(const std::string& from, const std::string& to,
                                 bool failIfExists) {
   operations.push_back("copy " + from + " > " + to);
+  if (!allowed()) return kErrorNotReady;
   auto claim = claims_.find(key(to));
   if (claim != claims_.end()) {
     addFile(to, claim->second);
@@ -298,6 +303,7 @@ long FakeFileSystem::copyStatus(const std::string& from, const std::string& to,
 
 bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {
   operations.push_back("replace " + from + " > " + to);
+  if (!allowed()) return false;
   if (tooLong(from) || tooLong(to)) return false;
   const Node* source = node(from);
   if (source == nullptr || source->folder || isHeldOpen(from)) return false;
@@ -314,6 +320,32 @@ bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to)
   return true;
 }
 
+long FakeFileSystem::moveFile(const std::string& from, const std::string& to) {
+  operations.push_back("move " + from + " > " + to);
+  if (!allowed()) return kErrorNotReady;
+  if (tooLong(from) || tooLong(to)) return kErrorPathNotFound;
+  const Node* source = node(from);
+  if (source == nullptr) return kErrorFileNotFound;
+  if (node(to) != nullptr) return kErrorAlreadyExists;
+  if (!parentIsFolder(to)) return kErrorPathNotFound;
+  const std::string prefix = key(from) + "\\";
+  std::vector<std::string> moving{key(from)};
+  for (auto it = nodes_.lower_bound(prefix);
+       it != nodes_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    moving.push_back(it->first);
+  }
+  for (const std::string& each : moving) {
+    if (locked_.count(each) != 0 || sharedOpen_.count(each) != 0) return kErrorSharingViolation;
+  }
+  for (const std::string& each : moving) {
+    Node moved = nodes_[each];
+    moved.path = to + moved.path.substr(from.size());
+    nodes_.erase(each);
+    nodes_[key(moved.path)] = moved;
+  }
+  return kErrorSuccess;
+}
+
 std::uint32_t FakeFileSystem::getAttributes(const std::string& path) {
   if (tooLong(path)) return kInvalidAttributes;
   const Node* n = node(path);
@@ -325,6 +357,7 @@ bool FakeFileSystem::setAttributes(const std::string& path, std::uint32_t attrib
   char text[16];
   std::snprintf(text, sizeof text, " 0x%X", attributes);
   operations.push_back("attrib " + path + text);
+  if (!allowed()) return false;
   if (tooLong(path)) return false;
   Node* n = node(path);
   if (n == nullptr) return false;

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fakes/change_gate.h"
 #include "update/ports/files_port.h"
 
 namespace quillet {
@@ -46,6 +47,12 @@ class FakeFileSystem : public FileSystemPort {
   std::unique_ptr<FileSearch> findFiles(const std::string& pattern, FileInfo* first,
                                         int* error) override;
   bool fileVersionText(const std::string& path, std::string* text) override;
+  // A file or a whole folder renamed; refused for a name that exists and for
+  // anything held open.
+  long moveFile(const std::string& from, const std::string& to) override;
+
+  // Counts (and can refuse) every change.
+  ChangeGate* gate = nullptr;
 
   // --- Set-up (parents are created as needed) ---
   void addFolder(const std::string& path, std::uint32_t attributes = kAttrDirectory);
@@ -100,6 +107,7 @@ class FakeFileSystem : public FileSystemPort {
     return isLocked(path) || sharedOpen_.count(key(path)) != 0;
   }
   bool hasChildren(const std::string& path) const;
+  bool allowed() { return gate == nullptr || gate->allow(); }
   FileInfo infoOf(const Node& n, const std::string& name) const;
 
   std::map<std::string, Node> nodes_;  // by folded path

@@ -183,6 +183,7 @@ long FakeRegistry::createKey(RegKey parent, const std::string& subKey, std::uint
   if (badSubKeyPath(subKey)) return kErrorBadPathname;
   std::string path = joinFolded(h->node->path, subKey);
   if (failureFor(Op::Create, path, &status)) return status;
+  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
   std::vector<std::string> parts = splitKeyPath(subKey);
   std::shared_ptr<Node> node = findNode(h->node, parts);
   if (!node) {
@@ -250,6 +251,7 @@ long FakeRegistry::setValue(RegKey key, const std::string& name, std::uint32_t t
   if (!h) return status;
   if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
   if (failureFor(Op::Set, h->node->path, &status)) return status;
+  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
   std::string bytes = size ? std::string(reinterpret_cast<const char*>(data), size) : "";
   if (Node::Value* v = h->node->value(name)) {
     v->type = type;
@@ -267,6 +269,7 @@ long FakeRegistry::deleteValue(RegKey key, const std::string& name) {
   if (!h) return status;
   if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
   if (failureFor(Op::DeleteValue, h->node->path, &status)) return status;
+  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
   auto& values = h->node->values;
   auto it = std::find_if(values.begin(), values.end(),
                          [&](const Node::Value& v) { return sameRegistryName(v.name, name); });
@@ -284,6 +287,7 @@ long FakeRegistry::deleteKey(RegKey parent, const std::string& subKey) {
   std::shared_ptr<Node> node = findNode(h->node, splitKeyPath(subKey));
   if (!node) return kErrorFileNotFound;
   if (failureFor(Op::DeleteKey, node->path, &status)) return status;
+  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
   if (node == root_ || !node->children.empty()) return kErrorAccessDenied;
   std::shared_ptr<Node> up = node->parent.lock();
   auto& siblings = up->children;

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fakes/change_gate.h"
 #include "update/ports/registry_port.h"
 
 namespace quillet {
@@ -82,6 +83,8 @@ class FakeRegistry : public RegistryPort {
   void injectFailure(Op op, const std::string& path, long status = kErrorAccessDenied,
                      int times = -1);
   void clearFailures();
+  // Counts (and can refuse) every create, set and delete.
+  ChangeGate* gate = nullptr;
 
  private:
   struct Node;

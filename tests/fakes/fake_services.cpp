@@ -12,6 +12,7 @@ class FakeServiceHandle : public ServiceHandle {
   ~FakeServiceHandle() override { --owner_.openServices; }
 
   bool control(std::uint32_t code) override {
+    if (owner_.gate != nullptr && owner_.gate->cut) return false;
     const bool accepted = code == kServiceControlStop
                               ? service_.running && due().currentState != kServiceStartPending
                               : service_.acceptsControl128 && code == 128;
@@ -22,6 +23,7 @@ class FakeServiceHandle : public ServiceHandle {
     return accepted;
   }
   bool start() override {
+    if (owner_.gate != nullptr && owner_.gate->cut) return false;
     const bool refused = service_.running || service_.refusedStarts-- > 0;
     owner_.log.push_back("start " + name_ + (refused ? " refused" : ""));
     if (refused) return false;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fakes/change_gate.h"
 #include "update/ports/services_port.h"
 
 namespace quillet {
@@ -40,6 +41,8 @@ class FakeServices : public ServicesPort {
   // "stop NAME", "start NAME", "control NAME 128", in call order; refused
   // ones end in " refused".
   std::vector<std::string> log;
+  // After a power cut no service takes a control or a start.
+  const ChangeGate* gate = nullptr;
 };
 
 }  // namespace quillet

@@ -59,6 +59,21 @@ class FileSystemPort {
   // The "\StringFileInfo\041104B0\FileVersion" text of the file's version
   // resource; false when the file has no version resource or no such string.
   virtual bool fileVersionText(const std::string& path, std::string* text) = 0;
+
+  // MoveFileExA without replacing (a file or a whole folder, on its own
+  // volume), written through before it returns: kErrorSuccess or the error.
+  // The update's journal moves installed files aside with it.
+  virtual long moveFile(const std::string& from, const std::string& to) {
+    (void)from;
+    (void)to;
+    return kErrorInvalidFunction;
+  }
+  // Writes the file's data through to the disk (FlushFileBuffers); true when
+  // done or when the port keeps nothing in memory.
+  virtual bool flushFile(const std::string& path) {
+    (void)path;
+    return true;
+  }
 };
 
 }  // namespace quillet

@@ -55,6 +55,11 @@ class RegistryPort {
   // RegEnumValueA with the same conventions for the name and the data.
   virtual long enumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                          std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) = 0;
+  // RegFlushKey: the key's hive written to the disk before it returns.
+  virtual long flushKey(RegKey key) {
+    (void)key;
+    return kErrorSuccess;
+  }
 };
 
 }  // namespace quillet

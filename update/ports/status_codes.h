@@ -11,6 +11,8 @@ enum : long {
   kErrorPathNotFound = 3,
   kErrorAccessDenied = 5,
   kErrorInvalidHandle = 6,
+  kErrorInvalidFunction = 1,
+  kErrorNotReady = 21,
   kErrorSharingViolation = 32,
   kErrorFileExists = 80,
   kErrorAlreadyExists = 183,

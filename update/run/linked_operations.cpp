@@ -2,6 +2,7 @@
 
 #include "update/ops/executor.h"
 #include "update/ops/service_control.h"
+#include "update/ops/transaction_steps.h"
 #include "update/ops/uninstall_records.h"
 #include "update/run/logging_steps.h"
 #include "update/run/media_step.h"
@@ -49,10 +50,22 @@ int LinkedOperations::recordUninstallFolder(UpdateApp& app, const std::string& p
 
 int LinkedOperations::executeUpdate(UpdateApp& app) {
   const LoggedPorts* logged = app.loggedPorts();
-  if (logged == nullptr) return quillet::executeUpdate(app.job, app.ports());
   StandardSteps steps(app.job, app.ports());
-  LoggingSteps loggedSteps(steps, app.job, app.log(), logged->files);
-  return quillet::executeUpdate(app.job, app.ports(), loggedSteps);
+  std::unique_ptr<LoggingSteps> loggedSteps;
+  if (logged != nullptr) {
+    loggedSteps = std::make_unique<LoggingSteps>(steps, app.job, app.log(), logged->files);
+  }
+  UpdateSteps& inner = loggedSteps ? static_cast<UpdateSteps&>(*loggedSteps) : steps;
+  // The whole run is one transaction: put back on any failure inside it,
+  // kept only when it committed.
+  if (!app.journal().isOpen()) app.journal().begin(app.job);
+  TransactionSteps transaction(inner, app.journal());
+  const int result = quillet::executeUpdate(app.job, app.ports(), transaction);
+  if (!transaction.committed()) {
+    app.journal().rollBack();  // nothing left open (already put back: no-op)
+    return 0;
+  }
+  return result;
 }
 
 int LinkedOperations::servicesNotRunning(UpdateApp& app) {

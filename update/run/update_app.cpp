@@ -6,6 +6,7 @@
 #include "update/run/exit_status.h"
 #include "update/run/run_messages.h"
 #include "update/run/run_options.h"
+#include "update/run/run_recovery.h"
 
 #ifndef QUILLET_VERSION
 #define QUILLET_VERSION "unknown"
@@ -34,10 +35,13 @@ std::string withName(const char* pattern, const std::string& name) {
 UpdateApp::UpdateApp(UpdatePorts& ports, RunOperations& operations, RunLogPort* logPort,
                      LastErrorReader lastError)
     : ports_(ports),
+      journaled_(std::make_unique<JournalPorts>(ports)),
       operations_(operations),
       lastError_(lastError),
       log_(logPort != nullptr ? *logPort : noLog_, ports.clock, ports.codePage),
-      active_(&ports) {}
+      active_(&journaled_->ports) {
+  journaled_->journal.setNote([this](const std::string& line) { log_.line(log_.text(line)); });
+}
 
 UpdateApp::~UpdateApp() = default;
 
@@ -53,7 +57,7 @@ void UpdateApp::startLogging(const RunOptions& options) {
   const bool quiet = options.quiet;
   if (!quiet && !options.logRequested) return;  // the run looks exactly as without them
   if (options.logRequested) log_.open(options.logPath);
-  logged_ = std::make_unique<LoggedPorts>(ports_, log_, lastError_, quiet);
+  logged_ = std::make_unique<LoggedPorts>(journaled_->ports, log_, lastError_, quiet);
   active_ = &logged_->ports;
   log_.line("Quillet " QUILLET_VERSION);
   log_.line("command line: " + log_.text(m_lpCmdLine != nullptr ? m_lpCmdLine : ""));
@@ -92,6 +96,13 @@ int UpdateApp::runUpdate() {
   if (lastError == kErrorAlreadyExists) {
     log_.line("another copy is running");
     return endWith(kExitAnotherCopyRunning);
+  }
+
+  // A run ended from outside is put back (or, if it had committed, finished)
+  // before anything else is looked at.
+  if (recoverInterruptedRun(*this) != 1) {
+    showMessage(kMsgCopyFailed);
+    return endWith(kExitUpdateFailed);
   }
 
   // Without the product there is nothing to update, and nothing to say.
@@ -150,7 +161,11 @@ int UpdateApp::runUpdate() {
     return endWith(kExitNoAdministratorRights);
   }
 
+  // From the first uninstall record on, every change is journalled and
+  // taken back when the run does not complete.
+  journal().begin(job);
   if (recordUninstallEntries() != 1) {
+    journal().rollBack();
     log_.line("uninstall records: failed");
     showMessage(kMsgRegistryWriteFailed);
     return endWith(kExitUpdateFailed);
@@ -158,6 +173,7 @@ int UpdateApp::runUpdate() {
   log_.line("uninstall records: written");
 
   if (!silentMode && ports().ui.startDialog(job.sourceDir) != kIdOk) {
+    journal().rollBack();
     return endWith(kExitCancelled);
   }
 

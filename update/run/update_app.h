@@ -6,6 +6,7 @@
 #include <string>
 
 #include "update/run/win_app.h"
+#include "update/ops/journal_ports.h"
 #include "update/ports/run_log_port.h"
 #include "update/ports/update_ports.h"
 #include "update/run/logging_ports.h"
@@ -48,6 +49,12 @@ class UpdateApp : public CWinApp {
   // The logging ports of this run; null when none are in front.
   const LoggedPorts* loggedPorts() const { return logged_.get(); }
   RunLogger& log() { return log_; }
+  // The run's transaction: its journal stands in front of the machine's
+  // file, registry and service ports, below the logging ports.
+  UpdateJournal& journal() { return journaled_->journal; }
+  // The machine's ports with nothing in front (the recovery of an
+  // interrupted run works on them directly).
+  UpdatePorts& machinePorts() const { return ports_; }
 
   std::unique_ptr<HeldHandle> instanceSemaphore;
   // Installed version, edition, maker code and programGroupName.
@@ -66,6 +73,7 @@ class UpdateApp : public CWinApp {
   int mediaCheckPasses();
 
   UpdatePorts& ports_;
+  std::unique_ptr<JournalPorts> journaled_;
   RunOperations& operations_;
   NullRunLog noLog_;
   LastErrorReader lastError_;

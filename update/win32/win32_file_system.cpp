@@ -113,6 +113,36 @@ bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
+long Win32FileSystem::moveFile(const std::string& from, const std::string& to) {
+  // A rename on the same volume (files and folders); never over an existing
+  // name, and on the disk before the call returns.
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE) {
+    return kErrorSuccess;
+  }
+  return static_cast<long>(GetLastError());
+}
+
+bool Win32FileSystem::flushFile(const std::string& path) {
+  // FlushFileBuffers needs a handle with write access, which a read-only
+  // file refuses: its bit is taken off for the flush and put back.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  if (readOnly && !SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    return false;
+  }
+  const HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool flushed = false;
+  if (file != INVALID_HANDLE_VALUE) {
+    flushed = FlushFileBuffers(file) != FALSE;
+    CloseHandle(file);
+  }
+  if (readOnly) SetFileAttributesA(path.c_str(), attributes);
+  return flushed;
+}
+
 std::uint32_t Win32FileSystem::getAttributes(const std::string& path) {
   return GetFileAttributesA(path.c_str());
 }

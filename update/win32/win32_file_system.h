@@ -21,6 +21,8 @@ class Win32FileSystem : public FileSystemPort {
   std::unique_ptr<FileSearch> findFiles(const std::string& pattern, FileInfo* first,
                                         int* error) override;
   bool fileVersionText(const std::string& path, std::string* text) override;
+  long moveFile(const std::string& from, const std::string& to) override;
+  bool flushFile(const std::string& path) override;
 };
 
 }  // namespace quillet

@@ -37,6 +37,8 @@ long Win32Registry::openKey(RegKey parent, const std::string& subKey, std::uint3
 
 long Win32Registry::closeKey(RegKey key) { return RegCloseKey(toHkey(key)); }
 
+long Win32Registry::flushKey(RegKey key) { return RegFlushKey(toHkey(key)); }
+
 long Win32Registry::queryValue(RegKey key, const std::string& name, std::uint32_t* type,
                                std::uint8_t* data, std::uint32_t* size) {
   DWORD valueType = 0;

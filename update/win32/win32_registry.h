@@ -22,6 +22,7 @@ class Win32Registry : public RegistryPort {
   long enumKey(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameSize) override;
   long enumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                  std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
+  long flushKey(RegKey key) override;
 };
 
 }  // namespace quillet

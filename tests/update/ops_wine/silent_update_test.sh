@@ -316,6 +316,91 @@ echo "second run took $took s"
   "C:\Update Media\launch_probe.exe | \"C:\Update Media\launch_probe.exe\" $params" ] ||
   fail "programs started from C:\Update Media: $(cat "$drive/testsvc/args.log" 2>&1)"
 
+# --- All or nothing. The product as it stands (files with their bytes and
+# modes, the product key with every value), to compare after each run below.
+product_state() {
+  (cd "$drive/Plexor" && find . ! -name launch.log -printf '%p %y %m\n' | sort &&
+    find . -type f ! -name launch.log -exec md5sum {} + | sort)
+  wine_run reg query "$key" /s 2>/dev/null | tr -d '\r' || true
+}
+wait_service PlexorTestWorker RUNNING || fail "all or nothing: the worker does not run before"
+before=$(product_state)
+
+# A copy that fails at the last file (its source is missing) after a folder
+# was removed, a file patched and one replaced: 1603 (the shell sees 67), and
+# the product is as before, byte for byte, without new uninstall records.
+media3=$drive/media3
+rm -rf "$media3"
+mkdir -p "$media3/bin"
+cp "$quillet" "$media3/Quillet.exe"
+echo "third notes" >"$media3/notes.txt"
+cp "$dlls/ver_1_3_0.dll" "$media3/bin/fresh.dll"
+printf '%s\r\n' 'VerCheckLower:3.00' 'VerCheckUpper:3.09' 'stopSvc:PlexorTestWorker' \
+  'startSvc:PlexorTestWorker' 'remove:logs' 'toWork:' 'patch:notes.txt' 'toWork:' \
+  'file:bin\fresh.dll' 'toWork:bin' 'file:bin\missing.dll' 'toWork:bin' \
+  'setKey:SOFTWARE\norvane\Plexor\Configuration' 'setName:SpoolMode' 'addDWORDValue:7' \
+  >"$media3/quillet.txt"
+if [ "$(id -u)" = 0 ]; then chown -R nobody:nogroup "$media3"; fi
+status=0
+timeout 180 "$PLEXOR_WINE_RUN" 'C:\media3\Quillet.exe' quiet /log 'C:\media3\run.log' || status=$?
+[ "$status" = $((1603 & 255)) ] || fail "late copy failure ended with $status, not 1603"
+[ "$(product_state)" = "$before" ] ||
+  fail "late copy failure changed the product: $(diff <(echo "$before") <(product_state) | head -20)"
+wait_service PlexorTestWorker RUNNING || fail "late copy failure: the worker does not run"
+
+# A run killed in the middle of its copy (five large files), then a start
+# that is refused by its version test: the first thing it does is put the
+# machine back, and start the worker the killed run had stopped. Then the
+# update, run again, completes.
+media4=$drive/killmedia
+rm -rf "$media4"
+mkdir -p "$media4/big"
+cp "$quillet" "$media4/Quillet.exe"
+for n in 1 2 3 4 5; do head -c 64M /dev/zero >"$media4/big/big$n.bin"; done
+{
+  printf '%s\r\n' 'VerCheckLower:3.00' 'VerCheckUpper:3.09' 'stopSvc:PlexorTestWorker' \
+    'startSvc:PlexorTestWorker' 'remove:logs' 'toWork:' 'patch:notes.txt' 'toWork:'
+  for n in 1 2 3 4 5; do printf '%s\r\n' "file:big\\big$n.bin" 'toWork:bin'; done
+  printf '%s\r\n' 'PatchID:106' 'PatchName:Fix 106' 'PatchSetInfo:'
+} >"$media4/quillet.txt"
+cp "$media3/notes.txt" "$media4/notes.txt"
+if [ "$(id -u)" = 0 ]; then chown -R nobody:nogroup "$media4"; fi
+timeout 180 "$PLEXOR_WINE_RUN" 'C:\killmedia\Quillet.exe' silent >/dev/null 2>&1 &
+runner=$!
+killed=no
+for _ in $(seq 3000); do  # up to 30 s for the copy to begin
+  if compgen -G "$drive/Plexor/bin/big*~qt*" >/dev/null; then
+    for proc in /proc/[0-9]*; do  # the run's own process, by the media path it was started from
+      if tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep -q 'killmedia\\Quillet.exe'; then
+        kill -9 "${proc#/proc/}" 2>/dev/null && killed=yes
+      fi
+    done
+    break
+  fi
+  sleep 0.01
+done
+wait "$runner" || true
+[ "$killed" = yes ] || fail "the killed run: its copy was not caught under way"
+sed -i 's/^VerCheckLower:3.00/VerCheckLower:9.00/' "$media4/quillet.txt"
+status=0
+timeout 180 "$PLEXOR_WINE_RUN" 'C:\killmedia\Quillet.exe' quiet /log 'C:\killmedia\recovery.log' || status=$?
+[ "$status" = $((1638 & 255)) ] || fail "the start after the kill ended with $status, not 1638"
+grep -q 'recovery: the machine is as before' "$media4/recovery.log" ||
+  fail "the start after the kill put nothing back: $(grep recovery "$media4/recovery.log")"
+[ "$(product_state)" = "$before" ] ||
+  fail "the killed run was not put back: $(diff <(echo "$before") <(product_state) | head -20)"
+wait_service PlexorTestWorker RUNNING || fail "after the kill: the worker does not run"
+sed -i 's/^VerCheckLower:9.00/VerCheckLower:3.00/' "$media4/quillet.txt"
+status=0
+timeout 180 "$PLEXOR_WINE_RUN" 'C:\killmedia\Quillet.exe' silent || status=$?
+[ "$status" = 0 ] || fail "the update run again after the kill ended with $status"
+for n in 1 2 3 4 5; do same "$drive/Plexor/bin/big$n.bin" "$media4/big/big$n.bin" "big$n.bin not placed"; done
+[ ! -e "$drive/Plexor/logs" ] || fail "the update run again after the kill left logs"
+leftovers=$(find "$drive/Plexor" -name '*~qt*')
+[ -z "$leftovers" ] || fail "after the kill and the run again: left aside: $leftovers"
+if wine_run reg query "$key\\UpdateJournal" >/dev/null 2>&1; then fail "the journal was left"; fi
+rm -rf "$media4/big" "$drive/Plexor/bin"/big*.bin
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
   exit 1

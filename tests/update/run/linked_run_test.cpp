@@ -73,10 +73,15 @@ TEST(LinkedRun, ProductNameReachesTheScriptReaderAndTheCompletionDialog) {
   m.script("file:a.dll\r\npxmenulnkname:Viewer\r\n");
   m.ui.startResult = kIdCancel;
   m.run(nullptr);
-  EXPECT_EQ(m.registry.stringValue("SOFTWARE\\norvane\\Plexor\\UninstFiles", "FILE0"),
-            std::string("C:\\All\\Programs\\") + kPlexorSjis + "\\Viewer.lnk");
+  // Cancelled at the start dialog: its uninstall records are taken back.
+  EXPECT_FALSE(m.registry.keyExists("SOFTWARE\\norvane\\Plexor\\UninstFiles"));
   ASSERT_EQ(m.ui.callsOf("start").size(), 1u);
   EXPECT_EQ(m.ui.callsOf("start")[0].text, "C:\\media");
+  m.app = std::make_unique<UpdateApp>(m.ports, m.operations);
+  m.ui.startResult = kIdOk;
+  m.run(nullptr);
+  EXPECT_EQ(m.registry.stringValue("SOFTWARE\\norvane\\Plexor\\UninstFiles", "FILE0"),
+            std::string("C:\\All\\Programs\\") + kPlexorSjis + "\\Viewer.lnk");
 }
 
 TEST(LinkedRun, VersionOutOfBoundsShowsTheComposedLines) {

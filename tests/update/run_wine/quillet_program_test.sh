@@ -112,8 +112,9 @@ fi
 expect_count 1 '^dialog:'
 
 # The NT and 2000 target lines, seen through the uninstall records that the
-# run writes before its start dialog; the start dialog is cancelled, and the
-# records stay. The media holds a.dll (a media without it is refused first).
+# run writes before its start dialog (in its log); the start dialog is
+# cancelled, and the records are taken back. The media holds a.dll (a media
+# without it is refused first).
 write_script "$media" 'Admin:0' 'file:a.dll' 'toWorkNT:nt' 'toWork2k:w2k' 'toWork:all'
 printf 'a' >"$media/a.dll"
 own_for_wine_user "$media/a.dll"
@@ -125,11 +126,19 @@ for version in default nt40 win2k; do
   else
     reg_add "$appdefaults" /v Version /d $version
   fi
-  play "target lines under version $version" --answer 2 'C:\qmedia\Quillet.exe'
+  mkdir -p "$prefix/drive_c/deploy logs"
+  own_for_wine_user "$prefix/drive_c/deploy logs"
+  rm -f "$prefix/drive_c/deploy logs/targets.log"
+  play "target lines under version $version" --answer 2 'C:\qmedia\Quillet.exe' \
+    /log 'C:\deploy logs\targets.log'
   expect "  -1: 起動画面のファイルが見つかりません。"
   expect "  1: インストール開始"
   expect "exit: 1602"
-  records=$($run reg query "$product\\UninstFiles" 2>/dev/null | tr -d '\r')
+  if $run reg query "$product\\UninstFiles" /v FILE0 >/dev/null 2>&1; then
+    echo "FAIL: version $version: the cancelled run left its uninstall records"
+    failures=$((failures + 1))
+  fi
+  records=$(grep -a 'UninstFiles value' "$prefix/drive_c/deploy logs/targets.log" 2>/dev/null | tr -d '\r')
   echo "$records"
   for folder in nt w2k all; do
     want=no

@@ -1,0 +1,48 @@
+#pragma once
+// Where the journal of an update run lives: the key "UpdateJournal" under the
+// product's key, one REG_BINARY value per change ("00000001", ...) and the
+// DWORD "State". Every later start of the tool finds it there, from any
+// media, before it knows anything else about the product. Each write is
+// flushed to the disk (RegFlushKey) before the change it covers is made.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "update/ops/journal_entry.h"
+#include "update/ports/registry_port.h"
+
+namespace quillet {
+
+extern const char kJournalKeyPath[];  // "SOFTWARE\norvane\Plexor\UpdateJournal"
+
+enum : std::uint32_t { kJournalOpen = 1, kJournalCommitted = 2 };
+
+struct StoredEntry {
+  std::uint32_t number = 0;  // its place in the run's order
+  bool readable = false;     // false: the bytes are not a whole record
+  JournalEntry entry;
+};
+
+class JournalStore {
+ public:
+  explicit JournalStore(RegistryPort& registry) : registry_(registry) {}
+
+  // An existing journal: its state and its entries in the run's order; false
+  // when there is none.
+  bool load(std::uint32_t* state, std::vector<StoredEntry>* entries);
+  // Makes the key with State = open; false when it cannot be written.
+  bool create();
+  // Writes the entry as number (flushed); false when it cannot be written.
+  bool write(std::uint32_t number, const JournalEntry& entry);
+  bool drop(std::uint32_t number);
+  bool setState(std::uint32_t state);
+  // Deletes every value and the key itself; true when the journal is gone.
+  bool erase();
+
+ private:
+  bool writeValue(const std::string& name, std::uint32_t type, const std::string& bytes);
+  RegistryPort& registry_;
+};
+
+}  // namespace quillet

@@ -1,0 +1,18 @@
+#pragma once
+// Putting one journalled change back, and clearing away what a committed
+// change left aside. Both can run again on a change already dealt with (the
+// tool can be ended half-way through either) and then change nothing.
+#include "update/ops/journal_entry.h"
+#include "update/ports/code_page.h"
+#include "update/ports/files_port.h"
+#include "update/ports/registry_port.h"
+
+namespace quillet {
+
+// True when the machine holds the before-image of the change again.
+bool undoJournalEntry(const JournalEntry& entry, RegistryPort& registry, FileSystemPort& files);
+// True when nothing that the change set aside is left.
+bool finishJournalEntry(const JournalEntry& entry, FileSystemPort& files,
+                        const CodePage& codePage);
+
+}  // namespace quillet

@@ -1,0 +1,72 @@
+#include "update/ops/transaction_steps.h"
+
+#include "update/ops/executor.h"
+
+namespace quillet {
+
+void TransactionSteps::settle() {
+  if (!journal_.hasFailed() || putBack_) return;
+  putBack_ = true;
+  journal_.rollBack();
+}
+
+int TransactionSteps::launchPhase(int phase) {
+  if (phase != kPhasePrevious && stopped()) return 0;
+  return inner_.launchPhase(phase);
+}
+
+int TransactionSteps::createWorkFolders() {
+  if (stopped()) return 0;
+  return inner_.createWorkFolders();
+}
+
+int TransactionSteps::removeTargets() {
+  if (stopped()) return 0;
+  return inner_.removeTargets();
+}
+
+int TransactionSteps::placeFiles() {
+  // A failure before the copy (a folder, a removal) is put back here too:
+  // before the services are started again.
+  if (!stopped() && inner_.placeFiles() != kPlacementComplete) {
+    journal_.fail("a file copy failed");
+  }
+  settle();
+  return putBack_ ? kPlacementFailed : kPlacementComplete;
+}
+
+int TransactionSteps::deletePatchRecords() {
+  if (stopped()) return 0;
+  const int result = inner_.deletePatchRecords();
+  settle();
+  return result;
+}
+
+int TransactionSteps::applyRegistryEntries() {
+  if (stopped()) return 0;
+  const int result = inner_.applyRegistryEntries();
+  settle();
+  return result;
+}
+
+int TransactionSteps::writePatchRecords() {
+  if (stopped()) return 0;
+  const int result = inner_.writePatchRecords();
+  settle();
+  return result;
+}
+
+int TransactionSteps::createShortcuts() {
+  if (stopped()) return 0;
+  const int result = inner_.createShortcuts();
+  settle();
+  if (!putBack_ && journal_.commit() != 1) settle();
+  return result;
+}
+
+int TransactionSteps::notifyPrintService() {
+  if (stopped() || !journal_.committed()) return 0;
+  return inner_.notifyPrintService();
+}
+
+}  // namespace quillet

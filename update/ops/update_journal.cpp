@@ -1,0 +1,149 @@
+#include "update/ops/update_journal.h"
+
+#include "update/ops/file_placement.h"
+#include "update/ops/journal_undo.h"
+#include "update/text/mbcs_text.h"
+
+namespace quillet {
+namespace {
+
+constexpr std::size_t kMaxPathBytes = 259;
+constexpr int kAsideAttempts = 100;
+
+}  // namespace
+
+UpdateJournal::UpdateJournal(RegistryPort& registry, FileSystemPort& files,
+                             const CodePage& codePage)
+    : registry_(registry), files_(files), codePage_(codePage), store_(registry) {}
+
+std::string UpdateJournal::fold(const std::string& path) const {
+  std::string folded = upperCaseSingleByte(path, codePage_);
+  while (folded.size() > 1 && lastCharIndex(folded, '\\', codePage_) == folded.size() - 1) {
+    folded.pop_back();
+  }
+  return folded;
+}
+
+bool UpdateJournal::begin(const UpdateJob& job) {
+  close();
+  stopOnly_.clear();
+  for (int i = 0; i < job.serviceToStopCount; ++i) {
+    bool started = false;
+    for (int j = 0; j < job.serviceToStartCount; ++j) {
+      started = started || equalsIgnoringAsciiCase(job.servicesToStop[i], job.servicesToStart[j]);
+    }
+    if (!started) stopOnly_.push_back(job.servicesToStop[i]);
+  }
+  open_ = true;
+  return true;
+}
+
+void UpdateJournal::close() {
+  open_ = false;
+  failed_ = false;
+  committed_ = false;
+  created_ = false;
+  entries_.clear();
+  next_ = 1;
+  made_.clear();
+  aside_.clear();
+}
+
+void UpdateJournal::fail(const std::string& why) {
+  if (!failed_) note("journal: the update is to be put back: " + why);
+  failed_ = true;
+}
+
+bool UpdateJournal::record(const JournalEntry& entry) {
+  if (!open_ || failed_) return false;
+  StoredEntry stored;
+  stored.number = next_;
+  stored.readable = true;
+  stored.entry = entry;
+  // The journal is made with the first change, so a run that changes
+  // nothing leaves no trace of it.
+  if (!created_) {
+    created_ = true;  // even half made, it is deleted when the run is put back
+    if (!store_.create()) {
+      fail("the journal cannot be written");
+      return false;
+    }
+  }
+  if (!store_.write(next_, entry)) {
+    fail("the journal cannot be written");
+    return false;
+  }
+  ++next_;
+  entries_.push_back(stored);
+  return true;
+}
+
+void UpdateJournal::dropLast() {
+  if (entries_.empty()) return;
+  store_.drop(entries_.back().number);
+  entries_.pop_back();
+}
+
+bool UpdateJournal::restartsService(const std::string& name) const {
+  for (const std::string& stopped : stopOnly_) {
+    if (equalsIgnoringAsciiCase(stopped, name)) return false;
+  }
+  return true;
+}
+
+std::string UpdateJournal::asideName(const std::string& path) {
+  for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
+    const std::string candidate = temporaryCopyName(path, attempt, codePage_);
+    if (candidate.size() > kMaxPathBytes) return std::string();
+    if (files_.getAttributes(candidate) == kInvalidAttributes) return candidate;
+  }
+  return std::string();
+}
+
+int UpdateJournal::rollBack() {
+  if (!open_) return 1;
+  if (!created_) {  // nothing was changed
+    close();
+    return 1;
+  }
+  int undone = 0;
+  bool complete = true;
+  while (!entries_.empty()) {
+    if (!undoJournalEntry(entries_.back().entry, registry_, files_)) {
+      note("journal: cannot put back " + entries_.back().entry.path);
+      complete = false;
+      break;
+    }
+    store_.drop(entries_.back().number);
+    entries_.pop_back();
+    ++undone;
+  }
+  if (complete && created_ && !store_.erase()) complete = false;
+  note("journal: " + std::to_string(undone) + " changes put back" +
+       (complete ? "" : "; the rest is left for the next start"));
+  close();
+  return complete ? 1 : 0;
+}
+
+int UpdateJournal::commit() {
+  if (!open_) return 0;
+  if (failed_ || (created_ && !store_.setState(kJournalCommitted))) {
+    fail("the commit cannot be written");
+    return 0;
+  }
+  bool clean = true;
+  for (const StoredEntry& stored : entries_) {
+    if (!finishJournalEntry(stored.entry, files_, codePage_)) {
+      note("journal: cannot delete " + stored.entry.other + "; left for the next start");
+      clean = false;
+      break;
+    }
+  }
+  if (clean && created_) clean = store_.erase();
+  if (!clean) note("journal: committed; the clean-up is left for the next start");
+  close();
+  committed_ = true;
+  return 1;
+}
+
+}  // namespace quillet
