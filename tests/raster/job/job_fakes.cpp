@@ -1,5 +1,6 @@
 #include "job_fakes.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -320,7 +321,35 @@ void toNarrow(void*, const char16_t* text, char* out, std::size_t capacity) {
   out[n] = 0;
 }
 
+// The counter file over plain file streams, without a lock: the cases that
+// use it run on one thread.
+struct CounterFile {
+  std::string path;
+  std::FILE* stream;
+};
+void* counterOpen(void*, const char* path, bool forWriting) {
+  std::FILE* f = forWriting ? std::fopen(path, "r+b") : std::fopen(path, "rb");
+  if (!f && forWriting) f = std::fopen(path, "w+b");
+  return f ? new CounterFile{path, f} : nullptr;
+}
+void counterRead(void*, void* file, char* text, std::size_t capacity) {
+  std::size_t n = std::fread(text, 1, capacity - 1, static_cast<CounterFile*>(file)->stream);
+  text[n] = 0;
+}
+bool counterReplace(void*, void* file, const char* text, std::size_t length) {
+  auto* f = static_cast<CounterFile*>(file);
+  f->stream = std::freopen(f->path.c_str(), "wb", f->stream);
+  return f->stream && std::fwrite(text, 1, length, f->stream) == length;
+}
+void counterClose(void*, void* file) {
+  auto* f = static_cast<CounterFile*>(file);
+  if (f->stream) std::fclose(f->stream);
+  delete f;
+}
+
 }  // namespace
+
+CounterFilePort fakeCounterFilePort() { return CounterFilePort{nullptr, &counterOpen, &counterRead, &counterReplace, &counterClose}; }
 
 HostPort FakeHost::port() const {
   HostPort h{};
@@ -372,6 +401,7 @@ JobEnvironment FakeWorld::env() {
   e.clock = clock.port();
   e.memory = memory.port();
   e.text = asciiTextPort();
+  e.counterFile = fakeCounterFilePort();
   e.counterFilePath = counterFile.c_str();
   return e;
 }

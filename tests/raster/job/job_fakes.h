@@ -107,6 +107,7 @@ struct CountingMemory {
 };
 
 TextPort asciiTextPort();
+CounterFilePort fakeCounterFilePort();
 
 struct FakeWorld {
   FakeHost host;
