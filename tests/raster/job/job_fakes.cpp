@@ -406,6 +406,38 @@ JobEnvironment FakeWorld::env() {
   return e;
 }
 
+std::vector<std::uint8_t> LayoutFile::bytes() const {
+  std::vector<std::uint8_t> b(40 + 56 * records.size(), 0);
+  auto put = [&b](std::size_t at, std::uint32_t v, int width = 4) {
+    for (int i = 0; i < width; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
+  };
+  put(0, std::uint32_t(records.size()), 2);
+  put(8, totalRows), put(16, std::uint32_t(pageHeight)), put(20, std::uint32_t(pageWidth));
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    put(40 + 56 * i + 8, std::uint32_t(records[i].id));
+    put(40 + 56 * i + 16, 0xDEAD);  // replaced by 256 at load
+    put(40 + 56 * i + 44, std::uint32_t(records[i].rowBytes));
+    put(40 + 56 * i + 48, records[i].planes, 2);
+  }
+  for (const Group& g : groups) {
+    b.resize(b.size() + 8 + 8 * g.items.size());
+    std::size_t at = b.size() - 8 - 8 * g.items.size();
+    put(at, g.rows), put(at + 4, std::uint32_t(g.items.size()));
+    for (const Item& it : g.items) put(at += 8, it.x), put(at + 4, it.index);
+  }
+  put(32, std::uint32_t(b.size()));
+  return b;
+}
+
+std::vector<std::uint8_t> copyBitmapBytes(char kind, int rows, int planes, int rowBytes) {
+  std::vector<std::uint8_t> b(256, 0);
+  b[36] = std::uint8_t(kind);
+  for (int r = 0; r < rows; ++r)
+    for (int p = 0; p < planes; ++p)
+      for (int k = 0; k < rowBytes; ++k) b.push_back(std::uint8_t(0x10 * (r + 1) + p + k));
+  return b;
+}
+
 int countRowTransfers(const std::string& stream) {
   static const std::regex row("\x1b\\*b[0-9]+W");
   return int(std::distance(std::sregex_iterator(stream.begin(), stream.end(), row), std::sregex_iterator()));
