@@ -18,12 +18,55 @@ namespace vexmoor::testing {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using Group = LayoutFile::Group;
+
+struct Record { std::int32_t id, rowBytes; std::uint16_t planes; };
+struct Item { std::uint32_t x, index; };
+struct Group { std::uint32_t rows; std::vector<Item> items; };
+
+struct LayoutFile {
+  std::uint32_t totalRows = 0;
+  std::int32_t pageHeight = 80, pageWidth = 32;
+  std::vector<Record> records;
+  std::vector<Group> groups;
+  Bytes bytes() const {
+    Bytes b(40 + 56 * records.size(), 0);
+    auto put = [&b](std::size_t at, std::uint32_t v, int width = 4) {
+      for (int i = 0; i < width; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
+    };
+    put(0, std::uint32_t(records.size()), 2);
+    put(8, totalRows), put(16, std::uint32_t(pageHeight)), put(20, std::uint32_t(pageWidth));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      put(40 + 56 * i + 8, std::uint32_t(records[i].id));
+      put(40 + 56 * i + 16, 0xDEAD);  // replaced by 256 at load
+      put(40 + 56 * i + 44, std::uint32_t(records[i].rowBytes));
+      put(40 + 56 * i + 48, records[i].planes, 2);
+    }
+    for (const Group& g : groups) {
+      b.resize(b.size() + 8 + 8 * g.items.size());
+      std::size_t at = b.size() - 8 - 8 * g.items.size();
+      put(at, g.rows), put(at + 4, std::uint32_t(g.items.size()));
+      for (const Item& it : g.items) put(at += 8, it.x), put(at + 4, it.index);
+    }
+    put(32, std::uint32_t(b.size()));
+    return b;
+  }
+};
 
 std::string save(const Bytes& bytes, const std::string& name = "layout.bin") {
   std::string path = scratchFile("vexmoor_" + name);
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
+}
+
+// A copy bitmap: 256-byte header with the kind digit at 36, then `rows` rows
+// of `planes` planes, byte k of row r, plane p being 0x10 * (r + 1) + p + k.
+Bytes bitmap(char kind, int rows, int planes, int rowBytes) {
+  Bytes b(256, 0);
+  b[36] = std::uint8_t(kind);
+  for (int r = 0; r < rows; ++r)
+    for (int p = 0; p < planes; ++p)
+      for (int k = 0; k < rowBytes; ++k) b.push_back(std::uint8_t(0x10 * (r + 1) + p + k));
+  return b;
 }
 
 struct Band {
@@ -49,8 +92,8 @@ class CopyLayoutTest : public ::testing::Test {
 };
 
 TEST_F(CopyLayoutTest, GroupsAreWalkedAcrossCallsWithPlanesDroppedAndPositionsKept) {
-  world.host.copyBitmaps[10] = copyBitmapBytes('1', 5, 6, 1);
-  world.host.copyBitmaps[11] = copyBitmapBytes('1', 3, 1, 1);
+  world.host.copyBitmaps[10] = bitmap('1', 5, 6, 1);
+  world.host.copyBitmaps[11] = bitmap('1', 3, 1, 1);
   LayoutFile f;
   f.totalRows = 5;
   f.records = {{10, 1, 6}, {11, 1, 1}};
@@ -92,8 +135,8 @@ TEST_F(CopyLayoutTest, WhereALayoutEnds) {
       {"a bitmap header that cannot be read", 4, {{4, {{0, 0}}}}, 2, -1, 2, {-1}},
   };
   for (const Case& c : cases) {
-    world.host.copyBitmaps[10] = c.bitmapRows < 0 ? Bytes(100) : copyBitmapBytes('1', c.bitmapRows, 1, c.rowBytes);
-    world.host.copyBitmaps[12] = copyBitmapBytes('1', 9, 1, c.rowBytes);  // bitmap 13 is missing
+    world.host.copyBitmaps[10] = c.bitmapRows < 0 ? Bytes(100) : bitmap('1', c.bitmapRows, 1, c.rowBytes);
+    world.host.copyBitmaps[12] = bitmap('1', 9, 1, c.rowBytes);  // bitmap 13 is missing
     world.host.bitmapCalls.clear();
     LayoutFile f;
     f.totalRows = c.totalRows;
@@ -158,7 +201,7 @@ class CopyLayoutJobTest : public CopyLayoutTest {
     world.counterFile = scratchFile("cntxout_layout.log");
     world.host.devices["dev"] = "P1";
     world.host.block(1) = makeBlock();
-    world.host.copyBitmaps[10] = copyBitmapBytes('1', 100, 4, 1);
+    world.host.copyBitmaps[10] = bitmap('1', 100, 4, 1);
   }
   void useLayout(std::uint32_t totalRows, std::int32_t bitmap = 10) {
     LayoutFile f;
@@ -211,7 +254,7 @@ TEST_F(CopyLayoutJobTest, TheDrainEndsAtThePageAndLostCopiesFailTheStop) {
       {80, 10, 80, 0}, {4000000000u, 10, 80, 0},
       {80, 11, 0, 1},   // a bitmap the host does not have
       {80, 12, 30, 1}};  // one of 30 rows
-  world.host.copyBitmaps[12] = copyBitmapBytes('1', 30, 4, 1);
+  world.host.copyBitmaps[12] = bitmap('1', 30, 4, 1);
   for (const Case& c : cases) {
     world.spooler.documents.clear();
     useLayout(c.totalRows, c.bitmap);

@@ -177,24 +177,25 @@ class ConcurrentJobs : public Exports {
   static int width(int k) { return 96 + 8 * k; }
   std::string dumpPath(int k, const char* run) const { return folder + "/dump-" + run + std::to_string(k) + ".bin"; }
   void registerJobs() {
-    std::int16_t thresholds[4][16];
+    std::int16_t thresholds[16];  // a 4 x 4 screen for every ink
+    for (int i = 0; i < 16; ++i) thresholds[i] = std::int16_t((i * 7 % 16) * 16 + 8);
     PlexorScreenEntry entries[4] = {};
-    for (int ink = 0; ink < 4; ++ink) {
-      for (int i = 0; i < 16; ++i) thresholds[ink][i] = std::int16_t(((i * 7 + ink * 5) % 16) * 16 + 8);
-      entries[ink].width = entries[ink].height = 4;
-      entries[ink].thresholds = thresholds[ink];
-    }
+    for (PlexorScreenEntry& e : entries) e.width = e.height = 4, e.thresholds = thresholds;
     TessaroRegisterScreen(3, 4, entries);
-    LayoutFile layout;
-    layout.totalRows = layout.pageHeight = kHeight;
-    layout.pageWidth = 256;
-    layout.records = {{31, 2, 4}, {32, 3, 4}};
-    layout.groups = {{std::uint32_t(kHeight), {{0, 0}, {100, 1}}}};
-    const std::vector<std::uint8_t> file = layout.bytes();
+    // Two copies side by side down the page: two records, one group of two items.
+    std::vector<std::uint8_t> layout(176, 0);
+    auto put = [&layout](std::size_t at, std::uint32_t v) {
+      for (int i = 0; i < 4; ++i) layout[at + std::size_t(i)] = std::uint8_t(v >> (8 * i));
+    };
+    put(0, 2), put(8, kHeight), put(16, kHeight), put(20, 256), put(32, 176);
+    for (std::uint32_t r = 0; r < 2; ++r) put(48 + 56 * r, 31 + r), put(84 + 56 * r, 2 + r), put(88 + 56 * r, 4);
+    put(152, kHeight), put(156, 2), put(168, 100), put(172, 1);
     std::ofstream(folder + "/layout.bin", std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-    for (int id : {31, 32}) {
-      const std::vector<std::uint8_t> copy = copyBitmapBytes('1', kHeight, 4, id - 29);
+        .write(reinterpret_cast<const char*>(layout.data()), std::streamsize(layout.size()));
+    for (int id : {31, 32}) {  // 4 planes of 2 and 3 bytes a row
+      std::vector<std::uint8_t> copy(256 + std::size_t(kHeight * 4 * (id - 29)));
+      for (std::size_t i = 0; i < copy.size(); ++i) copy[i] = std::uint8_t(i * 5 + std::size_t(id));
+      copy[36] = '1';
       TessaroRegisterCopyBitmap(id, copy.data(), std::int64_t(copy.size()));
     }
     for (int k = 0; k < 8; ++k) {
@@ -261,6 +262,7 @@ TEST_F(ConcurrentJobs, EightJobsAtOnceEachPrintAsAlone) {
     for (int p = 0; p < 4; ++p) {  // a whole page, with dots in every plane
       EXPECT_EQ(page.rowCount[p], std::size_t(kHeight + kKinds[k].topOffset)) << k;
       EXPECT_GT(dotShare(page.rows[p], width(k)), 0.0) << k << " " << p;
+      if (kKinds[k].layout) EXPECT_EQ(page.rows[p][0].size(), 32u);  // the layout's page: 256 pixels
     }
     alone.push_back(docs[0]);
   }

@@ -1,6 +1,5 @@
 #include "job_fakes.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -8,6 +7,8 @@
 #include <random>
 #include <regex>
 #include <string>
+
+#include "raster/spooler/system_ports.h"
 
 namespace vexmoor::testing {
 
@@ -321,35 +322,7 @@ void toNarrow(void*, const char16_t* text, char* out, std::size_t capacity) {
   out[n] = 0;
 }
 
-// The counter file over plain file streams, without a lock: the cases that
-// use it run on one thread.
-struct CounterFile {
-  std::string path;
-  std::FILE* stream;
-};
-void* counterOpen(void*, const char* path, bool forWriting) {
-  std::FILE* f = forWriting ? std::fopen(path, "r+b") : std::fopen(path, "rb");
-  if (!f && forWriting) f = std::fopen(path, "w+b");
-  return f ? new CounterFile{path, f} : nullptr;
-}
-void counterRead(void*, void* file, char* text, std::size_t capacity) {
-  std::size_t n = std::fread(text, 1, capacity - 1, static_cast<CounterFile*>(file)->stream);
-  text[n] = 0;
-}
-bool counterReplace(void*, void* file, const char* text, std::size_t length) {
-  auto* f = static_cast<CounterFile*>(file);
-  f->stream = std::freopen(f->path.c_str(), "wb", f->stream);
-  return f->stream && std::fwrite(text, 1, length, f->stream) == length;
-}
-void counterClose(void*, void* file) {
-  auto* f = static_cast<CounterFile*>(file);
-  if (f->stream) std::fclose(f->stream);
-  delete f;
-}
-
 }  // namespace
-
-CounterFilePort fakeCounterFilePort() { return CounterFilePort{nullptr, &counterOpen, &counterRead, &counterReplace, &counterClose}; }
 
 HostPort FakeHost::port() const {
   HostPort h{};
@@ -401,41 +374,9 @@ JobEnvironment FakeWorld::env() {
   e.clock = clock.port();
   e.memory = memory.port();
   e.text = asciiTextPort();
-  e.counterFile = fakeCounterFilePort();
+  e.counterFile = systemCounterFilePort();  // real files of the test's own
   e.counterFilePath = counterFile.c_str();
   return e;
-}
-
-std::vector<std::uint8_t> LayoutFile::bytes() const {
-  std::vector<std::uint8_t> b(40 + 56 * records.size(), 0);
-  auto put = [&b](std::size_t at, std::uint32_t v, int width = 4) {
-    for (int i = 0; i < width; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
-  };
-  put(0, std::uint32_t(records.size()), 2);
-  put(8, totalRows), put(16, std::uint32_t(pageHeight)), put(20, std::uint32_t(pageWidth));
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    put(40 + 56 * i + 8, std::uint32_t(records[i].id));
-    put(40 + 56 * i + 16, 0xDEAD);  // replaced by 256 at load
-    put(40 + 56 * i + 44, std::uint32_t(records[i].rowBytes));
-    put(40 + 56 * i + 48, records[i].planes, 2);
-  }
-  for (const Group& g : groups) {
-    b.resize(b.size() + 8 + 8 * g.items.size());
-    std::size_t at = b.size() - 8 - 8 * g.items.size();
-    put(at, g.rows), put(at + 4, std::uint32_t(g.items.size()));
-    for (const Item& it : g.items) put(at += 8, it.x), put(at + 4, it.index);
-  }
-  put(32, std::uint32_t(b.size()));
-  return b;
-}
-
-std::vector<std::uint8_t> copyBitmapBytes(char kind, int rows, int planes, int rowBytes) {
-  std::vector<std::uint8_t> b(256, 0);
-  b[36] = std::uint8_t(kind);
-  for (int r = 0; r < rows; ++r)
-    for (int p = 0; p < planes; ++p)
-      for (int k = 0; k < rowBytes; ++k) b.push_back(std::uint8_t(0x10 * (r + 1) + p + k));
-  return b;
 }
 
 int countRowTransfers(const std::string& stream) {

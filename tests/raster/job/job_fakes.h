@@ -1,5 +1,6 @@
 // Fakes of every port the raster job uses: host libraries, spooler, disk,
-// configuration, clock, memory and text.
+// configuration, clock, memory and text. The counter file is the platform's
+// own port, on a file of the case's own.
 #pragma once
 
 #include <cstdint>
@@ -107,7 +108,6 @@ struct CountingMemory {
 };
 
 TextPort asciiTextPort();
-CounterFilePort fakeCounterFilePort();
 
 struct FakeWorld {
   FakeHost host;
@@ -119,22 +119,6 @@ struct FakeWorld {
   std::string counterFile;
   JobEnvironment env();
 };
-
-// A copy-layout file: header, records and group table.
-struct LayoutFile {
-  struct Record { std::int32_t id, rowBytes; std::uint16_t planes; };
-  struct Item { std::uint32_t x, index; };
-  struct Group { std::uint32_t rows; std::vector<Item> items; };
-  std::uint32_t totalRows = 0;
-  std::int32_t pageHeight = 80, pageWidth = 32;
-  std::vector<Record> records;
-  std::vector<Group> groups;
-  std::vector<std::uint8_t> bytes() const;
-};
-
-// A copy bitmap: 256-byte header with the kind digit at 36, then `rows` rows
-// of `planes` planes, byte k of row r, plane p being 0x10 * (r + 1) + p + k.
-std::vector<std::uint8_t> copyBitmapBytes(char kind, int rows, int planes, int rowBytes);
 
 // Counts the rows in a command stream: each row ends with one "W" transfer.
 int countRowTransfers(const std::string& stream);

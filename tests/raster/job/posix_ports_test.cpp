@@ -1,6 +1,5 @@
 // The POSIX ports: configuration file, spool folder, disk space and the job
 // counter file.
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -118,22 +118,17 @@ TEST_F(PosixPorts, SpoolFolderReportsFreeSpaceAndNoQueue) {
   EXPECT_FALSE(systemDiskSpacePort().freeBytesForCaller(nullptr, u"/no/such/folder", &bytes));
 }
 
-// Whether a descriptor of this process is open on a file under folder, and
-// whether every such descriptor is closed in child processes.
-bool openAndNotInherited(const std::string& folder, bool* notInherited) {
-  bool found = false;
-  *notInherited = true;
-  DIR* fds = opendir("/proc/self/fd");
-  while (dirent* entry = fds ? readdir(fds) : nullptr) {
-    char target[4096] = {};
-    std::string link = std::string("/proc/self/fd/") + entry->d_name;
-    if (readlink(link.c_str(), target, sizeof target - 1) <= 0) continue;
-    if (std::string(target).rfind(folder + "/", 0) != 0) continue;
-    found = true;
-    *notInherited = *notInherited && (fcntl(std::atoi(entry->d_name), F_GETFD) & FD_CLOEXEC);
+// Whether this process has exactly one file under folder open, not inherited
+// by child processes.
+bool oneOpenFileNotInherited(const std::string& folder) {
+  int found = 0, inherited = 0;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (std::filesystem::read_symlink(fd.path(), error).string().rfind(folder + "/", 0) != 0) continue;
+    ++found;
+    inherited += (fcntl(std::stoi(fd.path().filename().string()), F_GETFD) & FD_CLOEXEC) == 0;
   }
-  if (fds) closedir(fds);
-  return found;
+  return found == 1 && inherited == 0;
 }
 
 TEST_F(PosixPorts, SpoolDocumentsAreNotInherited) {
@@ -142,9 +137,7 @@ TEST_F(PosixPorts, SpoolDocumentsAreNotInherited) {
   PrinterHandle h = nullptr;
   ASSERT_TRUE(spooler.openPrinter(nullptr, u"Any", false, &h));
   ASSERT_TRUE(spooler.startDoc(nullptr, h, u"d"));
-  bool notInherited = false;
-  EXPECT_TRUE(openAndNotInherited(folder, &notInherited));
-  EXPECT_TRUE(notInherited);
+  EXPECT_TRUE(oneOpenFileNotInherited(folder));
   spooler.closePrinter(nullptr, h);
 }
 

@@ -223,16 +223,5 @@ TEST_F(DiskWait, FailedFlagFetchLeavesTheHostsBlockUntouchedAndEndsTheWait) {
   EXPECT_EQ(w.host.block(5)[PPB_WAITING], 0);
 }
 
-// Waiting needs the printer opened with all-access rights; without them the
-// split goes on at once.
-TEST_F(DiskWait, PrinterWithoutAllAccessRightsIsNotWaitedFor) {
-  w.disk.freeBytes = 1 * GiB;
-  w.spooler.queuedJobs = 2;
-  w.spooler.opensBeforeFailure = 0;
-  EXPECT_EQ(waitForSpoolDiskSpace(w.env(), 5, u"P1"), SpoolWaitEnd::Over);
-  EXPECT_TRUE(w.clock.sleeps.empty());
-  EXPECT_TRUE(w.host.waitingHistory.empty());
-}
-
 }  // namespace
 }  // namespace vexmoor::testing
