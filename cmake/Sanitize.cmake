@@ -3,11 +3,22 @@
 #   PLEXOR_SANITIZE  every target under AddressSanitizer and
 #                    UndefinedBehaviorSanitizer; the first finding ends the
 #                    program with a failure.
+#   PLEXOR_TSAN      every target under ThreadSanitizer (the "tsan" preset:
+#                    concurrent jobs through the raster module).
 #   PLEXOR_FUZZ      (clang) every library also carries libFuzzer's coverage
 #                    instrumentation, and fuzz/ builds one libFuzzer program
 #                    per outside input.
 option(PLEXOR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(PLEXOR_TSAN "Build with ThreadSanitizer" OFF)
 option(PLEXOR_FUZZ "Build the libFuzzer targets (clang)" OFF)
+
+if(PLEXOR_TSAN)
+  if(WIN32 OR PLEXOR_SANITIZE)
+    message(FATAL_ERROR "PLEXOR_TSAN is for the native build, without PLEXOR_SANITIZE")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
 
 if(PLEXOR_SANITIZE)
   if(WIN32)

@@ -20,9 +20,12 @@ struct Screen {
   std::vector<std::vector<int16_t>> thresholds;
 };
 
+using Bytes = std::shared_ptr<const std::vector<uint8_t>>;
+
 // An open copy bitmap: registered bytes, or a registered file read as it goes.
+// It holds the bytes it was opened on, whatever the host registers meanwhile.
 struct OpenBitmap {
-  const std::vector<uint8_t>* bytes;
+  Bytes bytes;
   std::FILE* file;
   uint64_t position;
   int id;
@@ -44,7 +47,12 @@ struct Registry {
   std::map<std::string, std::string> devices;
   std::map<int, std::vector<uint8_t>> colorAdjust;
   std::map<int, std::shared_ptr<Screen>> screens;
-  std::map<int, std::vector<uint8_t>> bitmaps;
+  // Screens replaced by a later registration. GetScreenData hands out a
+  // pointer to a screen's entries, which a job may still be reading on
+  // another thread when the host registers the screen again: every screen
+  // stays alive until the library unloads.
+  std::vector<std::shared_ptr<Screen>> replacedScreens;
+  std::map<int, Bytes> bitmaps;
   std::map<int, std::string> bitmapFiles;
   std::map<int, OpenBitmap> open;
   // Bitmaps the module could not open or read whole, by identifier, in the
@@ -126,14 +134,16 @@ TESSARO_API void TessaroRegisterScreen(int screenId, int count, const PlexorScre
     e.thresholds = screen->thresholds[i].data();
     screen->entries.push_back(e);
   }
-  r.screens[screenId] = screen;
+  std::shared_ptr<Screen>& slot = r.screens[screenId];
+  if (slot) r.replacedScreens.push_back(slot);
+  slot = screen;
 }
 
 TESSARO_API void TessaroRegisterCopyBitmap(int bitmapId, const void* bytes, int64_t size) {
   Registry& r = registry();
   std::lock_guard<HostLock> g(r.lock);
   auto* b = static_cast<const uint8_t*>(bytes);
-  r.bitmaps[bitmapId].assign(b, b + size);
+  r.bitmaps[bitmapId] = std::make_shared<const std::vector<uint8_t>>(b, b + size);
 }
 
 TESSARO_API void TessaroRegisterCopyBitmapFile(int bitmapId, const char* path) {
@@ -200,7 +210,7 @@ TESSARO_API int GetScreenData(int screenId, void* record, int, uint32_t* token) 
   auto* out = static_cast<PlexorScreenRecord*>(record);
   std::memset(out, 0, sizeof *out);
   out->entryCount = int8_t(it->second->entries.size());
-  out->entries = it->second->entries.data();  // lives as long as the registration
+  out->entries = it->second->entries.data();  // lives as long as the library
   if (token) *token = 0;
   return 1;
 }
@@ -221,7 +231,7 @@ TESSARO_API int OpenCopyBitmap(int bitmapId) {
   auto it = r.bitmaps.find(bitmapId);
   auto file = r.bitmapFiles.find(bitmapId);
   if (it != r.bitmaps.end()) {
-    bitmap.bytes = &it->second;
+    bitmap.bytes = it->second;
   } else if (file != r.bitmapFiles.end()) {
     bitmap.file = std::fopen(file->second.c_str(), "rb");
   }

@@ -22,7 +22,9 @@ TESSARO_API void TessaroSetStopWaiting(int jobNumber, int value);
 TESSARO_API void TessaroRegisterDevice(const char* deviceName, const char* printerName);
 /* Colour-adjust data (at most 11,996 bytes, copied). */
 TESSARO_API void TessaroRegisterColorAdjustData(int dataId, const void* data, int size);
-/* A screen: count entries; the entries and their thresholds are copied. */
+/* A screen: count entries; the entries and their thresholds are copied. A
+ * later registration under the same identifier serves later fetches; the
+ * entries handed out before stay readable until the library unloads. */
 TESSARO_API void TessaroRegisterScreen(int screenId, int count, const PlexorScreenEntry* entries);
 /* A copy bitmap's bytes (256-byte header and rows), copied. */
 TESSARO_API void TessaroRegisterCopyBitmap(int bitmapId, const void* bytes, int64_t size);

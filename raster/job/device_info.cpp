@@ -30,19 +30,27 @@ void formatPrinterName(const char* templ, int counter, char* out, std::size_t ca
   out[n] = 0;
 }
 
-int takeJobCounter(const char* counterFilePath) {
+int takeJobCounter(const CounterFilePort& port, const char* counterFilePath) {
+  // A file that cannot be written (read-only, or no rights to create it)
+  // still gives its number; the next value then stays unsaved.
+  void* file = port.openLocked(port.context, counterFilePath, true);
+  const bool writable = file != nullptr;
+  if (!file) file = port.openLocked(port.context, counterFilePath, false);
   int counter = 1;
-  if (std::FILE* in = std::fopen(counterFilePath, "r")) {
+  if (file) {
+    char text[64];
+    port.readText(port.context, file, text, sizeof text);
     int value = 0;
-    if (std::fscanf(in, "%d", &value) == 1) counter = value;
-    std::fclose(in);
+    if (std::sscanf(text, "%d", &value) == 1) counter = value;
   }
   int next = counter == INT_MAX ? 1 : counter + 1;  // wraps instead of overflowing
   if (next < 0) next = 1;
-  if (std::FILE* out = std::fopen(counterFilePath, "w")) {
-    std::fprintf(out, "%d\n", next);
-    std::fclose(out);
+  if (writable) {
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "%d\n", next);
+    port.replaceText(port.context, file, text, std::size_t(length));
   }
+  if (file) port.close(port.context, file);
   return counter;
 }
 
@@ -64,7 +72,7 @@ void readDeviceInfo(const JobEnvironment& env, const PrintParamBlock& block, cha
       for (; n + 1 < kPrinterNameCapacity && name[n]; ++n) printerName[n] = name[n];
       printerName[n] = 0;
     } else {
-      formatPrinterName(name, takeJobCounter(env.counterFilePath), printerName, kPrinterNameCapacity);
+      formatPrinterName(name, takeJobCounter(env.counterFile, env.counterFilePath), printerName, kPrinterNameCapacity);
     }
   }
   env.memory.release(env.memory.context, record);

@@ -20,7 +20,9 @@ void readDeviceInfo(const JobEnvironment& env, const PrintParamBlock& block, cha
 void formatPrinterName(const char* templ, int counter, char* out, std::size_t capacity);
 
 // Reads the counter from the counter file (1 when missing), returns it and
-// stores the next value (wrapping to 1 past the largest int).
-int takeJobCounter(const char* counterFilePath);
+// stores the next value (wrapping to 1 past the largest int), all under the
+// file's lock: jobs opening at once on other threads or in other processes
+// each take a number of their own.
+int takeJobCounter(const CounterFilePort& file, const char* counterFilePath);
 
 }  // namespace vexmoor

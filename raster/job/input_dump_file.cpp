@@ -4,19 +4,22 @@
 #include <sys/stat.h>
 #include <cstring>
 
+// The dump replaces whatever the path held (a longer earlier dump would leave
+// its tail behind the new records) and is not inherited by the host's child
+// processes.
 #ifdef _WIN32
 #include <io.h>
 #define PLEXOR_OPEN _open
 #define PLEXOR_WRITE _write
 #define PLEXOR_CLOSE _close
-#define PLEXOR_DUMP_FLAGS (_O_RDWR | _O_CREAT | _O_BINARY)
+#define PLEXOR_DUMP_FLAGS (_O_RDWR | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT)
 #define PLEXOR_DUMP_MODE (_S_IREAD | _S_IWRITE)
 #else
 #include <unistd.h>
 #define PLEXOR_OPEN open
 #define PLEXOR_WRITE write
 #define PLEXOR_CLOSE close
-#define PLEXOR_DUMP_FLAGS (O_RDWR | O_CREAT)
+#define PLEXOR_DUMP_FLAGS (O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC)
 #define PLEXOR_DUMP_MODE (S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH)
 #endif
 

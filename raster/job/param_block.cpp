@@ -66,9 +66,9 @@ void setWaitingFlag(const JobEnvironment& env, int jobNumber, bool waiting) {
   env.memory.release(env.memory.context, copy);
 }
 
-bool readStopWaitingFlag(const JobEnvironment& env, int jobNumber) {
+bool hostEndsTheWait(const JobEnvironment& env, int jobNumber) {
   PrintParamBlock* block = fetchParamBlock(env, jobNumber);
-  if (!block) return false;
+  if (!block) return true;
   bool set = block->bytes[PPB_STOP_WAITING] == 1;
   releaseParamBlock(env, block);
   return set;

@@ -32,7 +32,9 @@ void readWideText(const PrintParamBlock& b, std::size_t offset, std::size_t maxC
 // Sets the waiting flag in the host's block (fetch with mode 1, set, hand
 // back). A failed fetch leaves the host's block untouched.
 void setWaitingFlag(const JobEnvironment& env, int jobNumber, bool waiting);
-// Reads the stop-waiting flag from a fresh block; a failed fetch counts as not set.
-bool readStopWaitingFlag(const JobEnvironment& env, int jobNumber);
+// Whether the host ends a wait: the stop-waiting flag is set in a fresh
+// block, or no block can be fetched any more (the host withdrew the job's
+// block, and with it the only way to end the wait).
+bool hostEndsTheWait(const JobEnvironment& env, int jobNumber);
 
 }  // namespace vexmoor

@@ -57,6 +57,24 @@ struct MemoryPort {
   void (*release)(void* context, void* block);
 };
 
+// The job counter file. Taking a number is one step that other threads and
+// processes taking one wait for: the file stays locked from the read to the
+// rewrite.
+struct CounterFilePort {
+  void* context;
+  // Opens the file, creating it when missing, for reading and writing, and
+  // waits for an exclusive lock on it. With forWriting false: opens an
+  // existing file for reading only, under a shared lock. Null when it does
+  // not open.
+  void* (*openLocked)(void* context, const char* path, bool forWriting);
+  // Reads at most capacity - 1 bytes from the start and terminates them.
+  void (*readText)(void* context, void* file, char* text, std::size_t capacity);
+  // Replaces the whole content in place (same file, same place).
+  bool (*replaceText)(void* context, void* file, const char* text, std::size_t length);
+  // Releases the lock and closes.
+  void (*close)(void* context, void* file);
+};
+
 // Conversions between the process's multibyte code page and UTF-16.
 struct TextPort {
   void* context;
@@ -73,6 +91,7 @@ struct JobEnvironment {
   ClockPort clock;
   MemoryPort memory;
   TextPort text;
+  CounterFilePort counterFile;
   const char* counterFilePath;  // "cntxout.log" in the current directory
 };
 

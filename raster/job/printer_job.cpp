@@ -115,18 +115,29 @@ int sendBand(PrinterJob& job) {
     if (job.rowsInDocument > job.rowsPerDocument) {
       job.rowsInDocument = 0;
       endSpoolDocument(job.env, *job.channel);
-      waitForSpoolDiskSpace(job.env, job.jobId, job.channel->printerName);
+      const SpoolWaitEnd wait = waitForSpoolDiskSpace(job.env, job.jobId, job.channel->printerName);
       if (!reopenSpoolChannel(job.env, *job.channel)) return 1;
+      // The rows of the top offset and the drain go on; the call reports it.
+      if (wait == SpoolWaitEnd::EndedByHost) job.waitEndedByHost = true;
     }
   }
   return 0;
+}
+
+// A wait that the host ended is not space become free: the call during which
+// it happened returns 1 once its work is done (the next document is open).
+int reportEndedWait(PrinterJob& job, int result) {
+  const bool ended = job.waitEndedByHost;
+  job.waitEndedByHost = false;
+  return ended ? 1 : result;
 }
 
 // Limits every band must keep, so that nothing reads or writes outside the job's buffers.
 bool bandFitsJob(const PrinterJob& job, void** planes, int width, int lines, int planeCount) {
   if (job.bandBuffersLost) return false;
   if (width < 0 || lines < 0 || planeCount < 0 || planeCount > kMaxInputPlanes) return false;
-  if (width > job.initWidth) return false;
+  // A band taller than the page would print rows the host never announced.
+  if (width > job.initWidth || lines > job.initHeight) return false;
   // inputPixels and screenedCapacity are ints; every size derived from them
   // (2 x inputPixels bytes of a converted plane) is computed in size_t.
   if ((long long)width * lines > INT_MAX) return false;
@@ -231,6 +242,7 @@ PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dum
   job->inkSet = std::int8_t(inks.inkSet);
   job->convertedCapacity = 0;
   job->initWidth = width;
+  job->initHeight = height;
   job->dumpPlaneLimit = planeCount;
 
   // Values the job's buffers cannot honour are refused here rather than
@@ -283,7 +295,7 @@ int startPrinterJob(PrinterJob& job) {
   if (job.stage != JobStage::Opened) return 1;
   // Started only when the job-start commands and the top offset went out;
   // after a failed start only closing is left (a retry would repeat them).
-  const int result = writeJobStartAndTopOffset(job);
+  const int result = reportEndedWait(job, writeJobStartAndTopOffset(job));
   job.stage = result == 0 ? JobStage::Started : JobStage::Ended;
   return result;
 }
@@ -315,7 +327,7 @@ int writePrinterBand(PrinterJob& job, void** planes, int width, int lines, int p
     screenBand(job);
   }
   if (job.layout) combineCopyLayoutBand(job);
-  return sendBand(job);
+  return reportEndedWait(job, sendBand(job));
 }
 
 int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
@@ -328,7 +340,7 @@ int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int pl
     if (recordBytes <= job.rowLength)
       appendScreenedBand(*job.dump, planes, recordBytes, job.rowLength, lines, planeCount);
   }
-  return sendScreenedBand(job, planes, width, lines, planeCount);
+  return reportEndedWait(job, sendScreenedBand(job, planes, width, lines, planeCount));
 }
 
 int stopPrinterJob(PrinterJob& job) {
@@ -340,7 +352,7 @@ int stopPrinterJob(PrinterJob& job) {
   job.pageComplete = true;
   // The page is whole but lacks the copies of a bitmap that could not be
   // read: the host must not take it for the page it sent.
-  return copyLayoutLostCopies(job) ? 1 : 0;
+  return reportEndedWait(job, copyLayoutLostCopies(job) ? 1 : 0);
 }
 
 int closePrinterJob(PrinterJob* job) {

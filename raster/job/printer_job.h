@@ -78,9 +78,11 @@ struct PrinterJob {
   JobEnvironment env;
   void* colorAdjustData;  // lent to the colour-adjust open call; kept until the job closes
   int initWidth;        // width given at open: no band may be wider
+  int initHeight;       // height given at open: no band may be taller
   int dumpPlaneLimit;   // plane count given at open (limits bands while a dump is open)
   bool screeningOpen;   // whether the screening open succeeded
   bool bandBuffersLost; // band buffers were released after a failed allocation
+  bool waitEndedByHost; // a disk-space wait of the current call was ended by the host
   ColourVariant variant;
   JobStage stage;
   // StopPrinter_16_FUNC wrote the job-end commands: the document is whole and

@@ -91,11 +91,11 @@ std::uint32_t computeRowsPerDocument(const JobEnvironment& env, std::uint32_t ro
   return rowsPerDocumentFor(bannerMode, rowLength, outputPlaneCount);
 }
 
-void waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char16_t* printerName) {
+SpoolWaitEnd waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char16_t* printerName) {
+  SpoolWaitEnd end = SpoolWaitEnd::Over;
   bool waitingSet = false;
-  bool firstPass = true;
   PrinterHandle handle = nullptr;
-  if (!env.spooler.openPrinter(env.spooler.context, printerName, true, &handle)) return;
+  if (!env.spooler.openPrinter(env.spooler.context, printerName, true, &handle)) return end;
   for (;;) {
     char16_t directory[260];  // 520 bytes
     if (!env.spooler.spoolDirectory(env.spooler.context, handle, directory, 260)) {
@@ -110,17 +110,21 @@ void waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char1
     if (!env.disk.freeBytesForCaller(env.disk.context, directory, &freeBytes)) break;
     if (static_cast<std::int64_t>(freeBytes) / static_cast<std::int64_t>(kGiB) >= 4) break;  // room enough
     if (state.queuedJobs == 0) break;  // waiting would not free space
-    if (firstPass) {
+    if (!waitingSet) {
       setWaitingFlag(env, jobNumber, true);
       waitingSet = true;
-      firstPass = false;
-    } else if (readStopWaitingFlag(env, jobNumber)) {
+    }
+    // Every pass, the first too: a flag the host left set costs no sleep, and
+    // a block the host withdrew can no longer carry the flag.
+    if (hostEndsTheWait(env, jobNumber)) {
+      end = SpoolWaitEnd::EndedByHost;
       break;
     }
     env.clock.sleepMilliseconds(env.clock.context, kWaitStepMilliseconds);
     if (!env.spooler.openPrinter(env.spooler.context, printerName, true, &handle)) break;
   }
   if (waitingSet) setWaitingFlag(env, jobNumber, false);
+  return end;
 }
 
 }  // namespace vexmoor

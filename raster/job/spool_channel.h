@@ -43,9 +43,17 @@ std::uint32_t computeRowsPerDocument(const JobEnvironment& env, std::uint32_t ro
 std::uint32_t rowsPerDocumentFor(std::uint32_t bannerMegabytes, std::uint32_t rowLength,
                                  std::uint32_t outputPlaneCount);
 
+// How a wait for spool disk space ended.
+enum class SpoolWaitEnd {
+  Over,         // no wait was needed, the space or the queue changed, or a query failed
+  EndedByHost,  // the host set the stop-waiting flag or withdrew the job's block
+};
+
 // Waits in 30-second steps while the spool disk has less than 4 GiB free for
-// the caller and the printer still has queued jobs, until the host sets the
-// stop-waiting flag. Sets the host's waiting flag for the duration.
-void waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char16_t* printerName);
+// the caller and the printer still has queued jobs, until the host ends the
+// wait (looked at on every pass, before each sleep). Sets the host's waiting
+// flag for the duration. A printer that does not open with all-access rights
+// is not waited for.
+SpoolWaitEnd waitForSpoolDiskSpace(const JobEnvironment& env, int jobNumber, const char16_t* printerName);
 
 }  // namespace vexmoor

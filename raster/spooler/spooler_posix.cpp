@@ -55,7 +55,8 @@ bool startDoc(void*, PrinterHandle handle, const char16_t*) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     int number = 0;
     std::string path = nextSpoolDocumentPath(printer->folder, &number);
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    // Not inherited: a child process of the host must not keep a document open.
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd >= 0) {
       printer->file = fd;
       printer->path = path;

@@ -20,6 +20,7 @@ JobEnvironment systemEnvironment(const HostPort& host) {
   env.clock = systemClockPort();
   env.memory = systemMemoryPort();
   env.text = systemTextPort();
+  env.counterFile = systemCounterFilePort();
   env.counterFilePath = "cntxout.log";  // the process's current directory
   return env;
 }

@@ -12,6 +12,7 @@ DiskSpacePort systemDiskSpacePort();
 ConfigPort systemConfigPort();
 ClockPort systemClockPort();
 TextPort systemTextPort();
+CounterFilePort systemCounterFilePort();
 
 // Every port bound to the platform, with the given host libraries.
 JobEnvironment systemEnvironment(const HostPort& host);

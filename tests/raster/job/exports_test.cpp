@@ -4,11 +4,14 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/tessaro/tessaro_host.h"
@@ -227,6 +230,136 @@ TEST_F(Exports, ConcurrentSplitJobsOnTwoPrintersEachJoinToTheirUnsplitStream) {
   for (std::string printer : {"Exports Printer", "Second Printer"})
     EXPECT_TRUE(doc(1, printer) + doc(2, printer) + doc(3, printer) == doc(4, printer)) << printer;
   EXPECT_TRUE(doc(4) != doc(4, "Second Printer"));
+}
+
+// Eight jobs of different kinds, each run alone and then all at once on eight
+// threads: every document and dump of the run at once is byte for byte the
+// one the job gave alone. Also run under ThreadSanitizer (scripts/sanitize.sh).
+struct JobKind {
+  int bits, screening, mirror, inkSet, leftOffset, topOffset;
+  bool send, dump, layout;
+};
+const JobKind kKinds[8] = {
+    {1, 3, 0, 2, 0, 0, false, false, false},  // error diffusion
+    {2, 3, 1, 2, 0, 0, false, false, false},  // four levels, mirrored
+    {1, 5, 0, 6, 0, 0, false, false, false},  // + orange and green: converted planes of its own
+    {1, 4, 0, 2, 0, 0, false, false, false},  // dither matrices
+    {2, 4, 1, 2, 5, 3, false, false, false},  // dither at 2 bits, mirrored, offsets
+    {2, 0, 1, 2, 0, 2, true, true, false},    // screened planes, mirrored, with a dump
+    {1, 3, 0, 7, 0, 0, false, true, false},   // + light inks, with a dump
+    {1, 3, 0, 2, 0, 0, false, false, true},   // a copy layout
+};
+
+class ConcurrentJobs : public Exports {
+ protected:
+  static constexpr int kHeight = 40, kBand = 16;
+  static int width(int k) { return 96 + 8 * k; }
+  std::string dumpPath(int k, const char* run) const { return folder + "/dump-" + run + std::to_string(k) + ".bin"; }
+  void registerJobs() {
+    std::int16_t thresholds[16];  // a 4 x 4 screen for every ink
+    for (int i = 0; i < 16; ++i) thresholds[i] = std::int16_t((i * 7 % 16) * 16 + 8);
+    PlexorScreenEntry entries[4] = {};
+    for (PlexorScreenEntry& e : entries) e.width = e.height = 4, e.thresholds = thresholds;
+    TessaroRegisterScreen(3, 4, entries);
+    // Two copies side by side down the page: two records, one group of two items.
+    std::vector<std::uint8_t> layout(176, 0);
+    auto put = [&layout](std::size_t at, std::uint32_t v) {
+      for (int i = 0; i < 4; ++i) layout[at + std::size_t(i)] = std::uint8_t(v >> (8 * i));
+    };
+    put(0, 2), put(8, kHeight), put(16, kHeight), put(20, 256), put(32, 176);
+    for (std::uint32_t r = 0; r < 2; ++r) put(48 + 56 * r, 31 + r), put(84 + 56 * r, 2 + r), put(88 + 56 * r, 4);
+    put(152, kHeight), put(156, 2), put(168, 100), put(172, 1);
+    std::ofstream(folder + "/layout.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(layout.data()), std::streamsize(layout.size()));
+    for (int id : {31, 32}) {  // 4 planes of 2 and 3 bytes a row
+      std::vector<std::uint8_t> copy(256 + std::size_t(kHeight * 4 * (id - 29)));
+      for (std::size_t i = 0; i < copy.size(); ++i) copy[i] = std::uint8_t(i * 5 + std::size_t(id));
+      copy[36] = '1';
+      TessaroRegisterCopyBitmap(id, copy.data(), std::int64_t(copy.size()));
+    }
+    for (int k = 0; k < 8; ++k) {
+      const JobKind& j = kKinds[k];
+      std::vector<std::uint8_t> b = makeBlock(j.bits, j.screening);
+      putWide(b, PPB_DEVICE_NAME, u"exports-dev");
+      put32(b, PPB_COLOR_ADJUST_ID, 1);
+      put32(b, PPB_SCREEN_ID, 3);
+      b[PPB_INK_SET] = std::uint8_t(j.inkSet);
+      b[PPB_MIRROR] = std::uint8_t(j.mirror);
+      put32(b, PPB_LEFT_OFFSET, j.leftOffset);
+      put32(b, PPB_TOP_OFFSET, j.topOffset);
+      if (j.layout) std::strcpy(reinterpret_cast<char*>(&b[PPB_LAYOUT_PATH]), (folder + "/layout.bin").c_str());
+      TessaroRegisterPrintParams(200 + k, b.data());
+    }
+  }
+  // One job from Init to Close, its planes made afresh: a pattern of its own.
+  static void runJob(int k, const std::string& dump) {
+    const JobKind& j = kKinds[k];
+    const int w = width(k);
+    void* job = InitPrinter_16_FUNC(200 + k, j.dump ? dump.c_str() : nullptr, w, kHeight, 4);
+    ASSERT_NE(job, nullptr) << k;
+    ASSERT_EQ(StartPrinter_16_FUNC(job), 0) << k;
+    const int rowLength = j.bits * ((j.layout ? 256 : w + j.leftOffset) + 31) / 32 * 4;
+    for (int top = 0; top < kHeight; top += kBand) {
+      const int lines = std::min(kBand, kHeight - top);
+      std::vector<std::vector<std::uint8_t>> planes(4);
+      void* x[4];
+      for (int p = 0; p < 4; ++p) {
+        std::vector<std::uint8_t>& plane = planes[std::size_t(p)];
+        plane.resize(std::size_t(j.send ? rowLength : 2 * w) * std::size_t(lines));
+        for (std::size_t i = 0; i < plane.size(); ++i)
+          plane[i] = std::uint8_t((i * (7 + p) + std::size_t(top) * 13 + std::size_t(k) * 29) >> (j.send ? 0 : 2));
+        x[p] = plane.data();
+      }
+      const int result = j.send ? SendPrinter_16_FUNC(job, x, w, lines, 4) : WritePrinter_16_FUNC(job, x, w, lines, 4);
+      EXPECT_EQ(result, 0) << k;
+    }
+    EXPECT_EQ(StopPrinter_16_FUNC(job), 0) << k;
+    EXPECT_EQ(ClosePrinter_16_FUNC(job), 0) << k;
+  }
+  // Every file the spooler wrote under the folder, whatever its layout.
+  static std::vector<std::string> documents(const std::string& spool) {
+    std::vector<std::string> out;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(spool))
+      if (entry.is_regular_file()) out.push_back(readFile(entry.path().string()));
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+};
+
+TEST_F(ConcurrentJobs, EightJobsAtOnceEachPrintAsAlone) {
+  registerJobs();
+  std::vector<std::string> alone;
+  for (int k = 0; k < 8; ++k) {
+    const std::string spool = folder + "/alone" + std::to_string(k);
+    std::filesystem::create_directory(spool);
+    setenv("PLEXOR_SPOOL_DIR", spool.c_str(), 1);
+    runJob(k, dumpPath(k, "alone"));
+    std::vector<std::string> docs = documents(spool);
+    ASSERT_EQ(docs.size(), 1u) << k;
+    DecodedPage page = decodeRows(docs[0]);
+    ASSERT_TRUE(page.ok) << k;
+    for (int p = 0; p < 4; ++p) {  // a whole page, with dots in every plane
+      EXPECT_EQ(page.rowCount[p], std::size_t(kHeight + kKinds[k].topOffset)) << k;
+      EXPECT_GT(dotShare(page.rows[p], width(k)), 0.0) << k << " " << p;
+      if (kKinds[k].layout) EXPECT_EQ(page.rows[p][0].size(), 32u);  // the layout's page: 256 pixels
+    }
+    alone.push_back(docs[0]);
+  }
+  std::sort(alone.begin(), alone.end());
+  ASSERT_EQ(std::adjacent_find(alone.begin(), alone.end()), alone.end());  // eight different pages
+
+  const std::string spool = folder + "/together";
+  std::filesystem::create_directory(spool);
+  setenv("PLEXOR_SPOOL_DIR", spool.c_str(), 1);
+  std::vector<std::thread> threads;
+  for (int k = 0; k < 8; ++k) threads.emplace_back([this, k] { runJob(k, dumpPath(k, "together")); });
+  for (std::thread& t : threads) t.join();
+  EXPECT_TRUE(documents(spool) == alone);
+  for (int k = 0; k < 8; ++k)
+    if (kKinds[k].dump) {
+      EXPECT_GT(readFile(dumpPath(k, "alone")).size(), 512u);
+      EXPECT_EQ(readFile(dumpPath(k, "together")), readFile(dumpPath(k, "alone"))) << k;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // vindal separates really, ombrix diffuses really.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -102,6 +103,38 @@ TEST(Tessaro, ScreensAndCopyBitmapsAreServed) {
   EXPECT_EQ(OpenCopyBitmap(6), -1);
   TessaroRegisterCopyBitmapFile(9, (path + ".missing").c_str());
   EXPECT_EQ(OpenCopyBitmap(9), -1);
+}
+
+// A job on another thread may still read what it was handed when the host
+// registers again (a use after free under AddressSanitizer before).
+TEST(Tessaro, WhatWasHandedOutOutlivesALaterRegistration) {
+  std::int16_t t[4] = {1, 2, 3, 4};
+  PlexorScreenEntry e{};
+  e.width = e.height = 2;
+  e.thresholds = t;
+  TessaroRegisterScreen(78, 1, &e);
+  PlexorScreenRecord before{};
+  std::uint32_t token;
+  ASSERT_EQ(GetScreenData(78, &before, 0, &token), 1);
+  std::uint8_t bytes[260] = {};
+  bytes[256] = 0x5A;
+  TessaroRegisterCopyBitmap(15, bytes, sizeof bytes);
+  const int h = OpenCopyBitmap(15);
+  ASSERT_NE(h, -1);
+  for (std::int16_t value : {7, 9}) {
+    std::fill(t, t + 4, value);
+    TessaroRegisterScreen(78, 1, &e);
+    TessaroRegisterCopyBitmapFile(15, "missing.cb");
+  }
+  EXPECT_EQ(before.entries[0].thresholds[3], 4);
+  PlexorScreenRecord after{};
+  ASSERT_EQ(GetScreenData(78, &after, 0, &token), 1);
+  EXPECT_EQ(after.entries[0].thresholds[3], 9);
+  std::uint8_t row[4] = {};
+  EXPECT_EQ(SeekCopyBitmap(h, 256, 0, 0), 1);
+  EXPECT_EQ(ReadCopyBitmap(h, row, 4), 4);  // the bytes it was opened on
+  EXPECT_EQ(row[0], 0x5A);
+  CloseCopyBitmap(h);
 }
 
 // ---- vindal ----

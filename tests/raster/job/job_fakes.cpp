@@ -8,6 +8,8 @@
 #include <regex>
 #include <string>
 
+#include "raster/spooler/system_ports.h"
+
 namespace vexmoor::testing {
 
 FakeHost* FakeHost::current = nullptr;
@@ -379,6 +381,7 @@ JobEnvironment FakeWorld::env() {
   e.clock = clock.port();
   e.memory = memory.port();
   e.text = asciiTextPort();
+  e.counterFile = systemCounterFilePort();  // real files of the test's own
   e.counterFilePath = counterFile.c_str();
   return e;
 }

@@ -1,5 +1,6 @@
 // Fakes of every port the raster job uses: host libraries, spooler, disk,
-// configuration, clock, memory and text.
+// configuration, clock, memory and text. The counter file is the platform's
+// own port, on a file of the case's own.
 #pragma once
 
 #include <cstdint>

@@ -1,10 +1,21 @@
-// The POSIX ports: configuration file, spool folder and disk space.
+// The POSIX ports: configuration file, spool folder, disk space and the job
+// counter file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include "raster/job/device_info.h"
 
 #include "raster/spooler/config_posix.h"
 #include "raster/spooler/spool_files_posix.h"
@@ -115,6 +126,78 @@ TEST_F(PosixPorts, SpoolFolderReportsFreeSpaceAndNoQueue) {
   EXPECT_TRUE(systemDiskSpacePort().freeBytesForCaller(nullptr, dir, &bytes));
   EXPECT_GT(bytes, 0u);
   EXPECT_FALSE(systemDiskSpacePort().freeBytesForCaller(nullptr, u"/no/such/folder", &bytes));
+}
+
+// Whether this process has exactly one file under folder open, not inherited
+// by child processes.
+bool oneOpenFileNotInherited(const std::string& folder) {
+  int found = 0, inherited = 0;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (std::filesystem::read_symlink(fd.path(), error).string().rfind(folder + "/", 0) != 0) continue;
+    ++found;
+    inherited += (fcntl(std::stoi(fd.path().filename().string()), F_GETFD) & FD_CLOEXEC) == 0;
+  }
+  return found == 1 && inherited == 0;
+}
+
+TEST_F(PosixPorts, SpoolDocumentsAreNotInherited) {
+  setenv("PLEXOR_SPOOL_DIR", folder.c_str(), 1);
+  SpoolerPort spooler = systemSpoolerPort();
+  PrinterHandle h = nullptr;
+  ASSERT_TRUE(spooler.openPrinter(nullptr, u"Any", false, &h));
+  ASSERT_TRUE(spooler.startDoc(nullptr, h, u"d"));
+  EXPECT_TRUE(oneOpenFileNotInherited(folder));
+  spooler.closePrinter(nullptr, h);
+}
+
+// Takes numbers on `threads` threads at once, `each` per thread.
+std::vector<int> takeAtOnce(const std::string& path, int threads, int each) {
+  std::vector<std::vector<int>> taken(static_cast<std::size_t>(threads));
+  std::vector<std::thread> running;
+  for (auto& numbers : taken)
+    running.emplace_back([&path, &numbers, each] {
+      for (int i = 0; i < each; ++i) numbers.push_back(takeJobCounter(systemCounterFilePort(), path.c_str()));
+    });
+  for (auto& t : running) t.join();
+  std::vector<int> all;
+  for (auto& numbers : taken) all.insert(all.end(), numbers.begin(), numbers.end());
+  std::sort(all.begin(), all.end());
+  return all;
+}
+
+std::string readText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(PosixPorts, EightThreadsTakeSixteenHundredDifferentNumbers) {
+  const std::string path = folder + "/cntxout.log";
+  std::ofstream(path) << "1\n";  // seeded by the host
+  struct stat before {};
+  ASSERT_EQ(stat(path.c_str(), &before), 0);
+  std::vector<int> numbers = takeAtOnce(path, 8, 200);
+  for (int i = 0; i < 1600; ++i) ASSERT_EQ(numbers[std::size_t(i)], i + 1);
+  EXPECT_EQ(readText(path), "1601\n");
+  struct stat after {};
+  ASSERT_EQ(stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // rewritten in place, where the host put it
+}
+
+TEST_F(PosixPorts, TwoProcessesTakeDifferentNumbers) {
+  const std::string path = folder + "/cntxout.log";  // missing: the count starts at 1
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    takeAtOnce(path, 2, 300);
+    _exit(0);
+  }
+  std::vector<int> numbers = takeAtOnce(path, 2, 300);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(readText(path), "1201\n");
+  EXPECT_EQ(std::adjacent_find(numbers.begin(), numbers.end()), numbers.end());
 }
 
 TEST_F(PosixPorts, Utf8TextRoundTrips) {

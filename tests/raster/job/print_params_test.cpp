@@ -10,6 +10,7 @@
 #include "raster/job/device_info.h"
 #include "raster/job/print_mode_table.h"
 #include "raster/job/printer_job.h"
+#include "raster/spooler/system_ports.h"
 
 namespace vexmoor::testing {
 namespace {
@@ -160,20 +161,20 @@ TEST_F(PrintParams, TemplateNameTakesTheCounterAndStoresTheNext) {
 
 TEST_F(PrintParams, CounterWrapsToOneAfterTheLargestInt) {
   writeText(world.counterFile, "2147483647");
-  EXPECT_EQ(takeJobCounter(world.counterFile.c_str()), 2147483647);
+  EXPECT_EQ(takeJobCounter(systemCounterFilePort(), world.counterFile.c_str()), 2147483647);
   EXPECT_EQ(readAll(world.counterFile), "1\n");
 }
 
 TEST_F(PrintParams, MissingCounterFileStartsAtOne) {
-  EXPECT_EQ(takeJobCounter(world.counterFile.c_str()), 1);
+  EXPECT_EQ(takeJobCounter(systemCounterFilePort(), world.counterFile.c_str()), 1);
   EXPECT_EQ(readAll(world.counterFile), "2\n");
-  EXPECT_EQ(takeJobCounter(world.counterFile.c_str()), 2);
+  EXPECT_EQ(takeJobCounter(systemCounterFilePort(), world.counterFile.c_str()), 2);
   EXPECT_EQ(readAll(world.counterFile), "3\n");
 }
 
 TEST_F(PrintParams, UnwritableCounterFileLeavesTheNameFormatted) {
   std::string path = ::testing::TempDir() + "no/such/folder/cntxout.log";
-  EXPECT_EQ(takeJobCounter(path.c_str()), 1);
+  EXPECT_EQ(takeJobCounter(systemCounterFilePort(), path.c_str()), 1);
   world.counterFile = path;
   world.host.devices["dev"] = "Q%d";
   world.spooler.printers.push_back("Q1");

@@ -183,6 +183,8 @@ TEST_F(PrinterJobTest, BandsBreakingTheHostLimitsFailWithOne) {
   auto ptr = pointers(planes);
   ptr.push_back(ptr[0]);  // eight pointers
   EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 65, 1, 4), 1);   // wider than the job
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 9, 4), 1);   // taller than the job
+  EXPECT_EQ(writePrinterBand(*job, ptr.data(), 64, 9, 4), 1);
   EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 1, 5), 1);   // more planes than screened buffers
   EXPECT_EQ(writePrinterBand(*job, ptr.data(), 64, 1, 8), 1);  // more than seven input planes
   EXPECT_EQ(sendPrinterBand(*job, ptr.data(), -1, 1, 4), 1);
@@ -295,7 +297,7 @@ TEST_F(PrinterJobTest, BandSizeLimitIsWhatTheBufferArithmeticHolds) {
   };
   block()[PPB_INK_SET] = 6;  // converted buffers of the module's own
   for (const Case& c : cases) {
-    PrinterJob* job = open(92160, 8);
+    PrinterJob* job = open(92160, c.lines);
     ASSERT_EQ(job->rowLength, rowLength);
     ASSERT_EQ(startPrinterJob(*job), 0);
     const int before = world.memory.allocations;
@@ -437,6 +439,30 @@ TEST_F(PrinterJobTest, SplitEndsTheDocumentThenWaitsForSpaceThenStartsTheNext) {
   EXPECT_EQ(world.spooler.documents[1].name, u"doc");
   EXPECT_EQ(world.spooler.documents[1].bytes, kJobEnd);
   closePrinterJob(job);
+}
+
+// The host's stop-waiting flag is not space become free: the band that met
+// the wait fails, and the page goes on in the next document.
+TEST_F(PrinterJobTest, BandWhoseWaitTheHostEndedFailsAndTheJobGoesOn) {
+  PrinterJob* job = open(64, 8);
+  job->rowsPerDocument = 4;
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  auto planes = screened(*job, 3);
+  auto ptr = pointers(planes);
+  world.disk.freeBytes = 3ull << 30;
+  world.spooler.queuedJobs = 1;
+  block()[PPB_STOP_WAITING] = 1;
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 3, 4), 0);
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 3, 4), 1);  // 6 > 4: split, wait ended by the host
+  EXPECT_TRUE(world.clock.sleeps.empty());
+  EXPECT_EQ(world.host.waitingHistory, (std::vector<std::uint8_t>{1, 0}));
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 3, 4), 0);
+  ASSERT_EQ(stopPrinterJob(*job), 0);
+  closePrinterJob(job);
+  ASSERT_EQ(world.spooler.documents.size(), 2u);
+  EXPECT_EQ(countRowTransfers(world.spooler.documents[0].bytes), 6);
+  EXPECT_EQ(world.spooler.documents[1].bytes.substr(0, 3), "\x1b*b");
+  EXPECT_EQ(countRowTransfers(world.spooler.documents[1].bytes), 3);
 }
 
 TEST_F(PrinterJobTest, FailedReopenAfterASplitFailsTheBandAndCloseIsSafe) {

@@ -85,7 +85,7 @@ TEST(SpoolChannel, FailedReopenLeavesNoPrinterAndCloseStillWorks) {
 class DiskWait : public ::testing::Test {
  protected:
   void SetUp() override { w.host.block(5) = makeBlock(); }
-  void wait() { waitForSpoolDiskSpace(w.env(), 5, u"P1"); }
+  SpoolWaitEnd wait() { return waitForSpoolDiskSpace(w.env(), 5, u"P1"); }
   FakeWorld w;
 };
 
@@ -121,7 +121,7 @@ TEST_F(DiskWait, ThreeGiBWithQueuedJobsSleepsUntilTheQueueEmpties) {
     EXPECT_EQ(w.host.block(5)[PPB_WAITING], 1);  // the host sees the module waiting
     if (n == 3) w.spooler.queuedJobs = 0;
   };
-  wait();
+  EXPECT_EQ(wait(), SpoolWaitEnd::Over);
   EXPECT_EQ(w.clock.sleeps, (std::vector<std::uint32_t>{30000, 30000, 30000}));
   EXPECT_EQ(w.host.waitingHistory, (std::vector<std::uint8_t>{1, 0}));
   EXPECT_EQ(w.host.block(5)[PPB_WAITING], 0);
@@ -135,7 +135,7 @@ TEST_F(DiskWait, ThreeGiBWithQueuedJobsEndsWhenSpaceIsFreed) {
   w.clock.onSleep = [&](int n) {
     if (n == 2) w.disk.freeBytes = 6 * GiB;
   };
-  wait();
+  EXPECT_EQ(wait(), SpoolWaitEnd::Over);
   EXPECT_EQ(w.clock.sleeps.size(), 2u);
   EXPECT_EQ(w.host.waitingHistory, (std::vector<std::uint8_t>{1, 0}));
 }
@@ -146,21 +146,35 @@ TEST_F(DiskWait, StopWaitingFlagEndsTheWait) {
   w.clock.onSleep = [&](int n) {
     if (n == 2) w.host.block(5)[PPB_STOP_WAITING] = 1;
   };
-  wait();
-  // The flag is read on every pass after the first: set during the second
-  // sleep, it ends the wait at the third pass.
+  EXPECT_EQ(waitForSpoolDiskSpace(w.env(), 5, u"P1"), SpoolWaitEnd::EndedByHost);
+  // Set during the second sleep, the flag ends the wait at the third pass.
   EXPECT_EQ(w.clock.sleeps.size(), 2u);
   EXPECT_EQ(w.host.waitingHistory, (std::vector<std::uint8_t>{1, 0}));
   EXPECT_EQ(w.host.block(5)[PPB_WAITING], 0);
 }
 
-TEST_F(DiskWait, StopWaitingFlagSetBeforehandStillAllowsOneSleep) {
+TEST_F(DiskWait, StopWaitingFlagLeftSetEndsTheWaitBeforeAnySleep) {
   w.disk.freeBytes = 1 * GiB;
   w.spooler.queuedJobs = 2;
   w.host.block(5)[PPB_STOP_WAITING] = 1;
-  wait();
-  EXPECT_EQ(w.clock.sleeps.size(), 1u);
+  EXPECT_EQ(waitForSpoolDiskSpace(w.env(), 5, u"P1"), SpoolWaitEnd::EndedByHost);
+  EXPECT_TRUE(w.clock.sleeps.empty());
   EXPECT_EQ(w.host.waitingHistory, (std::vector<std::uint8_t>{1, 0}));
+}
+
+// Without its block the host could never set the flag: the wait would not end.
+TEST_F(DiskWait, BlockWithdrawnDuringTheWaitEndsIt) {
+  w.disk.freeBytes = 1 * GiB;
+  w.spooler.queuedJobs = 2;
+  w.clock.onSleep = [&](int n) {
+    if (n == 3) w.host.blocks.erase(5);
+    if (n == 10) w.spooler.queuedJobs = 0;  // a bound: the sleeps below then fail the case
+  };
+  EXPECT_EQ(waitForSpoolDiskSpace(w.env(), 5, u"P1"), SpoolWaitEnd::EndedByHost);
+  EXPECT_EQ(w.clock.sleeps.size(), 3u);
+  EXPECT_EQ(w.host.waitingHistory, (std::vector<std::uint8_t>{1}));  // nothing left to clear it in
+  EXPECT_EQ(w.spooler.openHandles, 0);
+  EXPECT_EQ(w.memory.allocations, w.memory.releases);
 }
 
 TEST_F(DiskWait, WaitingFlagIsClearedWhenThePrinterDoesNotReopen) {
@@ -196,15 +210,15 @@ TEST_F(DiskWait, EndsAtOnceWithoutSpoolDirectoryPrinterOrDiskAnswer) {
   EXPECT_EQ(w.spooler.openHandles, 0);
 }
 
-TEST_F(DiskWait, FailedFlagFetchLeavesTheHostsBlockUntouched) {
+TEST_F(DiskWait, FailedFlagFetchLeavesTheHostsBlockUntouchedAndEndsTheWait) {
   w.disk.freeBytes = 1 * GiB;
   w.spooler.queuedJobs = 2;
   w.host.getPrintParamsResult = 0;
   w.clock.onSleep = [&](int n) {
-    if (n == 2) w.spooler.queuedJobs = 0;
+    if (n == 10) w.spooler.queuedJobs = 0;  // a bound: the sleeps below then fail the case
   };
-  wait();
-  EXPECT_EQ(w.clock.sleeps.size(), 2u);
+  EXPECT_EQ(waitForSpoolDiskSpace(w.env(), 5, u"P1"), SpoolWaitEnd::EndedByHost);
+  EXPECT_TRUE(w.clock.sleeps.empty());
   EXPECT_TRUE(w.host.waitingHistory.empty());
   EXPECT_EQ(w.host.block(5)[PPB_WAITING], 0);
 }

@@ -7,7 +7,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "raster/job/device_info.h"
 #include "raster/spooler/system_ports.h"
 
 namespace vexmoor {
@@ -138,6 +141,29 @@ TEST_F(Win32Adapters, TextConvertsThroughTheAnsiCodePage) {
   EXPECT_STREQ(narrow, "a");  // never half a double-byte character
   text.toNarrow(nullptr, u"abcdefgh", narrow, 4);
   EXPECT_STREQ(narrow, "abc");
+}
+
+// LockFileEx makes taking a number one step for the threads of a process.
+TEST_F(Win32Adapters, EightThreadsTakeSixteenHundredDifferentNumbers) {
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  const std::string path = std::string(folder) + "vexmoor-cntxout.log";
+  DeleteFileA(path.c_str());
+  std::vector<std::thread> threads;
+  std::vector<std::vector<int>> taken(8);
+  for (auto& numbers : taken)
+    threads.emplace_back([&path, &numbers] {
+      for (int i = 0; i < 200; ++i) numbers.push_back(takeJobCounter(systemCounterFilePort(), path.c_str()));
+    });
+  for (auto& t : threads) t.join();
+  std::vector<bool> seen(1601, false);
+  for (auto& numbers : taken)
+    for (int n : numbers) {
+      ASSERT_TRUE(n >= 1 && n <= 1600 && !seen[std::size_t(n)]) << n;
+      seen[std::size_t(n)] = true;
+    }
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "1601\n");
 }
 
 }  // namespace
