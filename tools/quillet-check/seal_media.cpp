@@ -1,16 +1,14 @@
 #include "tools/quillet-check/seal_media.h"
 
-#include <memory>
 #include <set>
 
 #include "tools/quillet-check/check_options.h"
-#include "tools/quillet-check/check_ports.h"
+#include "tools/quillet-check/check_run.h"
 #include "tools/quillet-check/media_host.h"
 #include "update/media/media_files.h"
 #include "update/media/media_list.h"
 #include "update/media/sha256.h"
 #include "update/script/script_location.h"
-#include "update/script/script_reader.h"
 #include "update/text/cp932_code_page.h"
 
 namespace quillet {
@@ -24,29 +22,13 @@ bool copiedOn(int osMajor, const std::string& scriptBytes, ClockPort& clock,
   std::string usage;
   parseCheckOptions({"--os-major", std::to_string(osMajor), "--source-dir", ".", kScriptFileName},
                     "", &options, &usage);
-  HostFiles files;
-  EmptyRegistry registry;
-  CheckSystem system(options.osMajor, options.windir, options.systemDir);
-  CollectingUi ui;
-  NoServiceManager services;
-  NoProcesses processes;
-  NoShell shell;
-  Cp932CodePage codePage;
-  UpdatePorts ports{registry, files, system, clock, ui, services, processes, codePage, shell};
-  auto job = std::make_unique<UpdateJob>();  // large: keep it off the stack
-  job->sourceDir = options.sourceDir;
-  job->workDir = options.workDir;
-  job->toolDir = options.toolDir;
-  job->systemDir = options.systemDir;
-  job->iisDir = options.iisDir;
-  job->commonProgramsDir = options.commonProgramsDir;
-  job->commonDesktopDir = options.commonDesktopDir;
-  if (readUpdateScriptBytes(*job, scriptBytes, options.programGroup, ports) != 1) {
+  ScriptCheck check = checkScriptBytes(options, scriptBytes, clock);
+  if (check.result != 1) {
     *error = "the script cannot be read by the update tool";
-    for (const std::string& message : ui.messages) *error += ": " + message;
+    for (const std::string& message : check.messages) *error += ": " + message;
     return false;
   }
-  *names = copiedMediaNames(*job);
+  *names = copiedMediaNames(*check.job);
   return true;
 }
 
