@@ -86,7 +86,7 @@ class LintObserver : public ScriptReadObserver {
       if (code != kKwRemove && code != kKwToolShortcut && !value.empty() && value[0] != ' ' &&
           value[0] != '\t' && !mediaFileExists(options_.sourceDir, value, cp_))
         add(quoted(utf8(value)) + " is not in the media folder " +
-            quoted(options_.sourceDir) + ": its copy fails and stops the update");
+            quoted(options_.sourceDir) + ": Quillet refuses the media (exit 1620) before it changes anything");
     }
     if (code == kKwVerCheckLower) lowerLine_ = current_;
     if (code == kKwVerCheckUpper) upperLine_ = current_;

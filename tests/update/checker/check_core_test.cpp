@@ -250,7 +250,7 @@ TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
       {registry65, 65, "the 65th registry entry does not fit (64 at most): Quillet stops "
                        "reading here with a script error, and the update does not run"},
       {"file:bin\\gone.dll\ntoWork:bin\n", 1, "\"bin\\gone.dll\" is not in the media folder "
-                                             "\"{media}\": its copy fails and stops the update"},
+                                             "\"{media}\": Quillet refuses the media (exit 1620) before it changes anything"},
       {"setTime:soon\n", 1, "\"setTime:\" phase word \"soon\" is unknown: it counts as \"later\" "
                             "(previous, beforecopy, aftercopy, later)"},
       {"VerCheckLower:3.10\nVerCheckUpper:3.00\n", 2, "no installed version fits: "
