@@ -2,8 +2,8 @@
 # The built-in demo of both deliverables:
 #  1. Vexmoor: a continuous-tone page printed through riphost and the raster
 #     module (native build, POSIX spooler), decoded by rtlview into a PNG.
-#  2. Quillet: quillet-check lints the demo update script and shows its plan; then
-#     Quillet.exe applies it for real under Wine ("silent") to a prefix that
+#  2. Quillet: quillet-check lints the demo update script and shows its plan,
+#     and seals the media; then Quillet.exe checks the seal and applies it for real under Wine ("silent") to a prefix that
 #     holds an installed Plexor 3.05, and the changes are listed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,4 +34,5 @@ echo "== Quillet: what the demo update will do (quillet-check --plan)"
 echo "== Quillet: applying the update under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs" --target Quillet >/dev/null
-bash demo/update/run-under-wine.sh "$root/build/windows/update/app/Quillet.exe" "$root/build/windows/wine-demo"
+bash demo/update/run-under-wine.sh "$root/build/windows/update/app/Quillet.exe" "$root/build/windows/wine-demo" \
+  "$bin/tools/quillet-check/quillet-check"

@@ -1,11 +1,14 @@
 #!/bin/bash
 # Applies the demo update with the real Quillet.exe under Wine:
-#   run-under-wine.sh QUILLET_EXE WINE_ROOT
+#   run-under-wine.sh QUILLET_EXE WINE_ROOT [QUILLET_CHECK]
+# With QUILLET_CHECK (a native quillet-check) the media is sealed first, as
+# an operator would before shipping it, and Quillet checks the seal.
 # WINE_ROOT gets its own display, template prefix and a prefix "demo" that
 # holds an installed Plexor 3.05 in C:\Plexor.
 set -euo pipefail
 quillet=$1
 export PLEXOR_WINE_ROOT=$2
+checker=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 harness=$(cd "$here/../../tests/wine" && pwd)
 export PLEXOR_WINE_PREFIX=demo
@@ -22,6 +25,11 @@ key='HKLM\SOFTWARE\norvane\Plexor'
 # The update media: the program, the script and its files.
 rm -rf "$drive/media" && cp -r "$here/media" "$drive/media"
 cp "$quillet" "$drive/media/Quillet.exe"
+if [ -n "$checker" ]; then
+  echo "-- sealing the media: quillet.sha256, checked with sha256sum -c"
+  "$checker" --seal "$drive/media" >/dev/null
+  (cd "$drive/media" && sha256sum -c quillet.sha256)
+fi
 if [ "$(id -u)" = 0 ]; then chown -R nobody:nogroup "$drive/media"; fi
 
 echo "-- before: C:\\Plexor"
