@@ -341,7 +341,9 @@ TEST_F(ConcurrentJobs, EightJobsAtOnceEachPrintAsAlone) {
     for (int p = 0; p < 4; ++p) {  // a whole page, with dots in every plane
       EXPECT_EQ(page.rowCount[p], std::size_t(kHeight + kKinds[k].topOffset)) << k;
       EXPECT_GT(dotShare(page.rows[p], width(k)), 0.0) << k << " " << p;
-      if (kKinds[k].layout) EXPECT_EQ(page.rows[p][0].size(), 32u);  // the layout's page: 256 pixels
+      if (kKinds[k].layout) {
+        EXPECT_EQ(page.rows[p][0].size(), 32u);  // the layout's page: 256 pixels
+      }
     }
     alone.push_back(docs[0]);
   }
