@@ -326,8 +326,9 @@ product_state() {
 wait_service PlexorTestWorker RUNNING || fail "all or nothing: the worker does not run before"
 before=$(product_state)
 
-# A copy that fails at the last file (its source is missing) after a folder
-# was removed, a file patched and one replaced: 1603 (the shell sees 67), and
+# A copy that fails at the last file (its target folder does not exist; a
+# missing source would be refused before any change) after a folder was
+# removed, a file patched and one replaced: 1603 (the shell sees 67), and
 # the product is as before, byte for byte, without new uninstall records.
 media3=$drive/media3
 rm -rf "$media3"
@@ -335,9 +336,10 @@ mkdir -p "$media3/bin"
 cp "$quillet" "$media3/Quillet.exe"
 echo "third notes" >"$media3/notes.txt"
 cp "$dlls/ver_1_3_0.dll" "$media3/bin/fresh.dll"
+cp "$dlls/ver_1_3_0.dll" "$media3/bin/last.dll"
 printf '%s\r\n' 'VerCheckLower:3.00' 'VerCheckUpper:3.09' 'stopSvc:PlexorTestWorker' \
   'startSvc:PlexorTestWorker' 'remove:logs' 'toWork:' 'patch:notes.txt' 'toWork:' \
-  'file:bin\fresh.dll' 'toWork:bin' 'file:bin\missing.dll' 'toWork:bin' \
+  'file:bin\fresh.dll' 'toWork:bin' 'file:bin\last.dll' 'toWork:nofolder' \
   'setKey:SOFTWARE\norvane\Plexor\Configuration' 'setName:SpoolMode' 'addDWORDValue:7' \
   >"$media3/quillet.txt"
 if [ "$(id -u)" = 0 ]; then chown -R nobody:nogroup "$media3"; fi
