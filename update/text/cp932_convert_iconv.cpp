@@ -7,44 +7,38 @@
 #include "update/text/cp932_code_page.h"
 
 namespace quillet {
+namespace {
 
-bool convertCp932ToUtf8(const std::string& ansi, std::string* utf8) {
-  iconv_t cd = iconv_open("UTF-8", "CP932");
+// Converts the whole text or nothing. With `exact`, a character that iconv
+// could only replace (a non-reversible conversion) fails the conversion too.
+bool convertWithIconv(const char* to, const char* from, const std::string& text,
+                      std::size_t bytesPerInput, bool exact, std::string* result) {
+  iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  std::vector<char> in(ansi.begin(), ansi.end());
-  std::vector<char> out(ansi.size() * 3 + 4);
+  std::vector<char> in(text.begin(), text.end());
+  std::vector<char> out(text.size() * bytesPerInput + 4);
   char* inPtr = in.data();
   std::size_t inLeft = in.size();
   char* outPtr = out.data();
   std::size_t outLeft = out.size();
-  std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-  bool ok = rc != static_cast<std::size_t>(-1) && inLeft == 0;
+  const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+  bool ok = rc != static_cast<std::size_t>(-1) && inLeft == 0 && (!exact || rc == 0);
   if (ok) ok = iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
   iconv_close(cd);
   if (!ok) return false;
-  utf8->assign(out.data(), out.size() - outLeft);
+  result->assign(out.data(), out.size() - outLeft);
   return true;
 }
 
-}  // namespace quillet
+}  // namespace
 
-namespace quillet {
+bool convertCp932ToUtf8(const std::string& ansi, std::string* utf8) {
+  return convertWithIconv("UTF-8", "CP932", ansi, 3, false, utf8);
+}
 
 bool convertUtf8ToCp932(const std::string& utf8, std::string* ansi) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  std::vector<char> in(utf8.begin(), utf8.end());
-  std::vector<char> out(utf8.size() * 2 + 4);
-  char* inPtr = in.data();
-  std::size_t inLeft = in.size();
-  char* outPtr = out.data();
-  std::size_t outLeft = out.size();
-  std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-  bool ok = rc == 0 && inLeft == 0;  // > 0: characters replaced irreversibly
-  iconv_close(cd);
-  if (!ok) return false;
-  ansi->assign(out.data(), out.size() - outLeft);
-  return true;
+  // > 0 from iconv: characters replaced irreversibly, no exact form.
+  return convertWithIconv("CP932", "UTF-8", utf8, 2, true, ansi);
 }
 
 }  // namespace quillet
