@@ -14,16 +14,19 @@ struct FileCloser {
 };
 }  // namespace
 
-bool HostFiles::readFile(const std::string& path, std::string* bytes) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
+bool readWholeFile(std::FILE* file, std::string* bytes) {
   std::string data;
   char buffer[65536];
   std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) data.append(buffer, got);
-  if (std::ferror(file.get())) return false;  // e.g. a folder
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) data.append(buffer, got);
+  if (std::ferror(file)) return false;  // e.g. a folder
   *bytes = std::move(data);
   return true;
+}
+
+bool HostFiles::readFile(const std::string& path, std::string* bytes) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  return file && readWholeFile(file.get(), bytes);
 }
 
 bool CheckSystem::systemDirectory(std::string* path) {

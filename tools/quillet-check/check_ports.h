@@ -3,6 +3,7 @@
 // and clock, a system that answers from the command line, a user interface
 // that collects the messages, and a registry and service manager that are
 // never reached while a script is read.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@
 #include "update/ports/update_ports.h"
 
 namespace quillet {
+
+// Reads an open file to its end; false on a read error (a folder, for one).
+bool readWholeFile(std::FILE* file, std::string* bytes);
 
 class HostFiles : public ReadOnlyFileSystem {
  public:

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "tools/quillet-check/check_ports.h"
+
 #ifdef _WIN32
 #include "update/text/wide_text.h"
 #endif
@@ -31,14 +33,7 @@ File openMediaFile(const std::string& mediaDir, const std::string& listName, boo
 
 bool readMediaFile(const std::string& mediaDir, const std::string& listName, std::string* bytes) {
   File file = openMediaFile(mediaDir, listName, false);
-  if (!file) return false;
-  std::string data;
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) data.append(buffer, got);
-  if (std::ferror(file.get())) return false;  // e.g. a folder
-  *bytes = std::move(data);
-  return true;
+  return file && readWholeFile(file.get(), bytes);
 }
 
 bool writeMediaFile(const std::string& mediaDir, const std::string& listName,
