@@ -48,20 +48,31 @@ bool writeSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const v
   return env.spooler.write(env.spooler.context, channel.printer, bytes, length);
 }
 
-void endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel) {
+namespace {
+
+// Ends (keep) or withdraws the document in progress, then closes the printer.
+void finishSpoolDocument(const JobEnvironment& env, SpoolChannel& channel, bool keep) {
   if (!channel.printer) return;
-  if (channel.documentBegun) env.spooler.endDoc(env.spooler.context, channel.printer);
+  if (channel.documentBegun) {
+    if (keep) {
+      env.spooler.endDoc(env.spooler.context, channel.printer);
+    } else {
+      env.spooler.abortDoc(env.spooler.context, channel.printer);
+    }
+  }
   env.spooler.closePrinter(env.spooler.context, channel.printer);
   channel.printer = nullptr;
   channel.documentBegun = false;
 }
 
+}  // namespace
+
+void endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel) {
+  finishSpoolDocument(env, channel, true);
+}
+
 void abandonSpoolDocument(const JobEnvironment& env, SpoolChannel& channel) {
-  if (!channel.printer) return;
-  if (channel.documentBegun) env.spooler.abortDoc(env.spooler.context, channel.printer);
-  env.spooler.closePrinter(env.spooler.context, channel.printer);
-  channel.printer = nullptr;
-  channel.documentBegun = false;
+  finishSpoolDocument(env, channel, false);
 }
 
 bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel) {
