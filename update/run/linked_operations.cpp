@@ -2,7 +2,7 @@
 
 #include "update/ops/executor.h"
 #include "update/ops/service_control.h"
-#include "update/ops/transaction_steps.h"
+#include "update/journal/transaction_steps.h"
 #include "update/ops/uninstall_records.h"
 #include "update/run/logging_steps.h"
 #include "update/run/media_step.h"

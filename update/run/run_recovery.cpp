@@ -1,6 +1,6 @@
 #include "update/run/run_recovery.h"
 
-#include "update/ops/journal_recovery.h"
+#include "update/journal/journal_recovery.h"
 #include "update/run/update_app.h"
 
 namespace quillet {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "update/run/win_app.h"
-#include "update/ops/journal_ports.h"
+#include "update/journal/journal_ports.h"
 #include "update/ports/run_log_port.h"
 #include "update/ports/update_ports.h"
 #include "update/run/logging_ports.h"

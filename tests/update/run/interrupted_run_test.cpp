@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/update/fake_machine.h"
-#include "update/ops/journal_store.h"
+#include "update/journal/journal_store.h"
 #include "update/run/exit_status.h"
 #include "update/run/linked_operations.h"
 #include "update/run/update_app.h"

@@ -4,7 +4,7 @@
 // is put back, a committed one is finished (what it set aside is deleted);
 // then the services it stopped to start again are started, and the journal
 // is deleted.
-#include "update/ops/update_journal.h"
+#include "update/journal/update_journal.h"
 #include "update/ports/update_ports.h"
 
 namespace quillet {

@@ -5,7 +5,7 @@
 // the transaction), or is committed (after the shortcuts, the last change).
 // Once the run is put back, no later step changes anything and no program of
 // a later phase starts; the services are started as always.
-#include "update/ops/update_journal.h"
+#include "update/journal/update_journal.h"
 #include "update/ops/update_steps.h"
 
 namespace quillet {

@@ -2,7 +2,7 @@
 // Putting one journalled change back, and clearing away what a committed
 // change left aside. Both can run again on a change already dealt with (the
 // tool can be ended half-way through either) and then change nothing.
-#include "update/ops/journal_entry.h"
+#include "update/journal/journal_entry.h"
 #include "update/ports/code_page.h"
 #include "update/ports/files_port.h"
 #include "update/ports/registry_port.h"

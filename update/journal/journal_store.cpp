@@ -1,4 +1,4 @@
-#include "update/ops/journal_store.h"
+#include "update/journal/journal_store.h"
 
 #include <algorithm>
 #include <cstdio>

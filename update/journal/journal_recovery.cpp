@@ -1,9 +1,9 @@
-#include "update/ops/journal_recovery.h"
+#include "update/journal/journal_recovery.h"
 
 #include <string>
 #include <vector>
 
-#include "update/ops/journal_undo.h"
+#include "update/journal/journal_undo.h"
 #include "update/ops/service_control.h"
 
 namespace quillet {

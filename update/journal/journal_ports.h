@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "update/ops/update_journal.h"
+#include "update/journal/update_journal.h"
 #include "update/ports/update_ports.h"
 
 namespace quillet {

@@ -1,4 +1,4 @@
-#include "update/ops/journal_undo.h"
+#include "update/journal/journal_undo.h"
 
 #include "update/ops/file_placement.h"
 #include "update/ops/registry_key.h"

@@ -1,4 +1,4 @@
-#include "update/ops/journal_entry.h"
+#include "update/journal/journal_entry.h"
 
 namespace quillet {
 namespace {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "update/ops/journal_entry.h"
+#include "update/journal/journal_entry.h"
 #include "update/ports/registry_port.h"
 
 namespace quillet {

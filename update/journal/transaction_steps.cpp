@@ -1,4 +1,4 @@
-#include "update/ops/transaction_steps.h"
+#include "update/journal/transaction_steps.h"
 
 #include "update/ops/executor.h"
 

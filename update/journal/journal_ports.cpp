@@ -1,4 +1,4 @@
-#include "update/ops/journal_ports.h"
+#include "update/journal/journal_ports.h"
 
 #include <vector>
 

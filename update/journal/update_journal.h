@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "update/ops/journal_store.h"
+#include "update/journal/journal_store.h"
 #include "update/ports/code_page.h"
 #include "update/ports/files_port.h"
 #include "update/ports/registry_port.h"

@@ -1,7 +1,7 @@
-#include "update/ops/update_journal.h"
+#include "update/journal/update_journal.h"
 
 #include "update/ops/file_placement.h"
-#include "update/ops/journal_undo.h"
+#include "update/journal/journal_undo.h"
 #include "update/text/mbcs_text.h"
 
 namespace quillet {
