@@ -13,9 +13,10 @@ const char kCheckUsage[] =
     "usage: quillet-check [--os-major N] [--source-dir D] [--work-dir D] [--tool-dir D]\n"
     "                     [--system-dir D] [--iis-dir D] [--common-programs-dir D]\n"
     "                     [--common-desktop-dir D] [--program-group NAME] [--windir D]\n"
-    "                     [--lint | --plan] SCRIPT\n"
+    "                     [--lint [--fail-on error|warning] | --plan] SCRIPT\n"
     "  (no mode)  the job the script gives, as JSON\n"
-    "  --lint     lines Quillet would ignore or misread: FILE:LINE: warning: TEXT\n"
+    "  --lint     what Quillet will do wrong: FILE:LINE: error|warning: TEXT [check];\n"
+    "             exit 1 with any finding, or with --fail-on error only with an error\n"
     "  --plan     what the update will do, in words, in the order Quillet does it\n"
     "       quillet-check --seal MEDIA_DIR\n"
     "  --seal     write MEDIA_DIR/quillet.sha256 over the script and the files it copies\n";
@@ -38,7 +39,7 @@ bool parseInt(const std::string& text, int* value) {
 
 struct Seen {
   bool source = false, work = false, tool = false, system = false, iis = false,
-       programs = false, desktop = false, group = false, windir = false;
+       programs = false, desktop = false, group = false, windir = false, failOn = false;
 };
 
 }  // namespace
@@ -102,7 +103,10 @@ bool parseCheckOptions(const std::vector<std::string>& args, const std::string& 
     }
     std::string* target = nullptr;
     bool* flag = nullptr;
-    if (name == "--source-dir") { target = &o.sourceDir; flag = &seen.source; }
+    std::string failOn;
+    bool failOnSeen = false;
+    if (name == "--fail-on") { target = &failOn; flag = &failOnSeen; }
+    else if (name == "--source-dir") { target = &o.sourceDir; flag = &seen.source; }
     else if (name == "--work-dir") { target = &o.workDir; flag = &seen.work; }
     else if (name == "--tool-dir") { target = &o.toolDir; flag = &seen.tool; }
     else if (name == "--system-dir") { target = &o.systemDir; flag = &seen.system; }
@@ -122,7 +126,14 @@ bool parseCheckOptions(const std::vector<std::string>& args, const std::string& 
       }
       value = args[++i];
     }
-    if (target) {
+    if (target == &failOn) {
+      if (value != "error" && value != "warning") {
+        *error = "--fail-on takes error or warning, not '" + value + "'";
+        return false;
+      }
+      o.failOnErrorsOnly = value == "error";
+      seen.failOn = true;
+    } else if (target) {
       *target = value;
       *flag = true;
     } else if (!parseInt(value, &o.osMajor)) {
@@ -136,6 +147,10 @@ bool parseCheckOptions(const std::vector<std::string>& args, const std::string& 
   }
   if (!haveScript) {
     *error = "no SCRIPT given";
+    return false;
+  }
+  if (seen.failOn && !o.lint) {
+    *error = "--fail-on goes with --lint";
     return false;
   }
 

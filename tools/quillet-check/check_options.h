@@ -3,7 +3,7 @@
 //   quillet-check [--os-major N] [--source-dir D] [--work-dir D] [--tool-dir D]
 //                 [--system-dir D] [--iis-dir D] [--common-programs-dir D]
 //                 [--common-desktop-dir D] [--program-group NAME] [--windir D]
-//                 [--lint | --plan] SCRIPT
+//                 [--lint [--fail-on error|warning] | --plan] SCRIPT
 //   quillet-check --seal MEDIA_DIR   (tools/quillet-check/seal_media.h)
 #include <string>
 #include <vector>
@@ -24,6 +24,7 @@ struct CheckOptions {
   std::string script;
   bool help = false;
   bool lint = false;  // findings instead of the JSON report
+  bool failOnErrorsOnly = false;  // --fail-on error: warnings leave the status 0
   bool plan = false;  // the plan in words instead of the JSON report
 };
 

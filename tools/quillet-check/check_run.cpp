@@ -33,7 +33,9 @@ int runCheck(const std::vector<std::string>& args, const std::string& environmen
     err << "quillet-check: cannot read the script '" << options.script << "'\n";
     return 2;
   }
-  if (options.lint) return printLintFindings(options.script, lintScriptBytes(options, bytes, clock), out);
+  if (options.lint)
+    return printLintFindings(options.script, lintScriptBytes(options, bytes, clock), out,
+                             options.failOnErrorsOnly);
   const ScriptCheck check = checkScriptBytes(options, bytes, clock);
   if (options.plan) {
     out << planText(check.result, check.messages, *check.job, Cp932CodePage());

@@ -10,4 +10,8 @@ namespace quillet {
 // already ignores letter case (Windows): the exact lookup has then decided.
 bool listFolder(const std::string& folder, std::vector<std::string>* names);
 
+// True where file names are UTF-8 bytes (not Windows: there a name given as
+// bytes is read in the ANSI code page).
+bool hostNamesAreUtf8();
+
 }  // namespace quillet

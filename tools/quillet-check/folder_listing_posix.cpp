@@ -12,4 +12,6 @@ bool listFolder(const std::string& folder, std::vector<std::string>* names) {
   return true;
 }
 
+bool hostNamesAreUtf8() { return true; }
+
 }  // namespace quillet

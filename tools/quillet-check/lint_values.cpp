@@ -1,11 +1,17 @@
 #include "tools/quillet-check/lint_values.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "tools/quillet-check/full_width.h"
+#include "update/ops/registry_edits.h"
 #include "update/script/script_keywords.h"
 #include "update/script/script_values.h"
 #include "update/text/mbcs_text.h"
 #include "update/text/utf8_text.h"
+
+#include <cstdint>
+#include <cstdlib>
 
 namespace quillet {
 
@@ -74,10 +80,11 @@ std::string modelCodes(const ModelRow* table) {
 // Each word of the list (a run of ASCII letters and digits) that is not
 // exactly a code of the table.
 void modelFindings(const std::string& value, const ModelRow* table, const CodePage& cp,
-                   std::vector<std::string>* findings) {
+                   std::vector<LintFinding>* findings) {
   if (parseModelSet(value, table, cp) == 0) {
-    findings->push_back("\"TargetModel:\" names no model code: the update fits no installed model"
-                        " (codes: " + modelCodes(table) + ")");
+    findings->push_back(lintError("model-none",
+                        "\"TargetModel:\" names no model code: the update fits no installed model"
+                        " (codes: " + modelCodes(table) + ")"));
     return;
   }
   const std::string upper = upperCaseSingleByte(value, cp);
@@ -99,10 +106,72 @@ void modelFindings(const std::string& value, const ModelRow* table, const CodePa
         contained += (contained.empty() ? "" : ", ") + std::string(row->code);
     }
     if (exact) continue;
-    findings->push_back("\"TargetModel:\" word " + quoted(word) + " is no model code: " +
+    findings->push_back(lintWarning("model-word",
+                        "\"TargetModel:\" word " + quoted(word) + " is no model code: " +
                         (contained.empty() ? "ignored (codes: " + modelCodes(table) + ")"
-                                           : "it counts as " + contained));
+                                           : "it counts as " + contained)));
   }
+}
+
+// "Admin:yes" reads as false: a flag reads true only for "1", "on", "true".
+void flagFinding(int code, const std::string& value, const CodePage& cp,
+                 std::vector<LintFinding>* findings) {
+  static const char* const kPlain[] = {"", "0", "1", "on", "off", "true", "false", "no"};
+  for (const char* plain : kPlain)
+    if (equalsIgnoringAsciiCase(value, plain)) return;
+  const std::string keyword = scriptKeywordText(code);
+  const std::string shown = quoted(toUtf8Lenient(keyword + value, cp));
+  const char* reads = parseScriptBoolean(value) ? "true" : "false";
+  bool fullWidth = false;
+  const std::string narrowed = narrowFullWidth(value, cp, &fullWidth);
+  findings->push_back(lintWarning(
+      "flag-value",
+      shown + (fullWidth ? " is full-width (typed with a Japanese input method) and" : "") +
+          " reads as " + reads + " (only \"1\", \"on\" and \"true\" are true); write " +
+          quoted(keyword + (fullWidth && (narrowed == "0" || narrowed == "1") ? narrowed : "1")) +
+          " or " + quoted(keyword + "0")));
+}
+
+bool isPlainDecimal(const std::string& value) {
+  std::size_t i = value.size() > 1 && value[0] == '-' ? 1 : 0;
+  if (i >= value.size()) return false;
+  for (; i < value.size(); ++i)
+    if (!isDigit(value[i])) return false;
+  return true;
+}
+
+// "addDWORDValue:0x40" writes 0, "PatchDelTo:KB301" reads as 0: the number
+// is the decimal digits at the start, as the run time reads it.
+void numberFinding(int code, const std::string& value, const CodePage& cp,
+                   std::vector<LintFinding>* findings) {
+  const bool dword = code == kKwAddDWORDValue;
+  if (value.empty() && dword) return;  // writes 0, as it looks
+  const long number = runtimeAtol(value);
+  if (isPlainDecimal(value)) {
+    // Plain digits read as they look unless they do not fit 32 bits.
+    const bool negative = value[0] == '-';
+    const std::string digits = value.substr(negative ? 1 : 0);
+    const std::string limit = negative ? "2147483648" : (dword ? "4294967295" : "2147483647");
+    const std::string significant = digits.substr(std::min(digits.find_first_not_of('0'), digits.size()));
+    if (significant.size() < limit.size() ||
+        (significant.size() == limit.size() && significant <= limit))
+      return;
+  }
+  const std::string keyword = scriptKeywordText(code);
+  bool fullWidth = false;
+  const std::string narrowed = narrowFullWidth(value, cp, &fullWidth);
+  std::string fix;
+  if (fullWidth && isPlainDecimal(narrowed)) fix = narrowed;
+  else if (value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X'))
+    fix = std::to_string(std::strtoul(value.c_str() + 2, nullptr, 16));
+  std::string text = quoted(toUtf8Lenient(keyword + value, cp)) +
+                     (fullWidth ? " is full-width (typed with a Japanese input method) and" : "") +
+                     " reads as the number " +
+                     (dword ? std::to_string(static_cast<std::uint32_t>(number)) : std::to_string(number)) +
+                     " (only decimal digits count)";
+  text += dword ? ": that is what Quillet writes" : ": the patch records up to that number are deleted";
+  if (!fix.empty()) text += "; write " + quoted(keyword + fix);
+  findings->push_back(lintWarning("number-value", text));
 }
 
 }  // namespace
@@ -113,26 +182,31 @@ std::string versionText(int version) {
   return text;
 }
 
-std::vector<std::string> valueFindings(int code, const std::string& value,
+std::vector<LintFinding> valueFindings(int code, const std::string& value,
                                        const ModelRow* modelTable, const CodePage& codePage) {
-  std::vector<std::string> findings;
+  std::vector<LintFinding> findings;
   const bool blank = !value.empty() && (value[0] == ' ' || value[0] == '\t');
   if (blank && !blankIsHarmless(code)) {
     std::string text = blankFinding(code, value, codePage);
-    if (!text.empty()) findings.push_back(text);
+    if (!text.empty()) findings.push_back(lintWarning("blank-after-colon", text));
+    return findings;  // the value's other findings would be about the blank
   }
-  if (code == kKwSetTime && !blank && parsePhaseWord(value) == kPhaseLater &&
+  if (code == kKwSetTime && parsePhaseWord(value) == kPhaseLater &&
       !equalsIgnoringAsciiCase(value, "later")) {
-    findings.push_back("\"setTime:\" phase word " + quoted(toUtf8Lenient(value, codePage)) +
+    findings.push_back(lintWarning("phase-word",
+                       "\"setTime:\" phase word " + quoted(toUtf8Lenient(value, codePage)) +
                        " is unknown: it counts as \"later\" (previous, beforecopy, aftercopy,"
-                       " later)");
+                       " later)"));
   }
-  if ((code == kKwVerCheckLower || code == kKwVerCheckUpper) && !blank &&
+  if ((code == kKwVerCheckLower || code == kKwVerCheckUpper) &&
       !isMajorMinor(value.substr(0, kVersionValueMax))) {
-    findings.push_back(quoted(std::string(scriptKeywordText(code)) + toUtf8Lenient(value, codePage)) +
+    findings.push_back(lintWarning("version-format",
+                       quoted(std::string(scriptKeywordText(code)) + toUtf8Lenient(value, codePage)) +
                        " is not major.minor: it reads as version " +
-                       versionText(parseScriptVersion(value)));
+                       versionText(parseScriptVersion(value))));
   }
+  if (code == kKwAdmin || code == kKwReboot || code == kKwUpdatePPD) flagFinding(code, value, codePage, &findings);
+  if (code == kKwAddDWORDValue || code == kKwPatchDelTo) numberFinding(code, value, codePage, &findings);
   if (code == kKwTargetModel) modelFindings(value, modelTable, codePage, &findings);
   return findings;
 }

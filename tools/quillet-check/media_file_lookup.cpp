@@ -64,9 +64,14 @@ bool mediaFileExists(const std::string& folder, const std::string& relativePath,
                      const CodePage& codePage) {
   const std::vector<std::string> parts = componentsOf(relativePath, codePage);
   if (parts.empty()) return false;
-  if (existsAsNamed(folder, parts)) return true;
   bool ascii = true;
   for (char c : relativePath) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  // Windows reads the name in code page 932. The bytes as they stand are
+  // another name here when they happen to be UTF-8 (a script saved as
+  // UTF-8 names the UTF-8 file, which Windows would not find).
+  std::string asUtf8;
+  const bool otherName = hostNamesAreUtf8() && codePage.fromUtf8(relativePath, &asUtf8);
+  if ((ascii || !otherName) && existsAsNamed(folder, parts)) return true;
   if (ascii) return false;  // its UTF-8 form is the same
   std::vector<std::string> utf8Parts;
   for (const std::string& part : parts) {
