@@ -160,7 +160,8 @@ TEST_F(RunCheckTest, OverflowGivesStatusOneWithTheMessage) {
 TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
   const std::string media = ::testing::TempDir() + "quillet_lint_media";
   for (const char* folder : {"/bin", "/Web"}) std::filesystem::create_directories(media + folder);
-  for (const char* file : {"/bin/core.dll", "/bin/opt.dll", "/bin/cfg.ini", "/Web/Index.htm"})
+  for (const char* file : {"/bin/core.dll", "/bin/opt.dll", "/bin/cfg.ini", "/Web/Index.htm",
+                           "/setup.exe", "/after.vbs"})
     std::ofstream(media + file) << "x";
   std::string nineStops, registry65;
   for (int i = 1; i <= 9; ++i) nineStops += "stopSvc:s" + std::to_string(i) + "\n";
@@ -169,7 +170,8 @@ TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
   struct Row {
     std::string script;
     int line;
-    std::string text;  // empty: no finding
+    std::string check;  // "E name" for an error, "W name" for a warning; empty: no finding
+    std::string text;
   };
   const Row rows[] = {
       {"# every kind of line\r\n\r\nvolume lavel:DISK1\r\nVerCheckLower:3.00\r\n"
@@ -186,80 +188,80 @@ TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
        "PatchDelTo:299\r\nPatchDelAll:\r\nPatchID:301\r\nPatchName:Fix 3.01\r\n"
        "PatchSetInfo:\r\nsetTime:beforecopy\r\nsetParam:/q\r\ngoExeParam:setup.exe\r\n"
        "goExe:after.vbs\r\n",
-       0, ""},
+       0, "", ""},
       {"# a\nstopSrv:RipQueue\n", 2,
-       "\"stopSrv:\" is not a keyword: the line is ignored; the keyword is \"stopSvc:\""},
-      {"patchid:301\n", 1, "\"patchid:\" is not a keyword (letter case counts): the line is "
+       "W not-keyword", "\"stopSrv:\" is not a keyword: the line is ignored; the keyword is \"stopSvc:\""},
+      {"patchid:301\n", 1, "W not-keyword", "\"patchid:\" is not a keyword (letter case counts): the line is "
                            "ignored; the keyword is \"PatchID:\""},
-      {"volume label:D1\n", 1, "\"volume label:\" is not a keyword: the line is ignored; the "
+      {"volume label:D1\n", 1, "W not-keyword", "\"volume label:\" is not a keyword: the line is ignored; the "
                                "keyword is \"volume lavel:\""},
-      {"PatchSetInfo\n", 1, "\"PatchSetInfo\" is not a keyword: the line is ignored; the "
+      {"PatchSetInfo\n", 1, "W not-keyword", "\"PatchSetInfo\" is not a keyword: the line is ignored; the "
                             "keyword is \"PatchSetInfo:\""},
-      {"copy the files\n", 1, "not a keyword line: the line is ignored (a comment starts with \"#\")"},
+      {"copy the files\n", 1, "W not-keyword", "\"copy the files\" is not a keyword line: the line is ignored (a comment starts with \"#\")"},
       {"\tstopSvc:RipQueue\n", 1,
-       "blanks before \"stopSvc:\": the line is ignored (a keyword must start the line)"},
+       "W blank-before-keyword", "blanks before \"stopSvc:\": the line is ignored (a keyword must start the line)"},
       // A line longer than 259 bytes goes on as a line of its own, on the same
       // text line: harmless after a comment unless the rest starts a keyword.
       {"\n" + std::string("startSvc:") + std::string(291, 'a') + "\n", 2,
-       "line longer than 259 bytes: Quillet cuts it there and reads the rest as a line of its own"},
+       "W long-line", "line longer than 259 bytes: Quillet cuts it there and reads the rest as a line of its own"},
       {"#" + std::string(300, 'c') + "\nstartSvc:RipQueue\n" + "#" + std::string(258, 'c') +
            "stopSvc:RipQueue\n",
-       3, "line longer than 259 bytes: Quillet cuts it there and reads the rest as a line of its own"},
-      {"Admin: 1\n", 1, "blank after \"Admin:\": \" 1\" reads as false; write \"Admin:1\""},
-      {"Reboot: on\n", 1, "blank after \"Reboot:\": \" on\" reads as false; write \"Reboot:on\""},
-      {"VerCheckLower: 3.00\n", 1, "blank after \"VerCheckLower:\": \" 3.00\" reads as version "
+       3, "W long-line", "line longer than 259 bytes: Quillet cuts it there and reads the rest as a line of its own"},
+      {"Admin: 1\n", 1, "W blank-after-colon", "blank after \"Admin:\": \" 1\" reads as false; write \"Admin:1\""},
+      {"Reboot: on\n", 1, "W blank-after-colon", "blank after \"Reboot:\": \" on\" reads as false; write \"Reboot:on\""},
+      {"VerCheckLower: 3.00\n", 1, "W blank-after-colon", "blank after \"VerCheckLower:\": \" 3.00\" reads as version "
                                    "0.00; write \"VerCheckLower:3.00\""},
-      {"setTime: previous\n", 1, "blank after \"setTime:\": \" previous\" counts as \"later\"; "
+      {"setTime: previous\n", 1, "W blank-after-colon", "blank after \"setTime:\": \" previous\" counts as \"later\"; "
                                  "write \"setTime:previous\""},
-      {"file: bin\\core.dll\ntoWork:bin\n", 1, "blank after \"file:\": it becomes part of the "
+      {"file: bin\\core.dll\ntoWork:bin\n", 1, "W blank-after-colon", "blank after \"file:\": it becomes part of the "
                                               "value \" bin\\core.dll\"; write \"file:bin\\core.dll\""},
-      {"toWork:bin\n", 1, "\"toWork:\" has no source line before it: Quillet copies an empty "
+      {"toWork:bin\n", 1, "E no-source", "\"toWork:\" has no source line before it: Quillet copies an empty "
                           "source, which fails and stops the update"},
-      {"toSystemNT:\n", 1, "\"toSystemNT:\" has no source line before it: Quillet copies an "
+      {"toSystemNT:\n", 1, "E no-source", "\"toSystemNT:\" has no source line before it: Quillet copies an "
                            "empty source, which fails and stops the update"},
       {"desktoplnkname:Viewer\n", 1,
-       "\"desktoplnkname:\" has no source line before it: the shortcut points to nothing"},
-      {"file:bin\\core.dll\nstopSvc:RipQueue\n", 1, "source line with no target line after it: "
+       "W no-source", "\"desktoplnkname:\" has no source line before it: the shortcut points to nothing"},
+      {"file:bin\\core.dll\nstopSvc:RipQueue\n", 1, "W unused-source", "source line with no target line after it: "
                                                     "\"file:bin\\core.dll\" places nothing"},
-      {"toolshortcut:viewer.exe\n", 1, "source line with no shortcut line after it: "
+      {"toolshortcut:viewer.exe\n", 1, "W unused-source", "source line with no shortcut line after it: "
                                        "\"toolshortcut:viewer.exe\" makes nothing"},
-      {"Admin:1\ngoExeParam:setup.exe\n", 2, "\"goExeParam:\" takes its parameter text from "
+      {"Admin:1\ngoExeParam:setup.exe\n", 2, "W shared-value", "\"goExeParam:\" takes its parameter text from "
                                              "line 1 (\"Admin:1\"), not from a \"setParam:\" line" +
                                                  takes + "\"setParam:\" line directly before it"},
-      {"goExeParam:setup.exe\n", 1, "\"goExeParam:\" has no \"setParam:\" line before it: the "
+      {"goExeParam:setup.exe\n", 1, "W no-value", "\"goExeParam:\" has no \"setParam:\" line before it: the "
                                     "program is started with an empty parameter text"},
-      {"setParam:/q\ngoExe:setup.exe\n", 2, "\"goExe:\" starts the program without the parameter "
+      {"setParam:/q\ngoExe:setup.exe\n", 2, "W param-not-passed", "\"goExe:\" starts the program without the parameter "
                                             "text of line 1 (\"setParam:/q\"): use \"goExeParam:\" "
                                             "to pass it"},
       {"PatchID:301\ntermProc:viewer\nPatchName:Fix\nPatchSetInfo:\n", 4,
-       "\"PatchSetInfo:\" takes its patch identifier from line 2 (\"termProc:viewer\"), not from "
+       "W shared-value", "\"PatchSetInfo:\" takes its patch identifier from line 2 (\"termProc:viewer\"), not from "
        "a \"PatchID:\" line" + takes + "\"PatchID:\" line directly before it"},
-      {"PatchID:301\nPatchSetInfo:\n", 2, "\"PatchSetInfo:\" has no \"PatchName:\" line before "
+      {"PatchID:301\nPatchSetInfo:\n", 2, "W no-value", "\"PatchSetInfo:\" has no \"PatchName:\" line before "
                                           "it: the patch is recorded without a title"},
       {"toolshortcut:viewer.exe\ndesktoplnkname:V\nsetKey:SOFTWARE\\x\ndesktoplnkname:W\n", 4,
-       "\"desktoplnkname:\" takes its target from line 3 (\"setKey:SOFTWARE\\x\"), not from a "
+       "W shared-value", "\"desktoplnkname:\" takes its target from line 3 (\"setKey:SOFTWARE\\x\"), not from a "
        "source line" + takes + "source line directly before it"},
       {"file:bin\\core.dll\ntoWork:bin\nsetName:Level\naddSZValue:x\n", 4,
-       "\"addSZValue:\" takes its registry key from line 1 (\"file:bin\\core.dll\"), not from a "
+       "W shared-value", "\"addSZValue:\" takes its registry key from line 1 (\"file:bin\\core.dll\"), not from a "
        "\"setKey:\" or \"addKey:\" line" + takes + "\"setKey:\" or \"addKey:\" line directly "
        "before it"},
-      {"setName:Level\naddDWORDValue:3\n", 2, "\"addDWORDValue:\" has no \"setKey:\" or "
+      {"setName:Level\naddDWORDValue:3\n", 2, "W no-value", "\"addDWORDValue:\" has no \"setKey:\" or "
                                               "\"addKey:\" line before it: the registry key is empty"},
-      {nineStops, 9, "the 9th service to stop does not fit (8 at most): Quillet stops reading "
+      {nineStops, 9, "E table-full", "the 9th service to stop does not fit (8 at most): Quillet stops reading "
                      "here with a script error, and the update does not run"},
-      {registry65, 65, "the 65th registry entry does not fit (64 at most): Quillet stops "
+      {registry65, 65, "E table-full", "the 65th registry entry does not fit (64 at most): Quillet stops "
                        "reading here with a script error, and the update does not run"},
-      {"file:bin\\gone.dll\ntoWork:bin\n", 1, "\"bin\\gone.dll\" is not in the media folder "
+      {"file:bin\\gone.dll\ntoWork:bin\n", 1, "E media-missing", "\"bin\\gone.dll\" is not in the media folder "
                                              "\"{media}\": Quillet refuses the media (exit 1620) before it changes anything"},
-      {"setTime:soon\n", 1, "\"setTime:\" phase word \"soon\" is unknown: it counts as \"later\" "
+      {"setTime:soon\n", 1, "W phase-word", "\"setTime:\" phase word \"soon\" is unknown: it counts as \"later\" "
                             "(previous, beforecopy, aftercopy, later)"},
-      {"VerCheckLower:3.10\nVerCheckUpper:3.00\n", 2, "no installed version fits: "
+      {"VerCheckLower:3.10\nVerCheckUpper:3.00\n", 2, "E version-range", "no installed version fits: "
                                                      "\"VerCheckLower:\" 3.10 (line 1) is above "
                                                      "\"VerCheckUpper:\" 3.00 (line 2)"},
-      {"VerCheckUpper:3\n", 1, "\"VerCheckUpper:3\" is not major.minor: it reads as version 3.00"},
-      {"TargetModel:QK,ZQ\n", 1, "\"TargetModel:\" word \"ZQ\" is no model code: ignored (codes: "
+      {"VerCheckUpper:3\n", 1, "W version-format", "\"VerCheckUpper:3\" is not major.minor: it reads as version 3.00"},
+      {"TargetModel:QK,ZQ\n", 1, "W model-word", "\"TargetModel:\" word \"ZQ\" is no model code: ignored (codes: "
                                  "QK, ZP, XWJ, KJV, YV, WZ, JX, QZ, ALL)"},
-      {"TargetModel:QKV\n", 1, "\"TargetModel:\" word \"QKV\" is no model code: it counts as QK"},
+      {"TargetModel:QKV\n", 1, "W model-word", "\"TargetModel:\" word \"QKV\" is no model code: it counts as QK"},
   };
   FixedClock clock;
   for (const Row& row : rows) {
@@ -269,12 +271,13 @@ TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
     ASSERT_TRUE(parseCheckOptions({"--lint", "--source-dir", media, "q.txt"}, "", &options, &error));
     std::vector<LintFinding> findings = lintScriptBytes(options, row.script, clock);
     std::ostringstream out;
-    EXPECT_EQ(printLintFindings("q.txt", findings, out), row.text.empty() ? 0 : 1);
+    EXPECT_EQ(printLintFindings("q.txt", findings, out), row.check.empty() ? 0 : 1);
     std::string expected = row.text;
     std::size_t at = expected.find("{media}");
     if (at != std::string::npos) expected.replace(at, 7, media);
-    EXPECT_EQ(out.str(), row.text.empty() ? "" : "q.txt:" + std::to_string(row.line) +
-                                                     ": warning: " + expected + "\n");
+    EXPECT_EQ(out.str(), row.check.empty() ? "" : "q.txt:" + std::to_string(row.line) +
+                                                      (row.check[0] == 'E' ? ": error: " : ": warning: ") +
+                                                      expected + " [" + row.check.substr(2) + "]\n");
   }
 }
 
