@@ -94,12 +94,9 @@ FileBytesVerdict judgeFileBytes(const std::string& bytes, const CodePage& cp) {
     }
   }
   if (eof != std::string::npos && bytes.find_first_not_of(" \t\r\n\x1A", eof) != std::string::npos) {
-    int after = 0;
-    for (std::size_t i = eof; i < bytes.size(); ++i) after += bytes[i] == '\n' ? 1 : 0;
     verdict.findings.push_back(LintFinding{
-        line, "an end-of-file mark (Ctrl-Z): Quillet stops reading here and ignores the rest of"
-              " the file (" + std::to_string(after + 1) + " line" + (after ? "s" : "") +
-              "); remove the byte",
+        line, "an end-of-file mark (Ctrl-Z): Quillet stops reading here and ignores everything"
+              " after it; remove the byte",
         "eof-mark", false});
   }
   return verdict;

@@ -15,9 +15,9 @@ const int kPatchIds[] = {kKwPatchID, 0};
 const int kPatchNames[] = {kKwPatchName, 0};
 
 const SlotRule kTargetSource{"source", kSources, "source line",
-                             "Quillet copies an empty source, which fails and stops the update"};
+                             "Quillet copies an empty source, which fails: the update is put back (exit 1603)"};
 const SlotRule kTargetName{"file name", kSources, "source line",
-                           "Quillet copies an empty source, which fails and stops the update"};
+                           "Quillet copies an empty source, which fails: the update is put back (exit 1603)"};
 const SlotRule kShortcutSource{"target", kSources, "source line",
                                "the shortcut points to nothing"};
 const SlotRule kShortcutName{"link name", kSources, "source line",

@@ -164,12 +164,18 @@ void numberFinding(int code, const std::string& value, const CodePage& cp,
   if (fullWidth && isPlainDecimal(narrowed)) fix = narrowed;
   else if (value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X'))
     fix = std::to_string(std::strtoul(value.c_str() + 2, nullptr, 16));
+  else if (!dword) {
+    // "KB301": the number in it, which is what the patch records are named by.
+    const std::size_t digits = value.find_first_of("0123456789");
+    if (digits != std::string::npos)
+      fix = value.substr(digits, value.find_first_not_of("0123456789", digits) - digits);
+  }
   std::string text = quoted(toUtf8Lenient(keyword + value, cp)) +
                      (fullWidth ? " is full-width (typed with a Japanese input method) and" : "") +
                      " reads as the number " +
                      (dword ? std::to_string(static_cast<std::uint32_t>(number)) : std::to_string(number)) +
                      " (only decimal digits count)";
-  text += dword ? ": that is what Quillet writes" : ": the patch records up to that number are deleted";
+  text += dword ? ": that is what Quillet writes" : ": Quillet deletes the patch records numbered up to it";
   if (!fix.empty()) text += "; write " + quoted(keyword + fix);
   findings->push_back(lintWarning("number-value", text));
 }

@@ -59,7 +59,7 @@ TEST(CheckOptionsTest, UsageErrors) {
   const std::vector<std::vector<std::string>> bad = {
       {}, {"--os-major"}, {"--os-major", "4x", "a"}, {"--os-major", "", "a"},
       {"--os-major", "99999999999", "a"}, {"--bogus", "a"}, {"a", "b"}, {"-v", "a"},
-      {"a", "--iis-dir"},
+      {"a", "--iis-dir"}, {"--fail-on", "error", "a"}, {"--lint", "--fail-on", "fatal", "a"},
   };
   for (const auto& args : bad) {
     CheckOptions o;
@@ -216,9 +216,9 @@ TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
       {"file: bin\\core.dll\ntoWork:bin\n", 1, "W blank-after-colon", "blank after \"file:\": it becomes part of the "
                                               "value \" bin\\core.dll\"; write \"file:bin\\core.dll\""},
       {"toWork:bin\n", 1, "E no-source", "\"toWork:\" has no source line before it: Quillet copies an empty "
-                          "source, which fails and stops the update"},
+                          "source, which fails: the update is put back (exit 1603)"},
       {"toSystemNT:\n", 1, "E no-source", "\"toSystemNT:\" has no source line before it: Quillet copies an "
-                           "empty source, which fails and stops the update"},
+                           "empty source, which fails: the update is put back (exit 1603)"},
       {"desktoplnkname:Viewer\n", 1,
        "W no-source", "\"desktoplnkname:\" has no source line before it: the shortcut points to nothing"},
       {"file:bin\\core.dll\nstopSvc:RipQueue\n", 1, "W unused-source", "source line with no target line after it: "
@@ -262,6 +262,85 @@ TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
       {"TargetModel:QK,ZQ\n", 1, "W model-word", "\"TargetModel:\" word \"ZQ\" is no model code: ignored (codes: "
                                  "QK, ZP, XWJ, KJV, YV, WZ, JX, QZ, ALL)"},
       {"TargetModel:QKV\n", 1, "W model-word", "\"TargetModel:\" word \"QKV\" is no model code: it counts as QK"},
+      // What Quillet does wrong, one row per check.
+      {"\xEF\xBB\xBF" "Admin:1\n", 1, "W encoding", "the file starts with a UTF-8 byte-order mark: "
+       "Quillet reads it as part of line 1, which it then ignores (\"Admin:1\"); save the script in "
+       "Shift-JIS (code page 932) without a byte-order mark"},
+      {"# ok\nfile:\xE8\xA1\xA8.dll\ntoWork:\n", 2, "E encoding", "the script is saved as UTF-8, but "
+       "Quillet reads Shift-JIS (code page 932): this line reads as \"file:陦ｨ.dll\"; a copied file's "
+       "name (line 2) then names no file of the media: Quillet refuses the media (exit 1620); save "
+       "the script in Shift-JIS"},
+      {std::string("stopSvc:a\0b\n", 12), 1, "W nul-byte", "a NUL byte: Quillet ends the line there "
+       "and drops the rest \"b\"; remove the byte"},
+      {"stopSvc:a\rstartSvc:b\n", 1, "W lone-cr", "a carriage return without a line feed: Quillet does "
+       "not end the line there and reads \"startSvc:b\" as part of this line; end lines with CR LF or LF"},
+      {"stopSvc:a\n\x1A\nstartSvc:b\n", 2, "W eof-mark", "an end-of-file mark (Ctrl-Z): Quillet stops "
+       "reading here and ignores everything after it; remove the byte"},
+      {"stopSvc\x81\x46" "a\x01\n", 1, "W not-keyword", "\"stopSvc：a\\x01\" holds full-width characters "
+       "(typed with a Japanese input method), so it starts with no keyword: the line is ignored; write "
+       "\"stopSvc:a\\x01\""},
+      {"setTime:later\n", 1, "W unused-value", "\"setTime:later\" is used by no line after it: it applies "
+       "to no launch line: put it before the \"goExe:\" or \"goExeParam:\" line it is meant for"},
+      {"setKey:S\nsetKey:T\ndelName:n\n", 1, "W unused-value", "\"setKey:S\" is replaced by line 2 "
+       "(\"setKey:T\") before any line uses it"},
+      {"goExe:gone.exe\n", 1, "W launch-missing", "\"gone.exe\" is not in the media folder \"{media}\": "
+       "the program does not start, and the update still ends as done (exit 0)"},
+      {"file:bin\\core.dll\ntoWork:C:\\bin\n", 2, "E path-root", "\"toWork:C:\\bin\" is a drive or network "
+       "path, but Quillet puts the value below its folder (the media, the work folder, ...): no such "
+       "folder exists: the copy fails and the update is put back (exit 1603); give the path relative "
+       "to that folder"},
+      {"file:bin\\core.dll\ntoWork:bin\\\n", 2, "W path-backslash", "\"toWork:bin\\\": Quillet adds the "
+       "backslash itself, so the path gets two; write \"toWork:bin\""},
+      {"file:bin/core.dll\ntoWork:bin\n", 1, "E path-slash", "\"file:bin/core.dll\": Quillet splits paths "
+       "only at \"\\\", so the file name is \"bin/core.dll\" and every target becomes a folder that does "
+       "not exist: the copy fails and the update is put back (exit 1603); write \"file:bin\\core.dll\""},
+      {"file:\"bin\\core.dll\"\ntoWork:\n", 1, "E path-quotes", "\"file:\"bin\\core.dll\"\": the quotes are "
+       "part of the name, and no file or folder name holds one: no such file is on the media: Quillet "
+       "refuses the media (exit 1620); write it without quotes"},
+      {"file:bin\\core.dll\ntoWork:bin   # main\n", 2, "E value-comment", "\"# main\" is part of the "
+       "value (\"#\" starts a comment only at the start of a line): no such folder exists: the copy "
+       "fails and the update is put back (exit 1603); write \"toWork:bin\" and the comment on a line "
+       "of its own"},
+      {"stopSvc:Rip\x81\x40Queue\n", 1, "W full-width", "\"stopSvc:Rip　Queue\" holds full-width "
+       "characters (typed with a Japanese input method): nothing on the machine is named so; write "
+       "\"stopSvc:Rip Queue\""},
+      {"toolshortcut:v.exe\ndesktoplnkname:V.lnk\n", 2, "W link-extension", "\"desktoplnkname:V.lnk\": "
+       "Quillet adds the extension itself, so the shortcut is named \"V.lnk.lnk\"; write "
+       "\"desktoplnkname:V\""},
+      {"file:bin\\core.dll\ntoWork:bin\npxmenuname:Core\n", 3, "W link-to-media", "\"pxmenuname:\" points "
+       "to the media copy of line 1 (\"file:bin\\core.dll\"), which is gone after the update: put a "
+       "\"toolshortcut:\" line naming the installed program before it"},
+      {"folderInWork:logs\\2024\nfolderInWork:LOGS\n", 1, "E folder-order", "\"folderInWork:logs\\2024\" "
+       "comes before the line that makes its parent, line 2 (\"folderInWork:LOGS\"): Quillet makes only "
+       "the last folder of a path, so this one fails and the update is put back (exit 1603); make the "
+       "parent first"},
+      {"termProc:svc*\n", 1, "W process-system", "\"termProc:svc*\" also ends Windows' own "
+       "\"svchost.exe\": name the program exactly"},
+      {"setKey:HKLM\\SOFTWARE\\x\ndelName:a\n", 1, "W registry-hive", "\"setKey:HKLM\\SOFTWARE\\x\" starts "
+       "with a hive: Quillet works below HKEY_LOCAL_MACHINE already, so this names the key "
+       "HKLM\\HKLM\\SOFTWARE\\x; write \"setKey:SOFTWARE\\x\""},
+      {"addKey:\\SOFTWARE\\x\n", 1, "E registry-backslash", "\"addKey:\\SOFTWARE\\x\" starts with a "
+       "backslash: the registry refuses such a key (error 161), so creating it or writing a value "
+       "under it fails and the update is put back (exit 1603); write \"addKey:SOFTWARE\\x\""},
+      {"Admin:\x82\x50\n", 1, "W flag-value", "\"Admin:１\" is full-width (typed with a Japanese input "
+       "method) and reads as false (only \"1\", \"on\" and \"true\" are true); write \"Admin:1\" or "
+       "\"Admin:0\""},
+      {"addKey:K\nsetName:n\naddDWORDValue:0x40\n", 3, "W number-value", "\"addDWORDValue:0x40\" reads "
+       "as the number 0 (only decimal digits count): that is what Quillet writes; write "
+       "\"addDWORDValue:64\""},
+      {"PatchDelTo:KB301\n", 1, "W number-value", "\"PatchDelTo:KB301\" reads as the number 0 (only "
+       "decimal digits count): Quillet deletes the patch records numbered up to it; write "
+       "\"PatchDelTo:301\""},
+      {"TargetModel:none\n", 1, "E model-none", "\"TargetModel:\" names no model code: the update fits "
+       "no installed model (codes: QK, ZP, XWJ, KJV, YV, WZ, JX, QZ, ALL)"},
+      {"Reboot:1\nReboot:0\n", 2, "W setting-repeated", "\"Reboot:\" is given again (first on line 1, "
+       "\"Reboot:1\"): only the last one counts; keep one"},
+      {"# quillet-check: allow launch-misssing\n", 1, "W unknown-check", "\"launch-misssing\" is no check "
+       "name: the comment silences nothing"},
+      // Silenced, and a line Quillet ignores is said once, not contradicted later.
+      {"termProc:viewer\n# quillet-check: allow blank-before-keyword\n file:bin\\core.dll\ntoWork:bin\n",
+       4, "E no-source", "\"toWork:\" has no source line before it, since line 3 is ignored (see "
+       "there): Quillet copies an empty source, which fails: the update is put back (exit 1603)"},
   };
   FixedClock clock;
   for (const Row& row : rows) {
@@ -279,6 +358,10 @@ TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
                                                       (row.check[0] == 'E' ? ": error: " : ": warning: ") +
                                                       expected + " [" + row.check.substr(2) + "]\n");
   }
+  // --fail-on error: warnings alone leave the status 0.
+  std::ostringstream out;
+  EXPECT_EQ(printLintFindings("q", {lintWarning("a", "w")}, out, true), 0);
+  EXPECT_EQ(printLintFindings("q", {lintWarning("a", "w"), lintError("b", "e")}, out, true), 1);
 }
 
 }  // namespace
