@@ -9,6 +9,7 @@
 #include "tools/quillet-check/check_run.h"
 #include "tools/quillet-check/job_json.h"
 #include "tools/quillet-check/script_lint.h"
+#include "update/text/cp932_code_page.h"
 
 namespace quillet {
 namespace {
@@ -159,14 +160,20 @@ TEST_F(RunCheckTest, OverflowGivesStatusOneWithTheMessage) {
 // every kind of line gives none.
 TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
   const std::string media = ::testing::TempDir() + "quillet_lint_media";
-  for (const char* folder : {"/bin", "/Web"}) std::filesystem::create_directories(media + folder);
+  for (const char* folder : {"/bin", "/Web", "/ソ能"}) std::filesystem::create_directories(media + folder);
   for (const char* file : {"/bin/core.dll", "/bin/opt.dll", "/bin/cfg.ini", "/Web/Index.htm",
-                           "/setup.exe", "/after.vbs"})
+                           "/setup.exe", "/after.vbs", "/ソ能/表.dll"})
     std::ofstream(media + file) << "x";
   std::string nineStops, registry65;
   for (int i = 1; i <= 9; ++i) nineStops += "stopSvc:s" + std::to_string(i) + "\n";
   for (int i = 1; i <= 65; ++i) registry65 += "addKey:K" + std::to_string(i) + "\n";
   const std::string takes = " (the current values are shared): put a ";
+  // Written in UTF-8 here, saved in Shift-JIS as authors save them.
+  auto sjis = [](const std::string& utf8) {
+    std::string ansi;
+    EXPECT_TRUE(Cp932CodePage().fromUtf8(utf8, &ansi));
+    return ansi;
+  };
   struct Row {
     std::string script;
     int line;
@@ -188,6 +195,23 @@ TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
        "PatchDelTo:299\r\nPatchDelAll:\r\nPatchID:301\r\nPatchName:Fix 3.01\r\n"
        "PatchSetInfo:\r\nsetTime:beforecopy\r\nsetParam:/q\r\ngoExeParam:setup.exe\r\n"
        "goExe:after.vbs\r\n",
+       0, "", ""},
+      // As authors write them: comments, names whose second byte is 0x5C.
+      {sjis("# プレクサー 3.01 更新（ビューア修正）\r\n# 3.00 から 3.09 まで\r\nVerCheckLower:3.00\r\n"
+            "VerCheckUpper:3.09\r\nTargetModel:QK,ZP,XWJ\r\nAdmin:1\r\nReboot:1\r\nupdatePPD:0\r\n"
+            "volume lavel:PLEXOR301\r\n\r\n# 止めてから置き換える\r\ntermProc:viewer\r\n"
+            "stopSvc:RipQueue\r\nfolderInWork:logs\r\nfolderInWork:logs\\2024\r\n"
+            "file:ソ能\\表.dll\r\ntoWork:ソ能\r\ntoWorkNT:ソ能\r\ntoWork2k:ソ能\r\n"
+            "patch:bin\\core.dll\r\ntoSystem:\r\ntoSystemNT:\r\ntoSystem2k:\r\nreplace:bin\\opt.dll\r\n"
+            "toIIS:\r\ntoIISNT:\r\ntoIIS2k:\r\noverwrite:bin\\cfg.ini\r\ntoWork:bin\r\n"
+            "remove:ソ能\\*.tmp\r\ntoWork:\r\n# ショートカット\r\ntoolshortcut:表示.exe\r\n"
+            "desktopname:表示\r\npxmenuname:\r\ndesktoplnkname:表示\r\npxmenulnkname:表示\r\n"
+            "addKey:SOFTWARE\\norvane\\Plexor\\表示\r\nsetKey:SOFTWARE\\norvane\\Plexor\r\n"
+            "delSubKey:Old\r\nsetName:Level\r\naddSZValue:高 # 最高\r\nsetName:Count\r\n"
+            "addDWORDValue:-1\r\ndelName:Obsolete\r\nstartSvc:RipQueue\r\nPatchDelId:300\r\n"
+            "PatchDelTo:299\r\nPatchDelAll:\r\nPatchID:301\r\nPatchName:修正 3.01\r\nPatchSetInfo:\r\n"
+            "setTime:beforecopy\r\nsetParam:/q\r\ngoExeParam:setup.exe\r\nsetTime:later\r\n"
+            "goExe:after.vbs\r\n"),
        0, "", ""},
       {"# a\nstopSrv:RipQueue\n", 2,
        "W not-keyword", "\"stopSrv:\" is not a keyword: the line is ignored; the keyword is \"stopSvc:\""},
