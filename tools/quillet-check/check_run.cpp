@@ -36,9 +36,10 @@ int runCheck(const std::vector<std::string>& args, const std::string& environmen
   if (options.lint)
     return printLintFindings(options.script, lintScriptBytes(options, bytes, clock), out,
                              options.failOnErrorsOnly);
-  const ScriptCheck check = checkScriptBytes(options, bytes, clock);
+  PlanFacts facts(options.osMajor);
+  const ScriptCheck check = checkScriptBytes(options, bytes, clock, options.plan ? &facts : nullptr);
   if (options.plan) {
-    out << planText(check.result, check.messages, *check.job, Cp932CodePage());
+    out << planText(check.result, check.messages, *check.job, Cp932CodePage(), facts);
     return check.result == 1 ? 0 : 1;
   }
   out << check.json;

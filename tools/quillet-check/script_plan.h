@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/quillet-check/plan_facts.h"
 #include "update/ports/code_page.h"
 #include "update/script/update_job.h"
 
@@ -11,8 +12,8 @@ namespace quillet {
 
 // The plan of a job the reader filled (result 1), or, after the reader
 // stopped (result 0), its messages and that the update does not run. UTF-8,
-// one statement per line.
+// one statement per line. facts: what the reader told while it read.
 std::string planText(int result, const std::vector<std::string>& utf8Messages,
-                     const UpdateJob& job, const CodePage& codePage);
+                     const UpdateJob& job, const CodePage& codePage, const PlanFacts& facts);
 
 }  // namespace quillet
