@@ -28,15 +28,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string script(reinterpret_cast<const char*>(data + 1), size - 1);
 
   FakeClock clock;
-  const ScriptCheck check = checkScriptBytes(options, script, clock);
+  PlanFacts facts(options.osMajor);
+  const ScriptCheck check = checkScriptBytes(options, script, clock, &facts);
   if (check.result != 0 && check.result != 1) __builtin_trap();
   // A table overflow is the only way to 0, and it always tells the user.
   if (check.result == 0 && check.messages.empty()) __builtin_trap();
   // Every finding names a text line of the script, and an overflow is always one.
   const std::vector<LintFinding> findings = lintScriptBytes(options, script, clock);
   for (const LintFinding& finding : findings)
-    if (finding.line < 1 || finding.text.empty()) __builtin_trap();
+    if (finding.line < 1 || finding.text.empty() || !isLintCheckName(finding.check)) __builtin_trap();
   if (check.result == 0 && findings.empty()) __builtin_trap();
-  if (planText(check.result, check.messages, *check.job, Cp932CodePage()).empty()) __builtin_trap();
+  if (planText(check.result, check.messages, *check.job, Cp932CodePage(), facts).empty())
+    __builtin_trap();
   return 0;
 }

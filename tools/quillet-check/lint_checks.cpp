@@ -14,7 +14,7 @@ const char* const kCheckNames[] = {
     // lines Quillet ignores or cuts
     "not-keyword", "blank-before-keyword", "long-line", "blank-after-colon",
     // source, target and shared current values
-    "no-source", "unused-source", "shared-value", "unused-value", "param-not-passed",
+    "no-source", "no-value", "unused-source", "shared-value", "unused-value", "param-not-passed",
     // paths and names
     "media-missing", "launch-missing", "path-root", "path-backslash", "path-slash",
     "path-quotes", "value-comment", "full-width", "link-extension", "link-to-media",

@@ -373,6 +373,7 @@ TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
     std::string error;
     ASSERT_TRUE(parseCheckOptions({"--lint", "--source-dir", media, "q.txt"}, "", &options, &error));
     std::vector<LintFinding> findings = lintScriptBytes(options, row.script, clock);
+    for (const LintFinding& finding : findings) EXPECT_TRUE(isLintCheckName(finding.check));
     std::ostringstream out;
     EXPECT_EQ(printLintFindings("q.txt", findings, out), row.check.empty() ? 0 : 1);
     std::string expected = row.text;
