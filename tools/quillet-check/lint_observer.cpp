@@ -160,7 +160,7 @@ void LintObserver::checkSource(int code, const std::string& value) {
     return;
   }
   if (mediaFileExists(options_.sourceDir, value, cp_)) return;
-  const std::string head = quoted(utf8(value)) + " is not in the media folder " +
+  const std::string head = quoted(utf8(escapedControls(value))) + " is not in the media folder " +
                            quoted(options_.sourceDir) + ": ";
   if (isAlwaysCopiedSource(code))
     add(lintError("media-missing", head + "Quillet refuses the media (exit 1620) before it"
@@ -174,7 +174,7 @@ void LintObserver::checkLaunch(const std::string& value) {
   if (valueReported_ || value.empty() || (fileBytes_.utf8 && !isAscii(value))) return;
   if (mediaFileExists(options_.sourceDir, value, cp_)) return;
   add(lintWarning("launch-missing",
-                  quoted(utf8(value)) + " is not in the media folder " + quoted(options_.sourceDir) +
+                  quoted(utf8(escapedControls(value))) + " is not in the media folder " + quoted(options_.sourceDir) +
                       ": the program does not start, and the update still ends as done (exit 0)"));
 }
 

@@ -2,6 +2,7 @@
 
 #include "tools/quillet-check/full_width.h"
 #include "tools/quillet-check/lint_slot_rules.h"
+#include "tools/quillet-check/lint_words.h"
 #include "update/script/script_keywords.h"
 #include "update/text/mbcs_text.h"
 #include "update/text/utf8_text.h"
@@ -55,8 +56,6 @@ std::string costOf(Role role) {
     default: return "Quillet takes it as part of the value";
   }
 }
-
-std::string quoted(const std::string& utf8) { return "\"" + utf8 + "\""; }
 
 LintFinding finding(Role role, const char* check, std::string text) {
   return failsEverywhere(role) ? lintError(check, std::move(text))
@@ -124,7 +123,7 @@ std::vector<LintFinding> pathFindings(int code, const std::string& value, const 
   std::vector<LintFinding> out;
   const Role role = roleOf(code);
   const std::string keyword = scriptKeywordText(code);
-  const std::string line = toUtf8Lenient(keyword + value, cp);
+  const std::string line = toUtf8Lenient(escapedControls(keyword + value), cp);
   // Free texts may hold a "#"; elsewhere it is a comment that is none.
   const bool freeText = code == kKwAddSZValue || code == kKwPatchName ||
                         code == kKwVolumeLabel || code == kKwPatchSetInfo ||

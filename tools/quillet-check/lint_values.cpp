@@ -194,7 +194,19 @@ std::vector<LintFinding> valueFindings(int code, const std::string& value,
   const bool blank = !value.empty() && (value[0] == ' ' || value[0] == '\t');
   if (blank && !blankIsHarmless(code)) {
     std::string text = blankFinding(code, value, codePage);
-    if (!text.empty()) findings.push_back(lintWarning("blank-after-colon", text));
+    if (text.empty()) return findings;
+    // A copied source or a target with a leading blank names nothing there.
+    const std::size_t fix = text.rfind("; write ");
+    if (code == kKwFile || code == kKwPatch)
+      findings.push_back(lintError("blank-after-colon",
+                                   text.insert(fix, ", and no file of the media is named so:"
+                                                    " Quillet refuses the media (exit 1620)")));
+    else if (code >= kKwToWork && code <= kKwToIIS2k)
+      findings.push_back(lintError("blank-after-colon",
+                                   text.insert(fix, ", and no folder is named so: the copy fails"
+                                                    " and the update is put back (exit 1603)")));
+    else
+      findings.push_back(lintWarning("blank-after-colon", text));
     return findings;  // the value's other findings would be about the blank
   }
   if (code == kKwSetTime && parsePhaseWord(value) == kPhaseLater &&

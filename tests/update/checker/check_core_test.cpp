@@ -237,8 +237,9 @@ TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
                                    "0.00; write \"VerCheckLower:3.00\""},
       {"setTime: previous\n", 1, "W blank-after-colon", "blank after \"setTime:\": \" previous\" counts as \"later\"; "
                                  "write \"setTime:previous\""},
-      {"file: bin\\core.dll\ntoWork:bin\n", 1, "W blank-after-colon", "blank after \"file:\": it becomes part of the "
-                                              "value \" bin\\core.dll\"; write \"file:bin\\core.dll\""},
+      {"file: bin\\core.dll\ntoWork:bin\n", 1, "E blank-after-colon", "blank after \"file:\": it becomes part of the "
+                                              "value \" bin\\core.dll\", and no file of the media is named "
+                                              "so: Quillet refuses the media (exit 1620); write \"file:bin\\core.dll\""},
       {"toWork:bin\n", 1, "E no-source", "\"toWork:\" has no source line before it: Quillet copies an empty "
                           "source, which fails: the update is put back (exit 1603)"},
       {"toSystemNT:\n", 1, "E no-source", "\"toSystemNT:\" has no source line before it: Quillet copies an "
