@@ -160,10 +160,12 @@ TEST_F(RunCheckTest, OverflowGivesStatusOneWithTheMessage) {
 // every kind of line gives none.
 TEST(LintTest, EachMistakeGivesOneFindingAndACleanScriptNone) {
   const std::string media = ::testing::TempDir() + "quillet_lint_media";
-  for (const char* folder : {"/bin", "/Web", "/ソ能"}) std::filesystem::create_directories(media + folder);
+  // Names in UTF-8 here; each system stores them in its own way.
+  for (const char* folder : {"/bin", "/Web", "/ソ能"})
+    std::filesystem::create_directories(std::filesystem::u8path(media + folder));
   for (const char* file : {"/bin/core.dll", "/bin/opt.dll", "/bin/cfg.ini", "/Web/Index.htm",
                            "/setup.exe", "/after.vbs", "/ソ能/表.dll"})
-    std::ofstream(media + file) << "x";
+    std::ofstream(std::filesystem::u8path(media + file)) << "x";
   std::string nineStops, registry65;
   for (int i = 1; i <= 9; ++i) nineStops += "stopSvc:s" + std::to_string(i) + "\n";
   for (int i = 1; i <= 65; ++i) registry65 += "addKey:K" + std::to_string(i) + "\n";
