@@ -37,6 +37,12 @@ std::string lineAt(const std::string& bytes, std::size_t start) {
   return line;
 }
 
+// Nothing but white space up to the line end: a NUL or CR there loses
+// nothing, since trailing white space goes anyway.
+bool restIsBlank(const std::string& text, std::size_t from) {
+  return lineAt(text, from).find_first_not_of(" \t\r") == std::string::npos;
+}
+
 }  // namespace
 
 FileBytesVerdict judgeFileBytes(const std::string& bytes, const CodePage& cp) {
@@ -78,13 +84,14 @@ FileBytesVerdict judgeFileBytes(const std::string& bytes, const CodePage& cp) {
     const char c = text[i];
     if (c == '\n') {
       ++line;
-    } else if (c == '\0' && lastNul != line) {
+    } else if (c == '\0' && lastNul != line && !restIsBlank(text, i + 1)) {
       lastNul = line;
       verdict.findings.push_back(LintFinding{
           line, "a NUL byte: Quillet ends the line there and drops the rest " +
                     shown(lineAt(text, i + 1), cp) + "; remove the byte",
           "nul-byte", false});
-    } else if (c == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n') && lastCr != line) {
+    } else if (c == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n') && lastCr != line &&
+               !restIsBlank(text, i + 1)) {
       lastCr = line;
       verdict.findings.push_back(LintFinding{
           line, "a carriage return without a line feed: Quillet does not end the line there and"

@@ -9,7 +9,7 @@
 #include "tools/quillet-check/lint_values.h"
 #include "tools/quillet-check/lint_words.h"
 #include "tools/quillet-check/media_file_lookup.h"
-#include "update/ops/process_pattern.h"
+#include "tools/quillet-check/windows_processes.h"
 #include "update/script/script_keywords.h"
 #include "update/script/script_values.h"
 #include "update/text/mbcs_text.h"
@@ -39,12 +39,6 @@ TableWords wordsOf(ScriptTable table) {
     default: return {"process to end", kMaxProcessesToEnd};
   }
 }
-
-// Programs of Windows itself that a "termProc:" pattern must not end.
-const char* const kWindowsProcesses[] = {
-    "SYSTEM", "SMSS", "CSRSS", "WININIT", "WINLOGON", "SERVICES", "LSASS", "LSM", "SVCHOST",
-    "SPOOLSV", "EXPLORER", "DWM", "TASKHOST", "TASKHOSTW", "TASKMGR", "CONHOST", "RUNDLL32",
-    "SIHOST", "CTFMON", "USERINIT", "WMIPRVSE", "MSIEXEC", "ALG", "DLLHOST"};
 
 // Lines that only set a current value for later lines.
 bool isSetter(int code) {
@@ -121,18 +115,11 @@ void LintObserver::lineRead(int textLine, const std::string& line, int code,
   if (code == kKwGoExe || code == kKwGoExeParam) checkLaunch(value);
   if (isSettingKeyword(code)) checkSetting(code);
   if (code == kKwFolderInWork) noteFolder(value);
-  if (code == kKwTermProc && value.size() <= 63) {
-    const std::string pattern = upperCaseSingleByte(value, cp_);
-    for (const char* name : kWindowsProcesses) {
-      const std::string exe = std::string(name) + ".exe";
-      if (!matchPattern(name, pattern, cp_) && !matchPattern(exe, pattern, cp_)) continue;
-      std::string lower = exe;
-      std::transform(lower.begin(), lower.end(), lower.begin(),
-                     [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+  if (code == kKwTermProc && value.size() <= 63) {  // a longer name ends nothing
+    const std::string system = windowsProcessMatched(value, cp_);
+    if (!system.empty())
       add(lintWarning("process-system", shownLine(current_) + " also ends Windows' own " +
-                                            quoted(lower) + ": name the program exactly"));
-      break;
-    }
+                                            quoted(system) + ": name the program exactly"));
   }
   if (code == kKwVerCheckLower) lowerLine_ = current_;
   if (code == kKwVerCheckUpper) upperLine_ = current_;
