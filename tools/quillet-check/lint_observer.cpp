@@ -11,7 +11,6 @@
 #include "tools/quillet-check/media_file_lookup.h"
 #include "tools/quillet-check/windows_processes.h"
 #include "update/script/script_keywords.h"
-#include "update/script/script_values.h"
 #include "update/text/mbcs_text.h"
 #include "update/text/utf8_text.h"
 
