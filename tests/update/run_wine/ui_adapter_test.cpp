@@ -5,13 +5,19 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "update/app/dialogs.h"
 #include "update/app/resource.h"
 #include "update/app/win32_user_interface.h"
+#include "update/run/media_messages.h"
+#include "update/run/run_messages.h"
 #include "window_texts.h"
 
 namespace quillet {
@@ -50,6 +56,7 @@ class DialogAnswerer {
       if (dialog == nullptr) return;
       quillet_test::waitUntilResponding(dialog, kDialogAppears);
       shot_ = quillet_test::snapshot(dialog);
+      cutShort_ = quillet_test::textsCutShort(dialog);
       found_ = true;
       quillet_test::pressButton(dialog, button);
       ended_ = endedAfterAnswer(dialog);
@@ -64,10 +71,12 @@ class DialogAnswerer {
   }
   bool found() const { return found_; }
   bool ended() const { return ended_; }
+  const std::vector<std::string>& cutShort() const { return cutShort_; }
 
  private:
   std::thread thread_;
   DialogSnapshot shot_;
+  std::vector<std::string> cutShort_;
   bool found_ = false;
   bool ended_ = false;
 };
@@ -551,6 +560,123 @@ TEST_F(UiAdapter, ProgressWindowDroppedWithoutDestroyClosesTheDialog) {
   ASSERT_EQ(quillet_test::dialogsOfProcess(GetCurrentProcessId()).size(), 1u);
   progress.reset();
   EXPECT_TRUE(quillet_test::dialogsOfProcess(GetCurrentProcessId()).empty());
+}
+
+// Every dialog and message box of the run, as an operator sees it: each text
+// whole in its control's font, the dialog in the middle of the screen.
+struct ShownDialog {
+  const char* what;
+  std::function<int(Win32UserInterface&)> show;
+  int answer;
+};
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += "\n  " + line;
+  return out;
+}
+
+bool centredOnScreen(const RECT& rect) {
+  RECT area;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return std::abs((rect.left + rect.right) / 2 - (area.left + area.right) / 2) <= 1 &&
+         std::abs((rect.top + rect.bottom) / 2 - (area.top + area.bottom) / 2) <= 1;
+}
+
+constexpr char kLongName[] = "Plexor Studio プロフェッショナル・ネットワーク版";
+
+TEST_F(UiAdapter, EveryDialogAndMessageShowsItsTextsWhole) {
+  const std::string pictureFolder = mediaFolder("quillet_start_fit", solidBitmap(4, 4, 24, 0));
+  auto message = [](std::string text) {
+    return [text](Win32UserInterface& ui) {
+      ui.messageBox(text);
+      return IDOK;
+    };
+  };
+  const ShownDialog shown[] = {
+      {"start", [&](Win32UserInterface& ui) { return ui.startDialog(pictureFolder); }, IDCANCEL},
+      {"restart", [](Win32UserInterface& ui) { return ui.restartDialog("Plexor"); }, IDCANCEL},
+      {"completion", [](Win32UserInterface& ui) { return ui.doneDialog("Plexor"); }, IDOK},
+      {"version refusal",
+       [](Win32UserInterface& ui) {
+         return ui.versionAbortDialog("お使いのPlexorのバージョンは 3.05 です。",
+                                      "このアップデータは 9.00 以上用です。");
+       },
+       IDOK},
+      {"administrator refusal", [](Win32UserInterface& ui) { return ui.adminAbortDialog(); }, IDOK},
+      // The product's name comes from its registry key, of any length.
+      {"restart, long name", [](Win32UserInterface& ui) { return ui.restartDialog(kLongName); },
+       IDCANCEL},
+      {"completion, long name", [](Win32UserInterface& ui) { return ui.doneDialog(kLongName); },
+       IDOK},
+      {"version refusal, long name",
+       [](Win32UserInterface& ui) {
+         return ui.versionAbortDialog(std::string("お使いの") + kLongName + "のバージョンは 3.05 です。",
+                                      "このアップデータは 9.00 以上用です。");
+       },
+       IDOK},
+      {"not installed", message(withName(kMsgNotInstalled, "Plexor")), IDOK},
+      {"no script", message(kMsgScriptNotFound), IDOK},
+      {"wrong model", message(kMsgWrongModel), IDOK},
+      {"registry failed", message(kMsgRegistryWriteFailed), IDOK},
+      {"copy failed", message(kMsgCopyFailed), IDOK},
+      {"media file missing", message(withName(kMsgMediaFileMissing, "bin\\core.dll")), IDOK},
+      {"media file damaged", message(withName(kMsgMediaFileDamaged, "bin\\core.dll")), IDOK},
+      {"media file unlisted", message(withName(kMsgMediaFileUnlisted, "bin\\core.dll")), IDOK},
+      {"no title picture", message("起動画面のファイルが見つかりません。"), IDOK},
+      {"restart refused", message("コンピュータが再起動できません。(-3)"), IDOK},
+  };
+  for (const ShownDialog& row : shown) {
+    DialogAnswerer answerer(row.answer);
+    row.show(ui);
+    const DialogSnapshot& shot = answerer.wait();
+    ASSERT_TRUE(answerer.found()) << row.what;
+    EXPECT_TRUE(answerer.cutShort().empty()) << row.what << joined(answerer.cutShort());
+    EXPECT_TRUE(centredOnScreen(shot.rect)) << row.what;
+  }
+
+  std::unique_ptr<ProgressWindow> progress = ui.createProgressDialog();
+  ASSERT_NE(progress, nullptr);
+  HWND window = quillet_test::dialogsOfProcess(GetCurrentProcessId()).front();
+  EXPECT_TRUE(quillet_test::textsCutShort(window).empty())
+      << "progress" << joined(quillet_test::textsCutShort(window));
+  EXPECT_TRUE(centredOnScreen(quillet_test::snapshot(window).rect)) << "progress";
+}
+
+// A text set while the dialog is up gets its room as well.
+class LateTextDialog : public DoneDialog {
+ protected:
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
+    if (message != WM_APP) return DoneDialog::OnMessage(message, wParam, lParam, result);
+    m_message.SetWindowTextUtf8(
+        "Plexorのアップデートは正常に終了しました。次回の起動時に残りのファイルを置き換えます。");
+    *result = 0;
+    return true;
+  }
+};
+
+TEST_F(UiAdapter, ATextSetWhileTheDialogIsUpGetsItsRoom) {
+  LateTextDialog dialog;
+  dialog.programGroupName = "Plexor";
+  std::vector<std::string> before, after;
+  RECT placed = {};
+  std::thread user([&] {
+    HWND window = quillet_test::waitForDialog(GetCurrentProcessId(), kDialogAppears);
+    if (window == nullptr) return;
+    quillet_test::waitUntilResponding(window, kDialogAppears);
+    before = quillet_test::textsCutShort(window);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_APP, 0, 0, SMTO_ABORTIFHUNG, kDialogAppears, &ignored);
+    after = quillet_test::textsCutShort(window);
+    GetWindowRect(window, &placed);
+    quillet_test::pressButton(window, IDOK);
+    endedAfterAnswer(window);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  user.join();
+  EXPECT_TRUE(before.empty()) << joined(before);
+  EXPECT_TRUE(after.empty()) << joined(after);
+  EXPECT_TRUE(centredOnScreen(placed));
 }
 
 }  // namespace
