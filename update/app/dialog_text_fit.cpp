@@ -14,9 +14,9 @@ enum class TextKind { kNone, kPushButton, kCheckBox, kStatic };
 TextKind textKindOf(HWND control, TextAlign* align) {
   wchar_t className[32] = {};
   GetClassNameW(control, className, 32);
-  const LONG style = GetWindowLongW(control, GWL_STYLE);
+  const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
   if (lstrcmpiW(className, L"Button") == 0) {
-    const LONG horizontal = style & (BS_LEFT | BS_RIGHT | BS_CENTER);
+    const LONG_PTR horizontal = style & (BS_LEFT | BS_RIGHT | BS_CENTER);
     switch (style & BS_TYPEMASK) {
       case BS_PUSHBUTTON:
       case BS_DEFPUSHBUTTON:
@@ -85,7 +85,7 @@ SIZE textRoom(HWND control, TextKind kind, int widestLine) {
   TEXTMETRICW metrics = {};
   GetTextMetricsW(dc, &metrics);
 
-  const LONG style = GetWindowLongW(control, GWL_STYLE);
+  const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
   UINT flags = DT_EXPANDTABS;
   // Buttons always underline their "&" letter; statics unless told not to.
   if (kind == TextKind::kStatic && (style & SS_NOPREFIX)) flags |= DT_NOPREFIX;
