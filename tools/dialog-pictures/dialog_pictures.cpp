@@ -28,7 +28,9 @@ constexpr ULONGLONG kWaitLimit = 60000;
 
 std::wstring folder;
 
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // The process's visible dialog other than `except`, or null.
 HWND visibleDialog(HWND except) {
@@ -119,7 +121,8 @@ int main() {
   all &= showModal(L"restart", IDCANCEL, [&] { ui.restartDialog("Plexor"); });
   all &= showModal(L"completion", IDOK, [&] { ui.doneDialog("Plexor"); });
   all &= showModal(L"version-refused", IDOK, [&] {
-    ui.versionAbortDialog("お使いのPlexorのバージョンは 3.00 です。", "このアップデータは 3.05 以上用です。");
+    ui.versionAbortDialog("お使いのPlexorのバージョンは 3.00 です。",
+                          "このアップデータは 3.05 以上用です。");
   });
   all &= showModal(L"administrator-refused", IDOK, [&] { ui.adminAbortDialog(); });
   all &= showModal(L"copy-failed", IDOK, [&] { ui.messageBox(quillet::kMsgCopyFailed); });

@@ -63,7 +63,8 @@ int fitAxis(DialogLayout* layout, Axis axis) {
     covers[i] = span.lo <= 0 && span.hi >= extent;
     centred[i] = axis == Axis::kX && !covers[i] &&
                  std::abs(span.lo - (extent - span.hi)) <= layout->centreSlack;
-    target[i] = covers[i] ? span.length() : std::max(span.length(), needOf(layout->controls[i], axis));
+    target[i] =
+        covers[i] ? span.length() : std::max(span.length(), needOf(layout->controls[i], axis));
   }
   // Controls that shared a left edge and width (a column of radio buttons)
   // take the widest need of them all; the same for a top edge and height.
@@ -81,9 +82,9 @@ int fitAxis(DialogLayout* layout, Axis axis) {
   for (std::size_t i = 0; i < count; ++i) {
     const int growth = target[i] - original[i].length();
     if (growth <= 0) continue;
-    before[i] = axis == Axis::kX ? growthBefore(layout->controls[i], original[i], extent,
-                                                centred[i], growth)
-                                 : 0;
+    before[i] = axis == Axis::kX
+                    ? growthBefore(layout->controls[i], original[i], extent, centred[i], growth)
+                    : 0;
     after[i] = growth - before[i];
     // Whatever lies wholly beyond an edge that moves moves along with it, so
     // that rows and columns keep their order and spacing.
@@ -102,9 +103,8 @@ int fitAxis(DialogLayout* layout, Axis axis) {
     // A control keeps the margin, or the smaller distance it had to begin with.
     overflowBefore =
         std::max(overflowBefore, std::min(original[i].lo, layout->margin) - grown[i].lo);
-    overflowAfter = std::max(overflowAfter, grown[i].hi +
-                                                std::min(extent - original[i].hi, layout->margin) -
-                                                extent);
+    overflowAfter = std::max(
+        overflowAfter, grown[i].hi + std::min(extent - original[i].hi, layout->margin) - extent);
   }
   const int newExtent = extent + overflowBefore + overflowAfter;
   for (std::size_t i = 0; i < count; ++i) {
@@ -112,7 +112,8 @@ int fitAxis(DialogLayout* layout, Axis axis) {
     if (covers[i]) {
       span.hi += newExtent - extent;
     } else {
-      const int shift = centred[i] && newExtent != extent ? (newExtent - extent) / 2 : overflowBefore;
+      const int shift =
+          centred[i] && newExtent != extent ? (newExtent - extent) / 2 : overflowBefore;
       span.lo += shift;
       span.hi += shift;
     }

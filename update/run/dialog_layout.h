@@ -34,7 +34,7 @@ struct LayoutControl {
 };
 
 struct DialogLayout {
-  int width = 0;   // client area
+  int width = 0;  // client area
   int height = 0;
   // The room kept between the controls and the dialog's edges when the
   // dialog has to grow (a control closer to an edge keeps its distance).

@@ -50,11 +50,13 @@ bool endedAfterAnswer(HWND dialog) {
 // Waits for the next dialog of this process, records it and presses a button.
 class DialogAnswerer {
  public:
-  explicit DialogAnswerer(int button) {
-    thread_ = std::thread([this, button] {
+  // first: what the user does before the answer, if anything.
+  explicit DialogAnswerer(int button, std::function<void(HWND)> first = nullptr) {
+    thread_ = std::thread([this, button, first] {
       HWND dialog = quillet_test::waitForDialog(GetCurrentProcessId(), kDialogAppears);
       if (dialog == nullptr) return;
       quillet_test::waitUntilResponding(dialog, kDialogAppears);
+      if (first) first(dialog);
       shot_ = quillet_test::snapshot(dialog);
       cutShort_ = quillet_test::textsCutShort(dialog);
       found_ = true;
@@ -564,12 +566,6 @@ TEST_F(UiAdapter, ProgressWindowDroppedWithoutDestroyClosesTheDialog) {
 
 // Every dialog and message box of the run, as an operator sees it: each text
 // whole in its control's font, the dialog in the middle of the screen.
-struct ShownDialog {
-  const char* what;
-  std::function<int(Win32UserInterface&)> show;
-  int answer;
-};
-
 std::string joined(const std::vector<std::string>& lines) {
   std::string out;
   for (const std::string& line : lines) out += "\n  " + line;
@@ -583,73 +579,60 @@ bool centredOnScreen(const RECT& rect) {
          std::abs((rect.top + rect.bottom) / 2 - (area.top + area.bottom) / 2) <= 1;
 }
 
-constexpr char kLongName[] = "Plexor Studio プロフェッショナル・ネットワーク版";
-
 TEST_F(UiAdapter, EveryDialogAndMessageShowsItsTextsWhole) {
-  const std::string pictureFolder = mediaFolder("quillet_start_fit", solidBitmap(4, 4, 24, 0));
-  auto message = [](std::string text) {
-    return [text](Win32UserInterface& ui) {
+  const std::string pictures = mediaFolder("quillet_start_fit", solidBitmap(4, 4, 24, 0));
+  // The product's name comes from its registry key, of any length.
+  const std::string name = "Plexor Studio プロフェッショナル・ネットワーク版", file = "bin\\core.dll";
+  const std::string upper = "このアップデータは 9.00 以上用です。";
+  const std::pair<const char*, std::function<int()>> dialogs[] = {
+      {"start", [&] { return ui.startDialog(pictures); }},
+      {"restart", [&] { return ui.restartDialog("Plexor"); }},
+      {"restart, long name", [&] { return ui.restartDialog(name); }},
+      {"completion", [&] { return ui.doneDialog("Plexor"); }},
+      {"completion, long name", [&] { return ui.doneDialog(name); }},
+      {"version", [&] { return ui.versionAbortDialog("お使いのPlexorのバージョンは 3.05 です。", upper); }},
+      {"version, long name",
+       [&] { return ui.versionAbortDialog("お使いの" + name + "のバージョンは 3.05 です。", upper); }},
+      {"administrator", [&] { return ui.adminAbortDialog(); }},
+  };
+  const std::string messages[] = {withName(kMsgNotInstalled, name), kMsgScriptNotFound,
+      kMsgWrongModel, kMsgRegistryWriteFailed, kMsgCopyFailed,
+      withName(kMsgMediaFileMissing, file), withName(kMsgMediaFileDamaged, file),
+      withName(kMsgMediaFileUnlisted, file), "起動画面のファイルが見つかりません。",
+      "コンピュータが再起動できません。(-3)"};
+  std::vector<std::pair<std::string, std::function<int()>>> shown(std::begin(dialogs),
+                                                                  std::end(dialogs));
+  for (const std::string& text : messages) {
+    shown.emplace_back(text, [&, text] {
       ui.messageBox(text);
       return IDOK;
-    };
-  };
-  const ShownDialog shown[] = {
-      {"start", [&](Win32UserInterface& ui) { return ui.startDialog(pictureFolder); }, IDCANCEL},
-      {"restart", [](Win32UserInterface& ui) { return ui.restartDialog("Plexor"); }, IDCANCEL},
-      {"completion", [](Win32UserInterface& ui) { return ui.doneDialog("Plexor"); }, IDOK},
-      {"version refusal",
-       [](Win32UserInterface& ui) {
-         return ui.versionAbortDialog("お使いのPlexorのバージョンは 3.05 です。",
-                                      "このアップデータは 9.00 以上用です。");
-       },
-       IDOK},
-      {"administrator refusal", [](Win32UserInterface& ui) { return ui.adminAbortDialog(); }, IDOK},
-      // The product's name comes from its registry key, of any length.
-      {"restart, long name", [](Win32UserInterface& ui) { return ui.restartDialog(kLongName); },
-       IDCANCEL},
-      {"completion, long name", [](Win32UserInterface& ui) { return ui.doneDialog(kLongName); },
-       IDOK},
-      {"version refusal, long name",
-       [](Win32UserInterface& ui) {
-         return ui.versionAbortDialog(std::string("お使いの") + kLongName + "のバージョンは 3.05 です。",
-                                      "このアップデータは 9.00 以上用です。");
-       },
-       IDOK},
-      {"not installed", message(withName(kMsgNotInstalled, "Plexor")), IDOK},
-      {"no script", message(kMsgScriptNotFound), IDOK},
-      {"wrong model", message(kMsgWrongModel), IDOK},
-      {"registry failed", message(kMsgRegistryWriteFailed), IDOK},
-      {"copy failed", message(kMsgCopyFailed), IDOK},
-      {"media file missing", message(withName(kMsgMediaFileMissing, "bin\\core.dll")), IDOK},
-      {"media file damaged", message(withName(kMsgMediaFileDamaged, "bin\\core.dll")), IDOK},
-      {"media file unlisted", message(withName(kMsgMediaFileUnlisted, "bin\\core.dll")), IDOK},
-      {"no title picture", message("起動画面のファイルが見つかりません。"), IDOK},
-      {"restart refused", message("コンピュータが再起動できません。(-3)"), IDOK},
-  };
-  for (const ShownDialog& row : shown) {
-    DialogAnswerer answerer(row.answer);
-    row.show(ui);
+    });
+  }
+  for (const auto& row : shown) {
+    // Start and restart dialogs are left with Esc: nothing starts or restarts.
+    const bool escape = row.first == "start" || row.first.rfind("restart", 0) == 0;
+    DialogAnswerer answerer(escape ? IDCANCEL : IDOK);
+    EXPECT_EQ(row.second(), escape ? IDCANCEL : IDOK) << row.first;
     const DialogSnapshot& shot = answerer.wait();
-    ASSERT_TRUE(answerer.found()) << row.what;
-    EXPECT_TRUE(answerer.cutShort().empty()) << row.what << joined(answerer.cutShort());
-    EXPECT_TRUE(centredOnScreen(shot.rect)) << row.what;
+    ASSERT_TRUE(answerer.found()) << row.first;
+    EXPECT_TRUE(answerer.cutShort().empty()) << row.first << joined(answerer.cutShort());
+    EXPECT_TRUE(centredOnScreen(shot.rect)) << row.first;
   }
 
   std::unique_ptr<ProgressWindow> progress = ui.createProgressDialog();
   ASSERT_NE(progress, nullptr);
   HWND window = quillet_test::dialogsOfProcess(GetCurrentProcessId()).front();
-  EXPECT_TRUE(quillet_test::textsCutShort(window).empty())
-      << "progress" << joined(quillet_test::textsCutShort(window));
+  EXPECT_TRUE(quillet_test::textsCutShort(window).empty()) << "progress";
   EXPECT_TRUE(centredOnScreen(quillet_test::snapshot(window).rect)) << "progress";
 }
 
 // A text set while the dialog is up gets its room as well.
+constexpr char kLateText[] = "Plexorのアップデートは正常に終了しました。次回の起動時に残りを置き換えます。";
 class LateTextDialog : public DoneDialog {
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
     if (message != WM_APP) return DoneDialog::OnMessage(message, wParam, lParam, result);
-    m_message.SetWindowTextUtf8(
-        "Plexorのアップデートは正常に終了しました。次回の起動時に残りのファイルを置き換えます。");
+    m_message.SetWindowTextUtf8(kLateText);
     *result = 0;
     return true;
   }
@@ -657,26 +640,15 @@ class LateTextDialog : public DoneDialog {
 
 TEST_F(UiAdapter, ATextSetWhileTheDialogIsUpGetsItsRoom) {
   LateTextDialog dialog;
-  dialog.programGroupName = "Plexor";
-  std::vector<std::string> before, after;
-  RECT placed = {};
-  std::thread user([&] {
-    HWND window = quillet_test::waitForDialog(GetCurrentProcessId(), kDialogAppears);
-    if (window == nullptr) return;
-    quillet_test::waitUntilResponding(window, kDialogAppears);
-    before = quillet_test::textsCutShort(window);
+  DialogAnswerer answerer(IDOK, [](HWND window) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(window, WM_APP, 0, 0, SMTO_ABORTIFHUNG, kDialogAppears, &ignored);
-    after = quillet_test::textsCutShort(window);
-    GetWindowRect(window, &placed);
-    quillet_test::pressButton(window, IDOK);
-    endedAfterAnswer(window);
   });
   EXPECT_EQ(dialog.DoModal(), IDOK);
-  user.join();
-  EXPECT_TRUE(before.empty()) << joined(before);
-  EXPECT_TRUE(after.empty()) << joined(after);
-  EXPECT_TRUE(centredOnScreen(placed));
+  const DialogSnapshot& shot = answerer.wait();
+  EXPECT_EQ(shot.textOf(IDC_DONE_TEXT), fromUtf8(kLateText));
+  EXPECT_TRUE(answerer.cutShort().empty()) << joined(answerer.cutShort());
+  EXPECT_TRUE(centredOnScreen(shot.rect));
 }
 
 }  // namespace

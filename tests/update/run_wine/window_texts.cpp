@@ -91,13 +91,12 @@ void pressButton(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
-namespace {
-
-// What a text needs in the control's font: one line for buttons, the lines
-// as written for statics, or broken at wrapWidth.
-SIZE textExtent(HWND control, const std::wstring& text, UINT flags, int wrapWidth) {
+// What a text needs in the control's font: DrawTextW's extent with these
+// flags, broken at wrapWidth when they ask for it.
+static SIZE textExtent(HWND control, const std::wstring& text, UINT flags, int wrapWidth) {
   HDC dc = GetDC(control);
-  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  HGDIOBJ previous = SelectObject(dc, font);
   RECT rect = {0, 0, wrapWidth, 0};
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, flags | DT_CALCRECT);
   SelectObject(dc, previous);
@@ -105,39 +104,34 @@ SIZE textExtent(HWND control, const std::wstring& text, UINT flags, int wrapWidt
   return SIZE{rect.right, rect.bottom};
 }
 
-}  // namespace
-
 std::vector<std::string> textsCutShort(HWND dialog) {
   std::vector<std::string> cut;
   RECT inside = {};
   GetClientRect(dialog, &inside);
-  for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr;
+  for (HWND control = GetWindow(dialog, GW_CHILD); control;
        control = GetWindow(control, GW_HWNDNEXT)) {
     const std::wstring text = windowText(control);
-    if (text.empty() || !IsWindowVisible(control)) continue;
     wchar_t className[32] = {};
     GetClassNameW(control, className, 32);
-    const LONG style = GetWindowLongW(control, GWL_STYLE);
-    const LONG type = style & BS_TYPEMASK;
-    RECT room = {};
+    const LONG style = GetWindowLongW(control, GWL_STYLE), type = style & BS_TYPEMASK;
+    RECT room = {}, placed = {};
     GetClientRect(control, &room);
     SIZE need = {};
+    if (text.empty() || !IsWindowVisible(control)) continue;
     if (lstrcmpiW(className, L"Button") == 0 && type <= BS_AUTORADIOBUTTON && type != BS_GROUPBOX &&
         type != BS_USERBUTTON) {
       need = textExtent(control, text, DT_SINGLELINE, 0);
-      need.cx += type <= BS_DEFPUSHBUTTON ? 4 * GetSystemMetrics(SM_CXEDGE)
-                                          : GetSystemMetrics(SM_CXMENUCHECK);
+      need.cx += GetSystemMetrics(type <= BS_DEFPUSHBUTTON ? SM_CXEDGE : SM_CXMENUCHECK) *
+                 (type <= BS_DEFPUSHBUTTON ? 4 : 1);
     } else if (lstrcmpiW(className, L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT) {
-      const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
-      need = textExtent(control, text, DT_WORDBREAK | DT_EXPANDTABS | prefix, room.right);
-      if (GetDlgCtrlID(control) != 0xFFFF) {
-        const SIZE asWritten = textExtent(control, text, DT_EXPANDTABS | prefix, 0);
-        if (asWritten.cy < need.cy) need.cx = asWritten.cx;  // a line was broken
-      }
+      const UINT flags = DT_EXPANDTABS | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
+      need = textExtent(control, text, flags | DT_WORDBREAK, room.right);
+      const SIZE asWritten = textExtent(control, text, flags, 0);
+      // A line that broke needs its unbroken width (a message box's may break).
+      if (GetDlgCtrlID(control) != 0xFFFF && asWritten.cy < need.cy) need.cx = asWritten.cx;
     } else {
       continue;
     }
-    RECT placed = {};
     GetWindowRect(control, &placed);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
     const bool outside = placed.left < 0 || placed.top < 0 || placed.right > inside.right ||
