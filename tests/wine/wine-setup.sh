@@ -59,14 +59,14 @@ fi
 # Also for a template made before the mapping existed (its marker file).
 if [ ! -f "$template/font-substitutes" ]; then
   reg=$PLEXOR_WINE_ROOT/font-substitutes.reg
-  {
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
-    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
-    printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n'
-  } | iconv -f UTF-8 -t UTF-16 >"$reg"  # a UTF-16 file keeps the Japanese names
+  # A UTF-16 file keeps the Japanese names.
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
+    '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' | iconv -f UTF-8 -t UTF-16 >"$reg"
   own_for_wine_user "$reg"
   WINEPREFIX=$template as_wine_user wine regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1
   WINEPREFIX=$template as_wine_user wineserver -w
+  grep -q '="IPAPGothic"' "$template/system.reg" || { echo "font mapping not set" >&2; exit 1; }
   touch "$template/font-substitutes"
   own_for_wine_user "$template/font-substitutes"
 fi

@@ -4,14 +4,10 @@
 # glyphs are wider than the dialog units allow for, as another font, Windows
 # language or display scale would. Every text still fits.
 set -uo pipefail
-run=$PLEXOR_WINE_RUN
 key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
 for name in 'ＭＳ Ｐゴシック' 'ＭＳ ゴシック'; do
-  $run reg delete "$key" /v "$name" /f >/dev/null 2>&1
-  if $run reg query "$key" /v "$name" >/dev/null 2>&1; then
-    echo "the font substitute $name is still there"
-    exit 1
-  fi
+  $PLEXOR_WINE_RUN reg delete "$key" /v "$name" /f >/dev/null 2>&1
+  ! $PLEXOR_WINE_RUN reg query "$key" /v "$name" >/dev/null 2>&1 || { echo "$name still mapped"; exit 1; }
 done
-exec $run "$PLEXOR_BINARY_DIR/tests/update/run_wine/quillet_ui_adapter_test.exe" \
+exec $PLEXOR_WINE_RUN "$PLEXOR_BINARY_DIR/tests/update/run_wine/quillet_ui_adapter_test.exe" \
   --gtest_filter='UiAdapter.EveryDialog*:UiAdapter.ATextSet*'

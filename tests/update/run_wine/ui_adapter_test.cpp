@@ -25,6 +25,7 @@ namespace {
 
 using quillet_test::DialogSnapshot;
 using quillet_test::fromUtf8;
+using ::testing::PrintToString;
 
 // Bounds of the waits below: generous, since a machine busy with other Wine
 // programs, X servers and compilers can delay a dialog by seconds; a passing
@@ -566,12 +567,6 @@ TEST_F(UiAdapter, ProgressWindowDroppedWithoutDestroyClosesTheDialog) {
 
 // Every dialog and message box of the run, as an operator sees it: each text
 // whole in its control's font, the dialog in the middle of the screen.
-std::string joined(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& line : lines) out += "\n  " + line;
-  return out;
-}
-
 bool centredOnScreen(const RECT& rect) {
   RECT area;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
@@ -584,7 +579,7 @@ TEST_F(UiAdapter, EveryDialogAndMessageShowsItsTextsWhole) {
   // The product's name comes from its registry key, of any length.
   const std::string name = "Plexor Studio プロフェッショナル・ネットワーク版", file = "bin\\core.dll";
   const std::string upper = "このアップデータは 9.00 以上用です。";
-  const std::pair<const char*, std::function<int()>> dialogs[] = {
+  std::vector<std::pair<std::string, std::function<int()>>> shown = {
       {"start", [&] { return ui.startDialog(pictures); }},
       {"restart", [&] { return ui.restartDialog("Plexor"); }},
       {"restart, long name", [&] { return ui.restartDialog(name); }},
@@ -595,18 +590,14 @@ TEST_F(UiAdapter, EveryDialogAndMessageShowsItsTextsWhole) {
        [&] { return ui.versionAbortDialog("お使いの" + name + "のバージョンは 3.05 です。", upper); }},
       {"administrator", [&] { return ui.adminAbortDialog(); }},
   };
-  const std::string messages[] = {withName(kMsgNotInstalled, name), kMsgScriptNotFound,
-      kMsgWrongModel, kMsgRegistryWriteFailed, kMsgCopyFailed,
-      withName(kMsgMediaFileMissing, file), withName(kMsgMediaFileDamaged, file),
-      withName(kMsgMediaFileUnlisted, file), "起動画面のファイルが見つかりません。",
-      "コンピュータが再起動できません。(-3)"};
-  std::vector<std::pair<std::string, std::function<int()>>> shown(std::begin(dialogs),
-                                                                  std::end(dialogs));
-  for (const std::string& text : messages) {
-    shown.emplace_back(text, [&, text] {
-      ui.messageBox(text);
-      return IDOK;
-    });
+  for (std::string text : {withName(kMsgNotInstalled, name), std::string(kMsgScriptNotFound),
+                           std::string(kMsgWrongModel), std::string(kMsgRegistryWriteFailed),
+                           std::string(kMsgCopyFailed), withName(kMsgMediaFileMissing, file),
+                           withName(kMsgMediaFileDamaged, file),
+                           withName(kMsgMediaFileUnlisted, file),
+                           std::string("起動画面のファイルが見つかりません。"),
+                           std::string("コンピュータが再起動できません。(-3)")}) {
+    shown.emplace_back(text, [this, text] { return ui.messageBox(text), IDOK; });
   }
   for (const auto& row : shown) {
     // Start and restart dialogs are left with Esc: nothing starts or restarts.
@@ -615,7 +606,7 @@ TEST_F(UiAdapter, EveryDialogAndMessageShowsItsTextsWhole) {
     EXPECT_EQ(row.second(), escape ? IDCANCEL : IDOK) << row.first;
     const DialogSnapshot& shot = answerer.wait();
     ASSERT_TRUE(answerer.found()) << row.first;
-    EXPECT_TRUE(answerer.cutShort().empty()) << row.first << joined(answerer.cutShort());
+    EXPECT_TRUE(answerer.cutShort().empty()) << row.first << PrintToString(answerer.cutShort());
     EXPECT_TRUE(centredOnScreen(shot.rect)) << row.first;
   }
 
@@ -647,7 +638,7 @@ TEST_F(UiAdapter, ATextSetWhileTheDialogIsUpGetsItsRoom) {
   EXPECT_EQ(dialog.DoModal(), IDOK);
   const DialogSnapshot& shot = answerer.wait();
   EXPECT_EQ(shot.textOf(IDC_DONE_TEXT), fromUtf8(kLateText));
-  EXPECT_TRUE(answerer.cutShort().empty()) << joined(answerer.cutShort());
+  EXPECT_TRUE(answerer.cutShort().empty()) << PrintToString(answerer.cutShort());
   EXPECT_TRUE(centredOnScreen(shot.rect));
 }
 
