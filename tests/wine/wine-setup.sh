@@ -52,4 +52,22 @@ if [ ! -f "$template/system.reg" ]; then
   WINEPREFIX=$template as_wine_user wineserver -w
 fi
 [ -f "$template/system.reg" ] || { echo "wineboot failed to create $template" >&2; exit 1; }
+
+# The dialogs' fonts as a Japanese Windows has them: "ＭＳ Ｐゴシック" and
+# "ＭＳ ゴシック" become the installed proportional and fixed Japanese fonts
+# (fonts-ipafont-gothic), not whatever font Wine would pick for the name.
+# Also for a template made before the mapping existed (its marker file).
+if [ ! -f "$template/font-substitutes" ]; then
+  reg=$PLEXOR_WINE_ROOT/font-substitutes.reg
+  # A UTF-16 file keeps the Japanese names.
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
+    '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' | iconv -f UTF-8 -t UTF-16 >"$reg"
+  own_for_wine_user "$reg"
+  WINEPREFIX=$template as_wine_user wine regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1
+  WINEPREFIX=$template as_wine_user wineserver -w
+  grep -q '="IPAPGothic"' "$template/system.reg" || { echo "font mapping not set" >&2; exit 1; }
+  touch "$template/font-substitutes"
+  own_for_wine_user "$template/font-substitutes"
+fi
 echo "wine harness ready: DISPLAY=$DISPLAY LANG=$LANG"

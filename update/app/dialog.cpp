@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "update/app/dialog_text_fit.h"
 #include "update/run/win_app.h"
 #include "update/win32/win32_code_page.h"
 
@@ -42,6 +43,7 @@ void CWnd::SetWindowTextUtf8(const std::string& utf8) const {
 
 void CWnd::SetWindowTextWide(const std::wstring& text) const {
   ::SetWindowTextW(m_hWnd, text.c_str());
+  if (CDialog* dialog = CDialog::FromHandle(::GetParent(m_hWnd))) dialog->FitToTexts();
 }
 
 std::wstring CWnd::GetWindowTextWide() const {
@@ -115,6 +117,18 @@ void centerOnScreen(HWND window) {
 
 }  // namespace
 
+void CDialog::FitToTexts() {
+  if (m_hWnd != nullptr && fitDialogToTexts(m_hWnd)) centerOnScreen(m_hWnd);
+}
+
+CDialog* CDialog::FromHandle(HWND window) {
+  if (window == nullptr ||
+      GetWindowLongPtrW(window, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(&dialogProcedure)) {
+    return nullptr;
+  }
+  return reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+}
+
 INT_PTR CALLBACK CDialog::dialogProcedure(HWND window, UINT message, WPARAM wParam,
                                           LPARAM lParam) {
   if (message == WM_INITDIALOG) {
@@ -122,7 +136,10 @@ INT_PTR CALLBACK CDialog::dialogProcedure(HWND window, UINT message, WPARAM wPar
     SetWindowLongPtrW(window, DWLP_USER, lParam);
     dialog->m_hWnd = window;
     centerOnScreen(window);
-    return dialog->OnInitDialog();
+    const BOOL focusDefault = dialog->OnInitDialog();
+    // The template's texts, and those the dialog set at its start.
+    dialog->FitToTexts();
+    return focusDefault;
   }
   auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER));
   if (dialog == nullptr) return FALSE;

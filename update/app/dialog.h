@@ -13,7 +13,8 @@ class CWnd {
  public:
   virtual ~CWnd() = default;
   HWND GetSafeHwnd() const { return m_hWnd; }
-  // Texts given as UTF-8 are shown through the wide-character API.
+  // Texts given as UTF-8 are shown through the wide-character API. A
+  // control of a dialog makes room for its new text (CDialog::FitToTexts).
   void SetWindowTextUtf8(const std::string& utf8) const;
   void SetWindowTextWide(const std::wstring& text) const;
   std::wstring GetWindowTextWide() const;
@@ -47,6 +48,12 @@ class CDialog : public CWnd {
   void EndDialog(int result);
   HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
   UINT templateId() const { return templateId_; }
+  // Grows the controls whose texts do not fit, and the dialog with them,
+  // keeping it in the middle of the screen; done when the dialog starts and
+  // whenever a control's text is set. Where every text fits, nothing moves.
+  void FitToTexts();
+  // The dialog object of a window of this framework, or null.
+  static CDialog* FromHandle(HWND window);
 
  protected:
   // Binds the member controls to their ids; called by the base OnInitDialog.

@@ -5,13 +5,19 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "update/app/dialogs.h"
 #include "update/app/resource.h"
 #include "update/app/win32_user_interface.h"
+#include "update/run/media_messages.h"
+#include "update/run/run_messages.h"
 #include "window_texts.h"
 
 namespace quillet {
@@ -19,6 +25,7 @@ namespace {
 
 using quillet_test::DialogSnapshot;
 using quillet_test::fromUtf8;
+using ::testing::PrintToString;
 
 // Bounds of the waits below: generous, since a machine busy with other Wine
 // programs, X servers and compilers can delay a dialog by seconds; a passing
@@ -44,12 +51,15 @@ bool endedAfterAnswer(HWND dialog) {
 // Waits for the next dialog of this process, records it and presses a button.
 class DialogAnswerer {
  public:
-  explicit DialogAnswerer(int button) {
-    thread_ = std::thread([this, button] {
+  // first: what the user does before the answer, if anything.
+  explicit DialogAnswerer(int button, std::function<void(HWND)> first = nullptr) {
+    thread_ = std::thread([this, button, first] {
       HWND dialog = quillet_test::waitForDialog(GetCurrentProcessId(), kDialogAppears);
       if (dialog == nullptr) return;
       quillet_test::waitUntilResponding(dialog, kDialogAppears);
+      if (first) first(dialog);
       shot_ = quillet_test::snapshot(dialog);
+      cutShort_ = quillet_test::textsCutShort(dialog);
       found_ = true;
       quillet_test::pressButton(dialog, button);
       ended_ = endedAfterAnswer(dialog);
@@ -64,10 +74,12 @@ class DialogAnswerer {
   }
   bool found() const { return found_; }
   bool ended() const { return ended_; }
+  const std::vector<std::string>& cutShort() const { return cutShort_; }
 
  private:
   std::thread thread_;
   DialogSnapshot shot_;
+  std::vector<std::string> cutShort_;
   bool found_ = false;
   bool ended_ = false;
 };
@@ -551,6 +563,83 @@ TEST_F(UiAdapter, ProgressWindowDroppedWithoutDestroyClosesTheDialog) {
   ASSERT_EQ(quillet_test::dialogsOfProcess(GetCurrentProcessId()).size(), 1u);
   progress.reset();
   EXPECT_TRUE(quillet_test::dialogsOfProcess(GetCurrentProcessId()).empty());
+}
+
+// Every dialog and message box of the run, as an operator sees it: each text
+// whole in its control's font, the dialog in the middle of the screen.
+bool centredOnScreen(const RECT& rect) {
+  RECT area;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return std::abs((rect.left + rect.right) / 2 - (area.left + area.right) / 2) <= 1 &&
+         std::abs((rect.top + rect.bottom) / 2 - (area.top + area.bottom) / 2) <= 1;
+}
+
+TEST_F(UiAdapter, EveryDialogAndMessageShowsItsTextsWhole) {
+  const std::string pictures = mediaFolder("quillet_start_fit", solidBitmap(4, 4, 24, 0));
+  // The product's name comes from its registry key, of any length.
+  const std::string name = "Plexor Studio プロフェッショナル・ネットワーク版", file = "bin\\core.dll";
+  const std::string upper = "このアップデータは 9.00 以上用です。";
+  std::vector<std::pair<std::string, std::function<int()>>> shown = {
+      {"start", [&] { return ui.startDialog(pictures); }},
+      {"restart", [&] { return ui.restartDialog("Plexor"); }},
+      {"restart, long name", [&] { return ui.restartDialog(name); }},
+      {"completion", [&] { return ui.doneDialog("Plexor"); }},
+      {"completion, long name", [&] { return ui.doneDialog(name); }},
+      {"version", [&] { return ui.versionAbortDialog("お使いのPlexorのバージョンは 3.05 です。", upper); }},
+      {"version, long name",
+       [&] { return ui.versionAbortDialog("お使いの" + name + "のバージョンは 3.05 です。", upper); }},
+      {"administrator", [&] { return ui.adminAbortDialog(); }},
+  };
+  for (std::string text : {withName(kMsgNotInstalled, name), std::string(kMsgScriptNotFound),
+                           std::string(kMsgWrongModel), std::string(kMsgRegistryWriteFailed),
+                           std::string(kMsgCopyFailed), withName(kMsgMediaFileMissing, file),
+                           withName(kMsgMediaFileDamaged, file),
+                           withName(kMsgMediaFileUnlisted, file),
+                           std::string("起動画面のファイルが見つかりません。"),
+                           std::string("コンピュータが再起動できません。(-3)")}) {
+    shown.emplace_back(text, [this, text] { return ui.messageBox(text), IDOK; });
+  }
+  for (const auto& row : shown) {
+    // Start and restart dialogs are left with Esc: nothing starts or restarts.
+    const bool escape = row.first == "start" || row.first.rfind("restart", 0) == 0;
+    DialogAnswerer answerer(escape ? IDCANCEL : IDOK);
+    EXPECT_EQ(row.second(), escape ? IDCANCEL : IDOK) << row.first;
+    const DialogSnapshot& shot = answerer.wait();
+    ASSERT_TRUE(answerer.found()) << row.first;
+    EXPECT_TRUE(answerer.cutShort().empty()) << row.first << PrintToString(answerer.cutShort());
+    EXPECT_TRUE(centredOnScreen(shot.rect)) << row.first;
+  }
+
+  std::unique_ptr<ProgressWindow> progress = ui.createProgressDialog();
+  ASSERT_NE(progress, nullptr);
+  HWND window = quillet_test::dialogsOfProcess(GetCurrentProcessId()).front();
+  EXPECT_TRUE(quillet_test::textsCutShort(window).empty()) << "progress";
+  EXPECT_TRUE(centredOnScreen(quillet_test::snapshot(window).rect)) << "progress";
+}
+
+// A text set while the dialog is up gets its room as well.
+constexpr char kLateText[] = "Plexorのアップデートは正常に終了しました。次回の起動時に残りを置き換えます。";
+class LateTextDialog : public DoneDialog {
+ protected:
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
+    if (message != WM_APP) return DoneDialog::OnMessage(message, wParam, lParam, result);
+    m_message.SetWindowTextUtf8(kLateText);
+    *result = 0;
+    return true;
+  }
+};
+
+TEST_F(UiAdapter, ATextSetWhileTheDialogIsUpGetsItsRoom) {
+  LateTextDialog dialog;
+  DialogAnswerer answerer(IDOK, [](HWND window) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_APP, 0, 0, SMTO_ABORTIFHUNG, kDialogAppears, &ignored);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  const DialogSnapshot& shot = answerer.wait();
+  EXPECT_EQ(shot.textOf(IDC_DONE_TEXT), fromUtf8(kLateText));
+  EXPECT_TRUE(answerer.cutShort().empty()) << PrintToString(answerer.cutShort());
+  EXPECT_TRUE(centredOnScreen(shot.rect));
 }
 
 }  // namespace

@@ -91,6 +91,61 @@ void pressButton(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
+// What a text needs in the control's font: DrawTextW's extent with these
+// flags, broken at wrapWidth when they ask for it.
+static SIZE textExtent(HWND control, const std::wstring& text, UINT flags, int wrapWidth) {
+  HDC dc = GetDC(control);
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  HGDIOBJ previous = SelectObject(dc, font);
+  RECT rect = {0, 0, wrapWidth, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, flags | DT_CALCRECT);
+  SelectObject(dc, previous);
+  ReleaseDC(control, dc);
+  return SIZE{rect.right, rect.bottom};
+}
+
+std::vector<std::string> textsCutShort(HWND dialog) {
+  std::vector<std::string> cut;
+  RECT inside = {};
+  GetClientRect(dialog, &inside);
+  for (HWND control = GetWindow(dialog, GW_CHILD); control;
+       control = GetWindow(control, GW_HWNDNEXT)) {
+    const std::wstring text = windowText(control);
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    const LONG style = GetWindowLongW(control, GWL_STYLE), type = style & BS_TYPEMASK;
+    RECT room = {}, placed = {};
+    GetClientRect(control, &room);
+    SIZE need = {};
+    if (text.empty() || !IsWindowVisible(control)) continue;
+    if (lstrcmpiW(className, L"Button") == 0 && type <= BS_AUTORADIOBUTTON && type != BS_GROUPBOX &&
+        type != BS_USERBUTTON) {
+      need = textExtent(control, text, DT_SINGLELINE, 0);
+      need.cx += GetSystemMetrics(type <= BS_DEFPUSHBUTTON ? SM_CXEDGE : SM_CXMENUCHECK) *
+                 (type <= BS_DEFPUSHBUTTON ? 4 : 1);
+    } else if (lstrcmpiW(className, L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT) {
+      const UINT flags = DT_EXPANDTABS | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
+      need = textExtent(control, text, flags | DT_WORDBREAK, room.right);
+      const SIZE asWritten = textExtent(control, text, flags, 0);
+      // A line that broke needs its unbroken width (a message box's may break).
+      if (GetDlgCtrlID(control) != 0xFFFF && asWritten.cy < need.cy) need.cx = asWritten.cx;
+    } else {
+      continue;
+    }
+    GetWindowRect(control, &placed);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
+    const bool outside = placed.left < 0 || placed.top < 0 || placed.right > inside.right ||
+                         placed.bottom > inside.bottom;
+    if (need.cx > room.right || need.cy > room.bottom || outside) {
+      cut.push_back(std::to_string(GetDlgCtrlID(control)) + ": " + toUtf8(text) + " (needs " +
+                    std::to_string(need.cx) + "x" + std::to_string(need.cy) + ", has " +
+                    std::to_string(room.right) + "x" + std::to_string(room.bottom) +
+                    (outside ? ", outside the dialog)" : ")"));
+    }
+  }
+  return cut;
+}
+
 std::string toUtf8(const std::wstring& text) {
   if (text.empty()) return std::string();
   const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),

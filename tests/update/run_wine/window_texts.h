@@ -37,6 +37,13 @@ HWND waitForDialog(DWORD processId, DWORD timeoutMs);
 bool waitUntilResponding(HWND window, DWORD timeoutMs);
 // Presses the button as a click does (the dialog's own command).
 void pressButton(HWND dialog, int id);
+// The texts of the dialog that their controls cut short, measured in each
+// control's own font against its client area (less the push button's
+// frame, the check box), one line each: "id: text (needs WxH, has WxH)".
+// A static must show its lines as written, unbroken, except a message
+// box's text, which the system wraps at a width of its own choosing; and
+// every control must lie inside the dialog.
+std::vector<std::string> textsCutShort(HWND dialog);
 
 std::string toUtf8(const std::wstring& text);
 std::wstring fromUtf8(const std::string& text);
