@@ -32,14 +32,22 @@ bool copiedOn(int osMajor, const std::string& scriptBytes, ClockPort& clock,
   return true;
 }
 
+// The file's digest, hashed piece by piece as it is read.
+MediaRead hashMediaFile(const MediaReader& read, const std::string& name, std::string* digest,
+                        std::string* why) {
+  Sha256 hash;
+  const MediaRead outcome =
+      read(name, [&hash](const char* bytes, std::size_t size) { hash.update(bytes, size); }, why);
+  if (outcome == MediaRead::kRead) *digest = hash.finishHex();
+  return outcome;
+}
+
 }  // namespace
 
 bool sealMediaList(const std::string& scriptBytes, const MediaReader& read, ClockPort& clock,
                    std::string* list, std::string* error) {
   Cp932CodePage codePage;
-  std::vector<std::string> listNames{kScriptFileName};
-  std::string picture;
-  if (read(kTitlePictureName, &picture)) listNames.push_back(kTitlePictureName);
+  std::vector<std::string> listNames{kScriptFileName, kTitlePictureName};
   // Major 4 and 5 pick the NT 4 and 2000 target lines; 6 stands for every later system.
   for (int osMajor : {4, 5, 6}) {
     std::vector<std::string> names;
@@ -53,16 +61,21 @@ bool sealMediaList(const std::string& scriptBytes, const MediaReader& read, Cloc
       listNames.push_back(listName);
     }
   }
-  std::set<std::string> seen;
-  std::string text;
+  std::set<std::string> seen{kScriptFileName};
+  std::string text = mediaListLine(sha256Hex(scriptBytes), kScriptFileName);
   for (const std::string& name : listNames) {
     if (!seen.insert(name).second) continue;
-    std::string bytes;
-    if (!read(name, &bytes)) {
+    std::string digest;
+    std::string why;
+    const MediaRead outcome = hashMediaFile(read, name, &digest, &why);
+    // Only a title picture that is not there at all is left out of the list.
+    if (outcome == MediaRead::kMissing && name == kTitlePictureName) continue;
+    if (outcome != MediaRead::kRead) {
       *error = "cannot read the media file '" + name + "'";
+      if (outcome == MediaRead::kFailed) *error += ": " + why;
       return false;
     }
-    text += mediaListLine(sha256Hex(bytes), name);
+    text += mediaListLine(digest, name);
   }
   *list = text;
   return true;
@@ -79,12 +92,25 @@ int runSeal(const std::vector<std::string>& args, ClockPort& clock, std::ostream
     return 2;
   }
   const std::string& mediaDir = args[1];
-  const MediaReader read = [&mediaDir](const std::string& name, std::string* bytes) {
-    return readMediaFile(mediaDir, name, bytes);
+  const MediaReader read = [&mediaDir](const std::string& name, const MediaSink& sink,
+                                       std::string* why) {
+    return readMediaFile(mediaDir, name, sink, why);
   };
   std::string script;
-  if (!read(kScriptFileName, &script)) {
-    err << "quillet-check: cannot read '" << kScriptFileName << "' in '" << mediaDir << "'\n";
+  bool scriptTooLong = false;
+  std::string why;
+  const MediaRead scriptRead = read(
+      kScriptFileName,
+      [&](const char* bytes, std::size_t size) {
+        scriptTooLong = scriptTooLong || size > kLargestScript - script.size();
+        if (!scriptTooLong) script.append(bytes, size);
+      },
+      &why);
+  if (scriptRead != MediaRead::kRead || scriptTooLong) {
+    err << "quillet-check: cannot read '" << kScriptFileName << "' in '" << mediaDir << "'";
+    if (scriptRead == MediaRead::kFailed) err << ": " << why;
+    if (scriptTooLong) err << ": longer than " << kLargestScript / (1024 * 1024) << " MiB";
+    err << "\n";
     return 1;
   }
   std::string list;
@@ -93,8 +119,9 @@ int runSeal(const std::vector<std::string>& args, ClockPort& clock, std::ostream
     err << "quillet-check: " << error << "\n";
     return 1;
   }
-  if (!writeMediaFile(mediaDir, kMediaListName, list)) {
-    err << "quillet-check: cannot write '" << kMediaListName << "' in '" << mediaDir << "'\n";
+  if (!replaceMediaList(mediaDir, kMediaListName, list, &why)) {
+    err << "quillet-check: cannot write '" << kMediaListName << "' in '" << mediaDir
+        << "': " << why << "\n";
     return 2;
   }
   out << list;

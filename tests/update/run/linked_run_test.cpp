@@ -213,16 +213,22 @@ TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
       // Sealed as quillet-check --seal does it, reading the fake media.
       std::string list;
       std::string error;
-      const MediaReader read = [&m](const std::string& listName, std::string* bytes) {
+      const MediaReader read = [&m](const std::string& listName, const MediaSink& sink,
+                                    std::string*) {
         std::string name;
-        return mediaNameFromList(listName, m.codePage, &name) &&
-               m.files.readFile("C:\\media\\" + name, bytes);
+        std::string bytes;
+        if (!mediaNameFromList(listName, m.codePage, &name) ||
+            !m.files.readFile("C:\\media\\" + name, &bytes))
+          return MediaRead::kMissing;
+        sink(bytes.data(), bytes.size());
+        return MediaRead::kRead;
       };
       ASSERT_TRUE(sealMediaList(kMediaScript, read, m.clock, &list, &error)) << error;
       EXPECT_EQ(list, sealedList);
       // A media without its NT 4 file cannot be sealed.
-      const MediaReader readIncomplete = [&read](const std::string& name, std::string* bytes) {
-        return name != "nt.dll" && read(name, bytes);
+      const MediaReader readIncomplete = [&read](const std::string& name, const MediaSink& sink,
+                                                 std::string* why) {
+        return name == "nt.dll" ? MediaRead::kMissing : read(name, sink, why);
       };
       EXPECT_FALSE(sealMediaList(kMediaScript, readIncomplete, m.clock, &list, &error));
       EXPECT_EQ(error, "cannot read the media file 'nt.dll'");
