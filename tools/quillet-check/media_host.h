@@ -7,18 +7,14 @@
 // A media folder may be hostile (a share others can write): only regular
 // files are read, a FIFO or device is refused before it is opened for
 // reading, and the list is never written through a link.
-#include <cstddef>
 #include <string>
 
 #include "tools/quillet-check/media_reader.h"
 
 namespace quillet {
 
-// The most a read hands to the sink at once.
-constexpr std::size_t kMediaChunkSize = 64 * 1024;
-
 MediaRead readMediaFile(const std::string& mediaDir, const std::string& listName,
-                        const MediaSink& sink, std::string* why);
+                        const MediaUse& use, std::string* why);
 
 // Writes the media's list as a new file beside it and renames that over the
 // list, so a reader sees the old list or the new one, never half of it.

@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include "tools/quillet-check/media_host.h"
 
@@ -66,7 +65,7 @@ int createBeside(const std::string& path, std::string* temporary) {
 }  // namespace
 
 MediaRead readMediaFile(const std::string& mediaDir, const std::string& listName,
-                        const MediaSink& sink, std::string* why) {
+                        const MediaUse& use, std::string* why) {
   const std::string path = mediaDir + "/" + listName;
   // The type before opening: opening a FIFO waits for a writer, opening a
   // device can act on it.
@@ -91,17 +90,23 @@ MediaRead readMediaFile(const std::string& mediaDir, const std::string& listName
     *why = "it is " + kindOf(opened.st_mode) + ", not a regular file";
     return MediaRead::kFailed;
   }
-  std::vector<char> chunk(kMediaChunkSize);
-  for (;;) {
-    const ssize_t got = ::read(file.get(), chunk.data(), chunk.size());
-    if (got == 0) return MediaRead::kRead;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      *why = std::strerror(errno);
-      return MediaRead::kFailed;
+  std::string readError;
+  const PieceReader pieces = [&](char* buffer, std::size_t capacity, std::size_t* got) {
+    for (;;) {
+      const ssize_t read = ::read(file.get(), buffer, capacity);
+      if (read >= 0) {
+        *got = std::size_t(read);
+        return true;
+      }
+      if (errno != EINTR) {
+        readError = std::strerror(errno);
+        return false;
+      }
     }
-    sink(chunk.data(), std::size_t(got));
-  }
+  };
+  if (use(pieces)) return MediaRead::kRead;
+  *why = readError;
+  return MediaRead::kFailed;
 }
 
 bool replaceMediaList(const std::string& mediaDir, const std::string& listName,

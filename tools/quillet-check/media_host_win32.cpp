@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 #include "tools/quillet-check/media_host.h"
 #include "update/text/wide_text.h"
@@ -44,7 +43,7 @@ std::string windowsError(DWORD error) { return "Windows error " + std::to_string
 bool writeAll(HANDLE file, const std::string& text) {
   std::size_t done = 0;
   while (done < text.size()) {
-    const DWORD ask = DWORD(std::min<std::size_t>(text.size() - done, kMediaChunkSize));
+    const DWORD ask = DWORD(std::min<std::size_t>(text.size() - done, kMediaPieceSize));
     DWORD put = 0;
     if (!WriteFile(file, text.data() + done, ask, &put, nullptr) || put == 0) return false;
     done += put;
@@ -71,7 +70,7 @@ HANDLE createBeside(const std::wstring& path, std::wstring* temporary) {
 }  // namespace
 
 MediaRead readMediaFile(const std::string& mediaDir, const std::string& listName,
-                        const MediaSink& sink, std::string* why) {
+                        const MediaUse& use, std::string* why) {
   const std::wstring path = widePath(mediaDir, listName);
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -95,16 +94,20 @@ MediaRead readMediaFile(const std::string& mediaDir, const std::string& listName
     *why = "it is a device or a pipe, not a regular file";
     return MediaRead::kFailed;
   }
-  std::vector<char> chunk(kMediaChunkSize);
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), chunk.data(), DWORD(chunk.size()), &got, nullptr)) {
-      *why = windowsError(GetLastError());
-      return MediaRead::kFailed;
+  std::string readError;
+  const PieceReader pieces = [&](char* buffer, std::size_t capacity, std::size_t* got) {
+    DWORD read = 0;
+    if (!ReadFile(file.get(), buffer, DWORD(std::min<std::size_t>(capacity, MAXDWORD)), &read,
+                  nullptr)) {
+      readError = windowsError(GetLastError());
+      return false;
     }
-    if (got == 0) return MediaRead::kRead;
-    sink(chunk.data(), got);
-  }
+    *got = read;
+    return true;
+  };
+  if (use(pieces)) return MediaRead::kRead;
+  *why = readError;
+  return MediaRead::kFailed;
 }
 
 bool replaceMediaList(const std::string& mediaDir, const std::string& listName,

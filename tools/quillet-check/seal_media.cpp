@@ -7,6 +7,7 @@
 #include "tools/quillet-check/media_host.h"
 #include "update/media/media_files.h"
 #include "update/media/media_list.h"
+#include "update/media/chunked_sha256.h"
 #include "update/media/sha256.h"
 #include "update/script/script_location.h"
 #include "update/text/cp932_code_page.h"
@@ -35,10 +36,11 @@ bool copiedOn(int osMajor, const std::string& scriptBytes, ClockPort& clock,
 // The file's digest, hashed piece by piece as it is read.
 MediaRead hashMediaFile(const MediaReader& read, const std::string& name, std::string* digest,
                         std::string* why) {
-  Sha256 hash;
+  PieceDigest hashed;
   const MediaRead outcome =
-      read(name, [&hash](const char* bytes, std::size_t size) { hash.update(bytes, size); }, why);
-  if (outcome == MediaRead::kRead) *digest = hash.finishHex();
+      read(name, [&hashed](const PieceReader& pieces) { return sha256OfPieces(pieces, &hashed); },
+           why);
+  *digest = hashed.hex;
   return outcome;
 }
 
@@ -92,24 +94,29 @@ int runSeal(const std::vector<std::string>& args, ClockPort& clock, std::ostream
     return 2;
   }
   const std::string& mediaDir = args[1];
-  const MediaReader read = [&mediaDir](const std::string& name, const MediaSink& sink,
+  const MediaReader read = [&mediaDir](const std::string& name, const MediaUse& use,
                                        std::string* why) {
-    return readMediaFile(mediaDir, name, sink, why);
+    return readMediaFile(mediaDir, name, use, why);
   };
+  // The one file read whole, since it is parsed; the pieces stop at the limit.
   std::string script;
-  bool scriptTooLong = false;
   std::string why;
   const MediaRead scriptRead = read(
       kScriptFileName,
-      [&](const char* bytes, std::size_t size) {
-        scriptTooLong = scriptTooLong || size > kLargestScript - script.size();
-        if (!scriptTooLong) script.append(bytes, size);
+      [&script](const PieceReader& pieces) {
+        PieceDigest ignored;
+        return sha256OfPieces(pieces, &ignored, [&script](const char* piece, std::size_t size) {
+          if (size > kLargestScript - script.size()) return false;
+          script.append(piece, size);
+          return true;
+        });
       },
       &why);
-  if (scriptRead != MediaRead::kRead || scriptTooLong) {
+  if (scriptRead != MediaRead::kRead) {
     err << "quillet-check: cannot read '" << kScriptFileName << "' in '" << mediaDir << "'";
-    if (scriptRead == MediaRead::kFailed) err << ": " << why;
-    if (scriptTooLong) err << ": longer than " << kLargestScript / (1024 * 1024) << " MiB";
+    if (scriptRead == MediaRead::kFailed) {
+      err << ": " << (why.empty() ? "longer than " + std::to_string(kLargestScript >> 20) + " MiB" : why);
+    }
     err << "\n";
     return 1;
   }

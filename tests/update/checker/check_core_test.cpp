@@ -12,6 +12,7 @@
 #include "tools/quillet-check/job_json.h"
 #include "tools/quillet-check/media_host.h"
 #include "tools/quillet-check/script_lint.h"
+#include "tools/quillet-check/seal_media.h"
 #include "update/media/media_list.h"
 #include "update/media/sha256.h"
 
@@ -203,11 +204,14 @@ TEST(SealTest, HostileMediaFoldersAreRefusedWithTheReason) {
        "cannot read the media file 'a.dll': it is a device, not a regular file\n"},
       {"a copied file is missing", [&] { fs::remove(media / "a.dll"); }, 1,
        "cannot read the media file 'a.dll'\n"},
+      {"a script longer than any update script",
+       [&] { put(media / "quillet.txt", std::string(kLargestScript + 1, '\n')); }, 1,
+       "cannot read 'quillet.txt' in '" + media.string() + "': longer than 16 MiB\n"},
       {"title.bmp is there but a folder", [&] { fs::create_directory(media / "title.bmp"); }, 1,
        "cannot read the media file 'title.bmp': it is a folder, not a regular file\n"},
   };
   const std::string script = "file:a.dll\r\ntoWork:bin\r\n";
-  const std::string library(3 * kMediaChunkSize + 5, 'L');  // several pieces
+  const std::string library(3 * kMediaPieceSize + 5, 'L');  // several pieces
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     fs::remove_all(dir);
@@ -233,25 +237,30 @@ TEST(SealTest, HostileMediaFoldersAreRefusedWithTheReason) {
   fs::remove_all(dir);
 }
 
-// The host's reader hands a file over in pieces of at most one chunk.
+// The host's reader fills the pieces it is asked for, to the file's end.
 TEST(SealTest, MediaFilesAreReadInPieces) {
   const std::string dir = ::testing::TempDir();
   const std::string name = "quillet_check_pieces.bin";
-  std::string bytes(2 * kMediaChunkSize + 1, '\0');
+  std::string bytes(2 * kMediaPieceSize + 1, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 7);
   std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
   std::string read;
   std::size_t largest = 0;
   std::string why;
   EXPECT_EQ(readMediaFile(dir, name,
-                          [&](const char* piece, std::size_t size) {
-                            read.append(piece, size);
-                            largest = std::max(largest, size);
+                          [&](const PieceReader& pieces) {
+                            PieceDigest digest;
+                            return sha256OfPieces(pieces, &digest, [&](const char* piece,
+                                                                       std::size_t size) {
+                              read.append(piece, size);
+                              largest = std::max(largest, size);
+                              return true;
+                            });
                           },
                           &why),
             MediaRead::kRead);
   EXPECT_EQ(read, bytes);
-  EXPECT_EQ(largest, kMediaChunkSize);
+  EXPECT_EQ(largest, kMediaPieceSize);
   std::remove((dir + "/" + name).c_str());
 }
 #endif

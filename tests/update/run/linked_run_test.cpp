@@ -242,22 +242,28 @@ TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
       // Sealed as quillet-check --seal does it, reading the fake media.
       std::string list;
       std::string error;
-      const MediaReader read = [&m](const std::string& listName, const MediaSink& sink,
+      const MediaReader read = [&m](const std::string& listName, const MediaUse& use,
                                     std::string*) {
         std::string name;
         std::string bytes;
         if (!mediaNameFromList(listName, m.codePage, &name) ||
             !m.files.readFile("C:\\media\\" + name, &bytes))
           return MediaRead::kMissing;
-        sink(bytes.data(), bytes.size());
-        return MediaRead::kRead;
+        std::size_t at = 0;
+        const PieceReader pieces = [&](char* buffer, std::size_t capacity, std::size_t* got) {
+          *got = std::min(capacity, bytes.size() - at);
+          std::copy_n(bytes.data() + at, *got, buffer);
+          at += *got;
+          return true;
+        };
+        return use(pieces) ? MediaRead::kRead : MediaRead::kFailed;
       };
       ASSERT_TRUE(sealMediaList(kMediaScript, read, m.clock, &list, &error)) << error;
       EXPECT_EQ(list, sealedList);
       // A media without its NT 4 file cannot be sealed.
-      const MediaReader readIncomplete = [&read](const std::string& name, const MediaSink& sink,
+      const MediaReader readIncomplete = [&read](const std::string& name, const MediaUse& use,
                                                  std::string* why) {
-        return name == "nt.dll" ? MediaRead::kMissing : read(name, sink, why);
+        return name == "nt.dll" ? MediaRead::kMissing : read(name, use, why);
       };
       EXPECT_FALSE(sealMediaList(kMediaScript, readIncomplete, m.clock, &list, &error));
       EXPECT_EQ(error, "cannot read the media file 'nt.dll'");
