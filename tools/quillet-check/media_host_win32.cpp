@@ -56,8 +56,9 @@ bool writeAll(HANDLE file, const std::string& text) {
 // written through.
 HANDLE createBeside(const std::wstring& path, std::wstring* temporary) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *temporary = path + L".tmp-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(attempt);
+    const std::string suffix =
+        ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
+    *temporary = path + std::wstring(suffix.begin(), suffix.end());  // ASCII
     const HANDLE file = CreateFileW(temporary->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     const DWORD error = GetLastError();
