@@ -1,5 +1,6 @@
 #include "tools/quillet-check/seal_media.h"
 
+#include <algorithm>
 #include <set>
 
 #include "tools/quillet-check/check_options.h"
@@ -63,6 +64,9 @@ bool sealMediaList(const std::string& scriptBytes, const MediaReader& read, Cloc
       listNames.push_back(listName);
     }
   }
+  // The picture may be absent, unless the script copies it too.
+  const bool pictureCopied =
+      std::find(listNames.begin() + 2, listNames.end(), kTitlePictureName) != listNames.end();
   std::set<std::string> seen{kScriptFileName};
   std::string text = mediaListLine(sha256Hex(scriptBytes), kScriptFileName);
   for (const std::string& name : listNames) {
@@ -71,7 +75,7 @@ bool sealMediaList(const std::string& scriptBytes, const MediaReader& read, Cloc
     std::string why;
     const MediaRead outcome = hashMediaFile(read, name, &digest, &why);
     // Only a title picture that is not there at all is left out of the list.
-    if (outcome == MediaRead::kMissing && name == kTitlePictureName) continue;
+    if (outcome == MediaRead::kMissing && name == kTitlePictureName && !pictureCopied) continue;
     if (outcome != MediaRead::kRead) {
       *error = "cannot read the media file '" + name + "'";
       if (outcome == MediaRead::kFailed) *error += ": " + why;
@@ -114,8 +118,10 @@ int runSeal(const std::vector<std::string>& args, ClockPort& clock, std::ostream
       &why);
   if (scriptRead != MediaRead::kRead) {
     err << "quillet-check: cannot read '" << kScriptFileName << "' in '" << mediaDir << "'";
-    if (scriptRead == MediaRead::kFailed) {
-      err << ": " << (why.empty() ? "longer than " + std::to_string(kLargestScript >> 20) + " MiB" : why);
+    if (scriptRead == MediaRead::kFailed && why.empty()) {
+      err << ": longer than " << (kLargestScript >> 20) << " MiB";
+    } else if (scriptRead == MediaRead::kFailed) {
+      err << ": " << why;
     }
     err << "\n";
     return 1;

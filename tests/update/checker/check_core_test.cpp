@@ -207,6 +207,9 @@ TEST(SealTest, HostileMediaFoldersAreRefusedWithTheReason) {
       {"a script longer than any update script",
        [&] { put(media / "quillet.txt", std::string(kLargestScript + 1, '\n')); }, 1,
        "cannot read 'quillet.txt' in '" + media.string() + "': longer than 16 MiB\n"},
+      {"title.bmp copied by the script but missing",
+       [&] { put(media / "quillet.txt", "file:a.dll\r\nfile:title.bmp\r\ntoWork:bin\r\n"); }, 1,
+       "cannot read the media file 'title.bmp'\n"},
       {"title.bmp is there but a folder", [&] { fs::create_directory(media / "title.bmp"); }, 1,
        "cannot read the media file 'title.bmp': it is a folder, not a regular file\n"},
   };
