@@ -10,15 +10,15 @@
 #include "tools/quillet-check/check_options.h"
 #include "tools/quillet-check/check_run.h"
 #include "tools/quillet-check/job_json.h"
+// The sealer's host files.
 #include "tools/quillet-check/media_host.h"
-#include "tools/quillet-check/script_lint.h"
 #include "tools/quillet-check/seal_media.h"
 #include "update/media/media_list.h"
 #include "update/media/sha256.h"
-
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
+#include "tools/quillet-check/script_lint.h"
 
 namespace quillet {
 namespace {
