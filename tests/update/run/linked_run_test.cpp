@@ -1,6 +1,7 @@
 // The whole run as the program wires it (LinkedOperations over the script
 // reader, the preconditions, the uninstall records and the executor), over
 // in-memory fakes of every port.
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -9,6 +10,7 @@
 
 #include "tests/update/fake_machine.h"
 #include "tools/quillet-check/seal_media.h"
+#include "update/media/chunked_sha256.h"
 #include "update/media/media_files.h"
 #include "update/media/sha256.h"
 #include "update/run/exit_status.h"
@@ -135,6 +137,33 @@ TEST(MediaSeal, Sha256GivesTheStandardsExampleDigests) {
   const std::string piece(1000, 'a');
   for (int i = 0; i < 1000; ++i) million.update(piece.data(), piece.size());
   EXPECT_EQ(million.finishHex(), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+TEST(MediaSeal, ChunkedHashOfTheMillionAsNeverHoldsThemWhole) {
+  std::uint64_t left = 1000000;  // generated as asked for, never stored
+  std::size_t largest = 0;
+  const PieceReader generate = [&](char* buffer, std::size_t capacity, std::size_t* got) {
+    largest = std::max(largest, capacity);
+    *got = static_cast<std::size_t>(std::min<std::uint64_t>(left, capacity));
+    std::fill(buffer, buffer + *got, 'a');
+    left -= *got;
+    return true;
+  };
+  std::uint64_t passedOn = 0;
+  PieceDigest digest;
+  ASSERT_TRUE(sha256OfPieces(generate, &digest, [&](const char*, std::size_t size) {
+    passedOn += size;
+    return true;
+  }));
+  EXPECT_EQ(digest.hex, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+  EXPECT_EQ(digest.size, 1000000u);
+  EXPECT_EQ(passedOn, 1000000u);
+  EXPECT_EQ(largest, kMediaPieceSize);
+  left = 10;
+  const PieceReader failing = [&](char* buffer, std::size_t, std::size_t* got) {
+    return left-- > 0 && generate(buffer, 1, got);
+  };
+  EXPECT_FALSE(sha256OfPieces(failing, &digest)) << "a read error is not an end";
 }
 
 // "表" is 0x95 0x5C in code page 932: its second byte is a backslash.
