@@ -229,7 +229,9 @@ TEST(SealTest, HostileMediaFoldersAreRefusedWithTheReason) {
     const std::string expected = mediaListLine(sha256Hex(script), "quillet.txt") +
                                  mediaListLine(sha256Hex(library), "a.dll");
     EXPECT_EQ(out.str(), row.status == 0 ? expected : "");
-    if (row.status == 0) EXPECT_EQ(contents(list), expected);
+    if (row.status == 0) {
+      EXPECT_EQ(contents(list), expected);
+    }
     const std::string e = err.str();
     EXPECT_EQ(e.substr(e.size() - std::min(e.size(), row.err.size())), row.err) << e;
     EXPECT_EQ(contents(dir / "kept"), "kept");
