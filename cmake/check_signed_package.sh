@@ -5,15 +5,16 @@
 # `osslsigncode verify` against that CA, with no trace of the password in the
 # package; with a time-stamp server (a throwaway one, cmake/time_stamp_server.py)
 # each signature carries a time stamp that verifies; a wrong password, a
-# missing key file, a missing password or an unreachable time-stamp server
-# fails the step and leaves no package.
+# missing key file, a missing password, an unreachable time-stamp server or
+# one that never answers fails the step (the last within its time limit) and
+# leaves no package; files named in upper or mixed case are signed too.
 #   check_signed_package.sh BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
-server=
-trap '[ -z "$server" ] || kill "$server"; rm -rf "$work"' EXIT
+servers=()
+trap 'for s in "${servers[@]}"; do kill "$s"; done; rm -rf "$work"' EXIT
 cd "$work"
 
 openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 \
@@ -44,9 +45,11 @@ digests = sha256, sha384, sha512
 ess_cert_id_alg = sha256
 END
 python3 "$root/cmake/time_stamp_server.py" tsa.cnf tsa.port &
-server=$!
-for _ in $(seq 100); do [ -s tsa.port ] && break; sleep 0.1; done
-[ -s tsa.port ] || { echo "the time-stamp server did not start" >&2; exit 1; }
+servers+=($!)
+python3 "$root/cmake/time_stamp_server.py" --never-answer hung.port &
+servers+=($!)
+for _ in $(seq 100); do [ -s tsa.port ] && [ -s hung.port ] && break; sleep 0.1; done
+[ -s tsa.port ] && [ -s hung.port ] || { echo "the time-stamp servers did not start" >&2; exit 1; }
 password=$(openssl rand -hex 16)
 PASSWORD=$password openssl pkcs12 -export -inkey signer.key -in signer.pem -certfile ca.pem \
   -passout env:PASSWORD -out signer.pfx
@@ -54,12 +57,24 @@ PASSWORD=$password openssl pkcs12 -export -inkey signer.key -in signer.pem -cert
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
+# signing VAR=VALUE... -- COMMAND...: COMMAND with only these signing
+# settings. They are exported by the shell itself, as an operator sets them:
+# never an argument of a program, where other users could read the password.
+signing() {
+  (
+    unset PLEXOR_SIGN_PFX PLEXOR_SIGN_PASSWORD PLEXOR_SIGN_TIMESTAMP PLEXOR_SIGN_TIMEOUT
+    while [ "$1" != -- ]; do export "$1"; shift; done
+    shift
+    "$@"
+  )
+}
+
 # package NAME [VAR=VALUE...]: the package step into $work/NAME; its status.
+# Bounded, so that a step that hangs fails the check instead of holding it.
 package() {
   local name=$1
   shift
-  (cd "$build" && env -u PLEXOR_SIGN_PFX -u PLEXOR_SIGN_PASSWORD -u PLEXOR_SIGN_TIMESTAMP \
-     "$@" cpack -B "$work/$name" >"$work/$name.log" 2>&1)
+  (cd "$build" && signing "$@" -- timeout 600 cpack -B "$work/$name" >"$work/$name.log" 2>&1)
 }
 
 refused() {
@@ -80,10 +95,30 @@ refused missing-key PLEXOR_SIGN_PFX="$work/missing.pfx" PLEXOR_SIGN_PASSWORD="$p
 refused missing-password PLEXOR_SIGN_PFX="$work/signer.pfx"
 refused timestamp-unreachable PLEXOR_SIGN_PFX="$work/signer.pfx" \
   PLEXOR_SIGN_PASSWORD="$password" PLEXOR_SIGN_TIMESTAMP=http://127.0.0.1:9/
+started=$SECONDS
+refused timestamp-never-answers PLEXOR_SIGN_PFX="$work/signer.pfx" \
+  PLEXOR_SIGN_PASSWORD="$password" PLEXOR_SIGN_TIMESTAMP="http://127.0.0.1:$(cat hung.port)/" \
+  PLEXOR_SIGN_TIMEOUT=5
+# The first file's 5 s, and the staging around it.
+[ $((SECONDS - started)) -le 120 ] || fail "timestamp-never-answers: $((SECONDS - started)) s"
+grep -q 'took longer than 5 s' timestamp-never-answers.log ||
+  fail "timestamp-never-answers: $(cat timestamp-never-answers.log)"
+
+# Windows names in any letter case are programs: signed like the others.
+mkdir -p cased/stage/sub cased/package
+cp "$build/tools/quillet-check/quillet-check.exe" cased/stage/TOOL.EXE
+cp "$build/host/ombrix/ombrix.dll" cased/stage/sub/Lib.Dll
+signing PLEXOR_SIGN_PFX="$work/signer.pfx" PLEXOR_SIGN_PASSWORD="$password" -- \
+  cmake -DCPACK_TEMPORARY_DIRECTORY="$work/cased/stage" -DCPACK_PACKAGE_DIRECTORY="$work/cased/package" \
+    -DCPACK_PACKAGE_FILE_NAME=cased -DCPACK_PLEXOR_SIGN_SCRIPT="$root/cmake/sign_files.sh" \
+    -P "$root/cmake/SignPackage.cmake" >cased.log 2>&1 || fail "cased: $(cat cased.log)"
+for file in cased/stage/TOOL.EXE cased/stage/sub/Lib.Dll; do
+  osslsigncode verify -CAfile ca.pem -in "$file" >/dev/null 2>&1 || fail "$file is not signed"
+done
 
 if package signed PLEXOR_SIGN_PFX="$work/signer.pfx" PLEXOR_SIGN_PASSWORD="$password" \
     PLEXOR_SIGN_TIMESTAMP="http://127.0.0.1:$(cat tsa.port)/"; then
-  PLEXOR_SIGN_PFX="$work/signer.pfx" PLEXOR_SIGN_PASSWORD="$password" \
+  signing PLEXOR_SIGN_PFX="$work/signer.pfx" PLEXOR_SIGN_PASSWORD="$password" -- \
     python3 "$root/scripts/check_package.py" "$build" --package-dir "$work/signed" --ca ca.pem \
       --time-stamped ||
     fail "signed: package check"

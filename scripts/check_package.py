@@ -44,7 +44,7 @@ def signature_problems(path, name, ca, time_stamped):
     password = os.environ.get("PLEXOR_SIGN_PASSWORD", "")
     if password and password.encode() in data:
         problems.append("%s holds the signing password" % name)
-    if name.endswith((".exe", ".dll")) and os.environ.get("PLEXOR_SIGN_PFX"):
+    if name.lower().endswith((".exe", ".dll")) and os.environ.get("PLEXOR_SIGN_PFX"):
         if not has_signature(data):
             problems.append("%s is not signed" % name)
         elif ca:

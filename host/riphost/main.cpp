@@ -279,7 +279,8 @@ int main(int argc, char** argv) {
 
   riphost::Module module;
   const char* path = std::getenv("PLEXOR_VEXMOOR");
-  if (!riphost::loadModule(path && *path ? path : RIPHOST_DEFAULT_MODULE, module, error)) {
+  if (!(path && *path ? riphost::loadModule(path, module, error)
+                      : riphost::loadModuleBesideProgram(module, error))) {
     std::fprintf(stderr, "riphost: %s\n", error.c_str());
     return 1;
   }

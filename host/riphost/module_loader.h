@@ -1,4 +1,4 @@
-// Loads the raster module by file name and finds its eight exports.
+// Loads the raster module and finds its eight exports.
 #pragma once
 
 #include <string>
@@ -17,7 +17,12 @@ struct Module {
   void* library = nullptr;
 };
 
+// The module at a path given by the user, as given.
 bool loadModule(const std::string& path, Module& module, std::string& error);
+// The module in riphost's own folder, by its full path; on Windows the host
+// libraries it imports are loaded from there by full path first, so that
+// its imports bind to them instead of being searched for.
+bool loadModuleBesideProgram(Module& module, std::string& error);
 void unloadModule(Module& module);
 
 }  // namespace riphost

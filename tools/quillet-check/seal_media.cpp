@@ -1,5 +1,6 @@
 #include "tools/quillet-check/seal_media.h"
 
+#include <algorithm>
 #include <set>
 
 #include "tools/quillet-check/check_options.h"
@@ -7,6 +8,7 @@
 #include "tools/quillet-check/media_host.h"
 #include "update/media/media_files.h"
 #include "update/media/media_list.h"
+#include "update/media/chunked_sha256.h"
 #include "update/media/sha256.h"
 #include "update/script/script_location.h"
 #include "update/text/cp932_code_page.h"
@@ -32,14 +34,23 @@ bool copiedOn(int osMajor, const std::string& scriptBytes, ClockPort& clock,
   return true;
 }
 
+// The file's digest, hashed piece by piece as it is read.
+MediaRead hashMediaFile(const MediaReader& read, const std::string& name, std::string* digest,
+                        std::string* why) {
+  PieceDigest hashed;
+  const MediaRead outcome =
+      read(name, [&hashed](const PieceReader& pieces) { return sha256OfPieces(pieces, &hashed); },
+           why);
+  *digest = hashed.hex;
+  return outcome;
+}
+
 }  // namespace
 
 bool sealMediaList(const std::string& scriptBytes, const MediaReader& read, ClockPort& clock,
                    std::string* list, std::string* error) {
   Cp932CodePage codePage;
-  std::vector<std::string> listNames{kScriptFileName};
-  std::string picture;
-  if (read(kTitlePictureName, &picture)) listNames.push_back(kTitlePictureName);
+  std::vector<std::string> listNames{kScriptFileName, kTitlePictureName};
   // Major 4 and 5 pick the NT 4 and 2000 target lines; 6 stands for every later system.
   for (int osMajor : {4, 5, 6}) {
     std::vector<std::string> names;
@@ -53,16 +64,24 @@ bool sealMediaList(const std::string& scriptBytes, const MediaReader& read, Cloc
       listNames.push_back(listName);
     }
   }
-  std::set<std::string> seen;
-  std::string text;
+  // The picture may be absent, unless the script copies it too.
+  const bool pictureCopied =
+      std::find(listNames.begin() + 2, listNames.end(), kTitlePictureName) != listNames.end();
+  std::set<std::string> seen{kScriptFileName};
+  std::string text = mediaListLine(sha256Hex(scriptBytes), kScriptFileName);
   for (const std::string& name : listNames) {
     if (!seen.insert(name).second) continue;
-    std::string bytes;
-    if (!read(name, &bytes)) {
+    std::string digest;
+    std::string why;
+    const MediaRead outcome = hashMediaFile(read, name, &digest, &why);
+    // Only a title picture that is not there at all is left out of the list.
+    if (outcome == MediaRead::kMissing && name == kTitlePictureName && !pictureCopied) continue;
+    if (outcome != MediaRead::kRead) {
       *error = "cannot read the media file '" + name + "'";
+      if (outcome == MediaRead::kFailed) *error += ": " + why;
       return false;
     }
-    text += mediaListLine(sha256Hex(bytes), name);
+    text += mediaListLine(digest, name);
   }
   *list = text;
   return true;
@@ -79,12 +98,32 @@ int runSeal(const std::vector<std::string>& args, ClockPort& clock, std::ostream
     return 2;
   }
   const std::string& mediaDir = args[1];
-  const MediaReader read = [&mediaDir](const std::string& name, std::string* bytes) {
-    return readMediaFile(mediaDir, name, bytes);
+  const MediaReader read = [&mediaDir](const std::string& name, const MediaUse& use,
+                                       std::string* why) {
+    return readMediaFile(mediaDir, name, use, why);
   };
+  // The one file read whole, since it is parsed; the pieces stop at the limit.
   std::string script;
-  if (!read(kScriptFileName, &script)) {
-    err << "quillet-check: cannot read '" << kScriptFileName << "' in '" << mediaDir << "'\n";
+  std::string why;
+  const MediaRead scriptRead = read(
+      kScriptFileName,
+      [&script](const PieceReader& pieces) {
+        PieceDigest ignored;
+        return sha256OfPieces(pieces, &ignored, [&script](const char* piece, std::size_t size) {
+          if (size > kLargestScript - script.size()) return false;
+          script.append(piece, size);
+          return true;
+        });
+      },
+      &why);
+  if (scriptRead != MediaRead::kRead) {
+    err << "quillet-check: cannot read '" << kScriptFileName << "' in '" << mediaDir << "'";
+    if (scriptRead == MediaRead::kFailed && why.empty()) {
+      err << ": longer than " << (kLargestScript >> 20) << " MiB";
+    } else if (scriptRead == MediaRead::kFailed) {
+      err << ": " << why;
+    }
+    err << "\n";
     return 1;
   }
   std::string list;
@@ -93,8 +132,9 @@ int runSeal(const std::vector<std::string>& args, ClockPort& clock, std::ostream
     err << "quillet-check: " << error << "\n";
     return 1;
   }
-  if (!writeMediaFile(mediaDir, kMediaListName, list)) {
-    err << "quillet-check: cannot write '" << kMediaListName << "' in '" << mediaDir << "'\n";
+  if (!replaceMediaList(mediaDir, kMediaListName, list, &why)) {
+    err << "quillet-check: cannot write '" << kMediaListName << "' in '" << mediaDir
+        << "': " << why << "\n";
     return 2;
   }
   out << list;

@@ -3,20 +3,23 @@
 // of checksums of quillet.txt, title.bmp when present and every media file
 // the script copies on any system (its NT 4 and 2000 lines included), in
 // the format "sha256sum -c" checks.
-#include <functional>
+#include <cstddef>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "tools/quillet-check/media_reader.h"
 #include "update/ports/clock_port.h"
 
 namespace quillet {
 
-// Reads a media file by its name in the list (UTF-8, "/" between folders).
-using MediaReader = std::function<bool(const std::string& listName, std::string* bytes)>;
+// The longest script sealed: no update script comes near it, and the
+// script is the one file read whole.
+constexpr std::size_t kLargestScript = 16 * 1024 * 1024;
 
-// The list's text for the media whose script is scriptBytes; false with
-// *error when the script cannot be read or a file it copies cannot be.
+// The list's text for the media whose script is scriptBytes (listed with
+// the digest of these very bytes); false with *error when the script cannot
+// be read, a file it copies cannot be, or title.bmp is there but cannot be.
 bool sealMediaList(const std::string& scriptBytes, const MediaReader& read, ClockPort& clock,
                    std::string* list, std::string* error);
 

@@ -93,6 +93,26 @@ python3 "$PYTHONPATH/copy_layout_page.py" check "$work/copies/out/doc-0001.prn"
 copies bad-index.txt refused
 python3 "$PYTHONPATH/copy_layout_page.py" check "$work/copies/refused/doc-0001.prn" 136 0 0  # blank, no drain
 
+# The module and the host libraries come from the program's own folder by
+# full path: a copy of the program started from another folder, which holds
+# a stand-in Vexmoor.dll without the exports, prints; once its own module is
+# gone it fails naming that path, and the stand-in is never loaded.
+mkdir -p "$work/app" "$work/elsewhere"
+cp "$exe" "$(dirname "$exe")"/{Vexmoor,tessaro,vindal,ombrix}.dll "$work/app/"
+cp "$(dirname "$exe")/ombrix.dll" "$work/elsewhere/Vexmoor.dll"
+[ "$(id -u)" = 0 ] && chown -R nobody:nogroup "$work/app" "$work/elsewhere"
+elsewhere() {
+  (cd "$work/elsewhere" && $run 'C:\riphost-test\app\riphost.exe' --ticket 'C:\riphost-test\png.txt' \
+     --out "C:\\riphost-test\\$1" --image 'C:\riphost-test\picture.png')
+}
+elsewhere beside 2>/dev/null
+[ "$(ls "$work/beside")" = doc-0001.prn ] || { echo "no document from the program's own module"; exit 1; }
+rm "$work/app/Vexmoor.dll"
+rc=0
+elsewhere gone 2>"$work/err.txt" || rc=$?
+[ $rc = 1 ] && grep -qF 'LoadLibrary C:\riphost-test\app\Vexmoor.dll failed' "$work/err.txt" ||
+  { echo "without its own module: exit $rc"; cat "$work/err.txt"; exit 1; }
+
 # A failing export is named and the exit status is 1.
 set +e
 riphost nomode.txt failed 2>"$work/err.txt"

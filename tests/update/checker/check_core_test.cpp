@@ -1,13 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "tools/quillet-check/check_options.h"
 #include "tools/quillet-check/check_run.h"
 #include "tools/quillet-check/job_json.h"
+// The sealer's host files.
+#include "tools/quillet-check/media_host.h"
+#include "tools/quillet-check/seal_media.h"
+#include "update/media/media_list.h"
+#include "update/media/sha256.h"
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 #include "tools/quillet-check/script_lint.h"
 #include "update/text/cp932_code_page.h"
 
@@ -154,6 +164,112 @@ TEST_F(RunCheckTest, OverflowGivesStatusOneWithTheMessage) {
   EXPECT_NE(out.find("\"result\": 0"), std::string::npos);
   EXPECT_NE(out.find("停止するサービスが多すぎます。"), std::string::npos);
 }
+
+#ifndef _WIN32
+// --seal on a folder others can write to: the list is replaced through a new
+// file renamed over it; a link in its place is refused and what it points to
+// left alone; a FIFO, a device or a folder where a file should be stops the
+// seal with the reason, before anything is opened for reading.
+TEST(SealTest, HostileMediaFoldersAreRefusedWithTheReason) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(::testing::TempDir()) / "quillet_check_seal";
+  const fs::path media = dir / "media";
+  const fs::path list = media / "quillet.sha256";
+  const auto put = [](const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  };
+  const auto contents = [](const fs::path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+  };
+  struct Row {
+    const char* name;
+    std::function<void()> arrange;
+    int status;
+    std::string err;  // the end of standard error
+  };
+  const std::vector<Row> rows = {
+      {"an old list is replaced", [&] { put(list, "old\n"); }, 0, ""},
+      {"a link to another file in the list's place", [&] { fs::create_symlink(dir / "kept", list); },
+       2, "it is a symbolic link, which is left as it is; remove it and seal again\n"},
+      {"a link to nowhere in the list's place", [&] { fs::create_symlink(dir / "absent", list); },
+       2, "it is a symbolic link, which is left as it is; remove it and seal again\n"},
+      {"a folder in the list's place", [&] { fs::create_directory(list); }, 2,
+       "it is a folder, which is left as it is; remove it and seal again\n"},
+      {"a copied file is a FIFO",
+       [&] { fs::remove(media / "a.dll"); ::mkfifo((media / "a.dll").c_str(), 0600); }, 1,
+       "cannot read the media file 'a.dll': it is a FIFO, not a regular file\n"},
+      {"a copied file is a device",
+       [&] { fs::remove(media / "a.dll"); fs::create_symlink("/dev/zero", media / "a.dll"); }, 1,
+       "cannot read the media file 'a.dll': it is a device, not a regular file\n"},
+      {"a copied file is missing", [&] { fs::remove(media / "a.dll"); }, 1,
+       "cannot read the media file 'a.dll'\n"},
+      {"a script longer than any update script",
+       [&] { put(media / "quillet.txt", std::string(kLargestScript + 1, '\n')); }, 1,
+       "cannot read 'quillet.txt' in '" + media.string() + "': longer than 16 MiB\n"},
+      {"title.bmp copied by the script but missing",
+       [&] { put(media / "quillet.txt", "file:a.dll\r\nfile:title.bmp\r\ntoWork:bin\r\n"); }, 1,
+       "cannot read the media file 'title.bmp'\n"},
+      {"title.bmp is there but a folder", [&] { fs::create_directory(media / "title.bmp"); }, 1,
+       "cannot read the media file 'title.bmp': it is a folder, not a regular file\n"},
+  };
+  const std::string script = "file:a.dll\r\ntoWork:bin\r\n";
+  const std::string library(3 * kMediaPieceSize + 5, 'L');  // several pieces
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove_all(dir);
+    fs::create_directories(media);
+    put(dir / "kept", "kept");
+    put(media / "quillet.txt", script);
+    put(media / "a.dll", library);
+    row.arrange();
+    FixedClock clock;
+    std::ostringstream out, err;
+    EXPECT_EQ(runCheck({"--seal", media.string()}, "", clock, out, err), row.status);
+    const std::string expected = mediaListLine(sha256Hex(script), "quillet.txt") +
+                                 mediaListLine(sha256Hex(library), "a.dll");
+    EXPECT_EQ(out.str(), row.status == 0 ? expected : "");
+    if (row.status == 0) {
+      EXPECT_EQ(contents(list), expected);
+    }
+    const std::string e = err.str();
+    EXPECT_EQ(e.substr(e.size() - std::min(e.size(), row.err.size())), row.err) << e;
+    EXPECT_EQ(contents(dir / "kept"), "kept");
+    EXPECT_FALSE(fs::exists(dir / "absent"));
+    for (const fs::directory_entry& entry : fs::directory_iterator(media))
+      EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+  }
+  fs::remove_all(dir);
+}
+
+// The host's reader fills the pieces it is asked for, to the file's end.
+TEST(SealTest, MediaFilesAreReadInPieces) {
+  const std::string dir = ::testing::TempDir();
+  const std::string name = "quillet_check_pieces.bin";
+  std::string bytes(2 * kMediaPieceSize + 1, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 7);
+  std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+  std::string read;
+  std::size_t largest = 0;
+  std::string why;
+  EXPECT_EQ(readMediaFile(dir, name,
+                          [&](const PieceReader& pieces) {
+                            PieceDigest digest;
+                            return sha256OfPieces(pieces, &digest, [&](const char* piece,
+                                                                       std::size_t size) {
+                              read.append(piece, size);
+                              largest = std::max(largest, size);
+                              return true;
+                            });
+                          },
+                          &why),
+            MediaRead::kRead);
+  EXPECT_EQ(read, bytes);
+  EXPECT_EQ(largest, kMediaPieceSize);
+  std::remove((dir + "/" + name).c_str());
+}
+#endif
 
 // --lint: one mistake per script gives exactly one finding, on its line and in
 // its words ({media} stands for the media folder); a clean script that uses

@@ -133,6 +133,17 @@ checker=$PLEXOR_BINARY_DIR/tools/quillet-check/quillet-check.exe
 wine_run "$checker" --seal 'C:\media' >/dev/null || fail "quillet-check --seal 'C:\\media' failed"
 (cd "$drive/media" && sha256sum --quiet -c quillet.sha256) || fail "sha256sum -c refuses the seal"
 grep -qx '[0-9a-f]\{64\}  bin/fresh.dll' "$drive/media/quillet.sha256" || fail "seal: $(cat "$drive/media/quillet.sha256")"
+# A link in the list's place is replaced by the list, never written through
+# (Wine shows a Unix link as a plain file; a Windows reparse point is refused).
+mv "$drive/media/quillet.sha256" "$drive/quillet.sha256.sealed"
+printf kept >"$drive/kept.txt"
+ln -s "$drive/kept.txt" "$drive/media/quillet.sha256"
+if [ "$(id -u)" = 0 ]; then chown -h nobody:nogroup "$drive/media/quillet.sha256"; fi
+wine_run "$checker" --seal 'C:\media' >/dev/null || fail "quillet-check --seal over a link failed"
+[ "$(cat "$drive/kept.txt")" = kept ] || fail "the seal wrote through a link"
+[ ! -L "$drive/media/quillet.sha256" ] && cmp -s "$drive/media/quillet.sha256" "$drive/quillet.sha256.sealed" ||
+  fail "the link in the list's place was not replaced by the list"
+rm -f "$drive/kept.txt" "$drive/quillet.sha256.sealed"
 machine_files=$(cd "$drive/Plexor" && find . -printf '%p %s\n' | sort)
 refused_run() {  # label, then the text the log must hold
   local status=0

@@ -1,6 +1,7 @@
 // The whole run as the program wires it (LinkedOperations over the script
 // reader, the preconditions, the uninstall records and the executor), over
 // in-memory fakes of every port.
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -9,6 +10,7 @@
 
 #include "tests/update/fake_machine.h"
 #include "tools/quillet-check/seal_media.h"
+#include "update/media/chunked_sha256.h"
 #include "update/media/media_files.h"
 #include "update/media/sha256.h"
 #include "update/run/exit_status.h"
@@ -137,6 +139,33 @@ TEST(MediaSeal, Sha256GivesTheStandardsExampleDigests) {
   EXPECT_EQ(million.finishHex(), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
+TEST(MediaSeal, ChunkedHashOfTheMillionAsNeverHoldsThemWhole) {
+  std::uint64_t left = 1000000;  // generated as asked for, never stored
+  std::size_t largest = 0;
+  const PieceReader generate = [&](char* buffer, std::size_t capacity, std::size_t* got) {
+    largest = std::max(largest, capacity);
+    *got = static_cast<std::size_t>(std::min<std::uint64_t>(left, capacity));
+    std::fill(buffer, buffer + *got, 'a');
+    left -= *got;
+    return true;
+  };
+  std::uint64_t passedOn = 0;
+  PieceDigest digest;
+  ASSERT_TRUE(sha256OfPieces(generate, &digest, [&](const char*, std::size_t size) {
+    passedOn += size;
+    return true;
+  }));
+  EXPECT_EQ(digest.hex, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+  EXPECT_EQ(digest.size, 1000000u);
+  EXPECT_EQ(passedOn, 1000000u);
+  EXPECT_EQ(largest, kMediaPieceSize);
+  left = 10;
+  const PieceReader failing = [&](char* buffer, std::size_t, std::size_t* got) {
+    return left-- > 0 && generate(buffer, 1, got);
+  };
+  EXPECT_FALSE(sha256OfPieces(failing, &digest)) << "a read error is not an end";
+}
+
 // "表" is 0x95 0x5C in code page 932: its second byte is a backslash.
 const char kMediaScript[] =
     "Admin:0\r\nstopSvc:Worker\r\nstartSvc:Worker\r\nfile:a.dll\r\ntoWork:bin\r\n"
@@ -213,16 +242,28 @@ TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
       // Sealed as quillet-check --seal does it, reading the fake media.
       std::string list;
       std::string error;
-      const MediaReader read = [&m](const std::string& listName, std::string* bytes) {
+      const MediaReader read = [&m](const std::string& listName, const MediaUse& use,
+                                    std::string*) {
         std::string name;
-        return mediaNameFromList(listName, m.codePage, &name) &&
-               m.files.readFile("C:\\media\\" + name, bytes);
+        std::string bytes;
+        if (!mediaNameFromList(listName, m.codePage, &name) ||
+            !m.files.readFile("C:\\media\\" + name, &bytes))
+          return MediaRead::kMissing;
+        std::size_t at = 0;
+        const PieceReader pieces = [&](char* buffer, std::size_t capacity, std::size_t* got) {
+          *got = std::min(capacity, bytes.size() - at);
+          std::copy_n(bytes.data() + at, *got, buffer);
+          at += *got;
+          return true;
+        };
+        return use(pieces) ? MediaRead::kRead : MediaRead::kFailed;
       };
       ASSERT_TRUE(sealMediaList(kMediaScript, read, m.clock, &list, &error)) << error;
       EXPECT_EQ(list, sealedList);
       // A media without its NT 4 file cannot be sealed.
-      const MediaReader readIncomplete = [&read](const std::string& name, std::string* bytes) {
-        return name != "nt.dll" && read(name, bytes);
+      const MediaReader readIncomplete = [&read](const std::string& name, const MediaUse& use,
+                                                 std::string* why) {
+        return name == "nt.dll" ? MediaRead::kMissing : read(name, use, why);
       };
       EXPECT_FALSE(sealMediaList(kMediaScript, readIncomplete, m.clock, &list, &error));
       EXPECT_EQ(error, "cannot read the media file 'nt.dll'");
