@@ -114,22 +114,25 @@ int sendBand(PrinterJob& job) {
     job.rowsInDocument += std::uint32_t(job.bandLines);
     if (job.rowsInDocument > job.rowsPerDocument) {
       job.rowsInDocument = 0;
-      endSpoolDocument(job.env, *job.channel);
+      // A document whose end failed may never print: the call reports it
+      // once the next document is open, as it reports a wait the host ended.
+      if (!endSpoolDocument(job.env, *job.channel)) job.failAtCallEnd = true;
       const SpoolWaitEnd wait = waitForSpoolDiskSpace(job.env, job.jobId, job.channel->printerName);
       if (!reopenSpoolChannel(job.env, *job.channel)) return 1;
       // The rows of the top offset and the drain go on; the call reports it.
-      if (wait == SpoolWaitEnd::EndedByHost) job.waitEndedByHost = true;
+      if (wait == SpoolWaitEnd::EndedByHost) job.failAtCallEnd = true;
     }
   }
   return 0;
 }
 
-// A wait that the host ended is not space become free: the call during which
-// it happened returns 1 once its work is done (the next document is open).
-int reportEndedWait(PrinterJob& job, int result) {
-  const bool ended = job.waitEndedByHost;
-  job.waitEndedByHost = false;
-  return ended ? 1 : result;
+// A wait that the host ended is not space become free, and a document whose
+// end failed may not print: the call during which either happened returns 1
+// once its work is done (the next document is open).
+int reportSplitFailure(PrinterJob& job, int result) {
+  const bool failed = job.failAtCallEnd;
+  job.failAtCallEnd = false;
+  return failed ? 1 : result;
 }
 
 // Limits every band must keep, so that nothing reads or writes outside the job's buffers.
@@ -195,7 +198,8 @@ int writeJobStartAndTopOffset(PrinterJob& job) {
   return 0;
 }
 
-void freeJob(PrinterJob* job) {
+// Releases everything the job holds; false when ending its document failed.
+bool freeJob(PrinterJob* job) {
   closeInputDump(job->env, job->dump);
   job->dump = nullptr;
   freeCopyLayout(*job);
@@ -204,13 +208,14 @@ void freeJob(PrinterJob* job) {
   // A job closed before its trailer went out (never stopped, a failed start
   // or stop) would hand the printer a cut-off page: its document is deleted.
   if (job->channel && !job->pageComplete) abandonSpoolDocument(job->env, *job->channel);
-  closeSpoolChannel(job->env, job->channel);
+  const bool ended = closeSpoolChannel(job->env, job->channel);
   job->channel = nullptr;
   releaseParamBlock(job->env, job->params);
   job->params = nullptr;
   releaseBandBuffers(*job);
   MemoryPort memory = job->env.memory;
   memory.release(memory.context, job);
+  return ended;
 }
 
 }  // namespace
@@ -230,7 +235,8 @@ PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dum
   job->inputColourType = std::int8_t(readUnsigned8(block, PPB_INPUT_COLOUR_TYPE));
   job->screeningMethod = readSigned8(block, PPB_SCREENING);
   job->mirror = readSigned8(block, PPB_MIRROR);
-  readDeviceInfo(env, block, job->printerName);
+  // A template name whose counter stays locked opens nothing.
+  if (!readDeviceInfo(env, block, job->printerName)) return freeJob(job), nullptr;
   job->leftOffset = readSigned32(block, PPB_LEFT_OFFSET);
   job->topOffset = readSigned32(block, PPB_TOP_OFFSET);
   std::uint8_t bits = readUnsigned8(block, PPB_BITS_PER_PIXEL);
@@ -295,7 +301,7 @@ int startPrinterJob(PrinterJob& job) {
   if (job.stage != JobStage::Opened) return 1;
   // Started only when the job-start commands and the top offset went out;
   // after a failed start only closing is left (a retry would repeat them).
-  const int result = reportEndedWait(job, writeJobStartAndTopOffset(job));
+  const int result = reportSplitFailure(job, writeJobStartAndTopOffset(job));
   job.stage = result == 0 ? JobStage::Started : JobStage::Ended;
   return result;
 }
@@ -327,7 +333,7 @@ int writePrinterBand(PrinterJob& job, void** planes, int width, int lines, int p
     screenBand(job);
   }
   if (job.layout) combineCopyLayoutBand(job);
-  return reportEndedWait(job, sendBand(job));
+  return reportSplitFailure(job, sendBand(job));
 }
 
 int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
@@ -340,7 +346,7 @@ int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int pl
     if (recordBytes <= job.rowLength)
       appendScreenedBand(*job.dump, planes, recordBytes, job.rowLength, lines, planeCount);
   }
-  return reportEndedWait(job, sendScreenedBand(job, planes, width, lines, planeCount));
+  return reportSplitFailure(job, sendScreenedBand(job, planes, width, lines, planeCount));
 }
 
 int stopPrinterJob(PrinterJob& job) {
@@ -352,13 +358,14 @@ int stopPrinterJob(PrinterJob& job) {
   job.pageComplete = true;
   // The page is whole but lacks the copies of a bitmap that could not be
   // read: the host must not take it for the page it sent.
-  return reportEndedWait(job, copyLayoutLostCopies(job) ? 1 : 0);
+  return reportSplitFailure(job, copyLayoutLostCopies(job) ? 1 : 0);
 }
 
 int closePrinterJob(PrinterJob* job) {
   if (!job) return 1;
-  freeJob(job);
-  return 0;
+  // A page whose document the spooler did not take as ended is not printed
+  // for sure: reported like any failed write.
+  return freeJob(job) ? 0 : 1;
 }
 
 int sendLayoutRows(PrinterJob& job, void** planes, int width, int lines, int planeCount) {

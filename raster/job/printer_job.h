@@ -82,7 +82,7 @@ struct PrinterJob {
   int dumpPlaneLimit;   // plane count given at open (limits bands while a dump is open)
   bool screeningOpen;   // whether the screening open succeeded
   bool bandBuffersLost; // band buffers were released after a failed allocation
-  bool waitEndedByHost; // a disk-space wait of the current call was ended by the host
+  bool failAtCallEnd;   // a split of the current call failed to end its document, or the host ended its wait
   ColourVariant variant;
   JobStage stage;
   // StopPrinter_16_FUNC wrote the job-end commands: the document is whole and
