@@ -3,12 +3,12 @@
 // well as two processes do (fcntl record locks would not between threads).
 #include <fcntl.h>
 #include <sys/file.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 
+#include "raster/spooler/bounded_flock_posix.h"
 #include "raster/spooler/system_ports.h"
 
 namespace vexmoor {
@@ -17,38 +17,14 @@ namespace {
 int descriptor(void* file) { return int(reinterpret_cast<std::intptr_t>(file)) - 1; }
 void* asFile(int fd) { return reinterpret_cast<void*>(std::intptr_t(fd) + 1); }
 
-std::int64_t monotonicMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return std::int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-// Tries the lock without blocking until it is had or the bound has passed:
-// a holder that hangs costs each waiter the bound, never more. The pause
-// between tries grows from 50 microseconds to 10 milliseconds, so that the
-// short holds of other jobs cost little.
-enum class Lock { Had, Busy, Failed };
-Lock lockWithin(int fd, int kind, unsigned milliseconds) {
-  const std::int64_t deadline = monotonicMilliseconds() + milliseconds;
-  long pause = 50000;  // nanoseconds
-  for (;;) {
-    if (flock(fd, kind | LOCK_NB) == 0) return Lock::Had;
-    if (errno != EWOULDBLOCK && errno != EINTR) return Lock::Failed;
-    if (monotonicMilliseconds() >= deadline) return Lock::Busy;
-    timespec step{0, pause};
-    nanosleep(&step, nullptr);
-    if (pause < 10000000) pause *= 2;
-  }
-}
-
 void* openLocked(void*, const char* path, bool forWriting, bool* busy) {
   *busy = false;
   // Not handed to child processes: a host's children must not hold the lock.
   const int fd = forWriting ? open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0666) : open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
-  const Lock lock = lockWithin(fd, forWriting ? LOCK_EX : LOCK_SH, kCounterLockWaitMilliseconds);
-  if (lock != Lock::Had) {
-    *busy = lock == Lock::Busy;
+  const FlockResult lock = flockWithin(fd, forWriting ? LOCK_EX : LOCK_SH, kCounterLockWaitMilliseconds);
+  if (lock != FlockResult::Had) {
+    *busy = lock == FlockResult::Busy;
     close(fd);
     return nullptr;
   }

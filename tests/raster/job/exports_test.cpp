@@ -232,6 +232,39 @@ TEST_F(Exports, ConcurrentSplitJobsOnTwoPrintersEachJoinToTheirUnsplitStream) {
   EXPECT_TRUE(doc(4) != doc(4, "Second Printer"));
 }
 
+// Template printers (a folder per job, named with the counter) and a code
+// page 932 name: a job that never began or withdrew its document leaves no
+// folder, a whole one leaves its document.
+TEST_F(Exports, TemplateJobsLeaveFoldersOnlyWithDocumentsAndCodePage932NamesPrint) {
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path(folder);  // the counter file is the current folder's
+  TessaroRegisterDevice("exports-template", "Job %d");
+  TessaroRegisterDevice("exports-cp932", "\x83v\x83\x8A\x83\x93\x83^");
+  registerJob(70, 1, 3, u"exports-template");
+  registerJob(71, 1, 3, u"exports-cp932");
+  std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(8 * 2, 0x81));
+  void* x[4] = {planes[0].data(), planes[1].data(), planes[2].data(), planes[3].data()};
+  for (int stage = 0; stage < 4; ++stage) {  // closed at open, after a start, after a band; whole
+    void* job = InitPrinter_16_FUNC(70, nullptr, 64, 4, 4);
+    ASSERT_NE(job, nullptr);
+    if (stage > 0) EXPECT_EQ(StartPrinter_16_FUNC(job), 0);
+    if (stage > 1) EXPECT_EQ(SendPrinter_16_FUNC(job, x, 64, 2, 4), 0);
+    if (stage > 2) EXPECT_EQ(StopPrinter_16_FUNC(job), 0);
+    EXPECT_EQ(ClosePrinter_16_FUNC(job), 0);
+  }
+  void* job = InitPrinter_16_FUNC(71, nullptr, 64, 4, 4);
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(StartPrinter_16_FUNC(job) + StopPrinter_16_FUNC(job) + ClosePrinter_16_FUNC(job), 0);
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(readFile(folder + "/cntxout.log"), "5\n");
+  EXPECT_FALSE(doc(1, "Job 4").empty());
+  EXPECT_FALSE(doc(1, "%83v%83%8A%83%93%83^").empty());
+  std::vector<std::string> printers;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.is_directory()) printers.push_back(entry.path().filename());
+  EXPECT_EQ(printers.size(), 2u);  // nothing of jobs 1 to 3
+}
+
 // Eight jobs of different kinds, each run alone and then all at once on eight
 // threads: every document and dump of the run at once is byte for byte the
 // one the job gave alone. Also run under ThreadSanitizer (scripts/sanitize.sh).
