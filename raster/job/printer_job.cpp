@@ -152,11 +152,11 @@ bool bandFitsJob(const PrinterJob& job, void** planes, int width, int lines, int
   return true;
 }
 
-// The copy-then-mirror-then-send path of pre-screened bands (also the top offset).
-int sendScreenedBand(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
+// The copy-then-mirror-then-send path of pre-screened bands (also the top
+// offset and the copy layout's own rows, which are never mirrored).
+int sendScreenedBand(PrinterJob& job, void** planes, int width, int lines, int planeCount, bool mirror) {
   if (!prepareBandBuffers(job, planes, width, lines, planeCount)) return failBandBuffers(job);
   const std::size_t bytes = std::size_t(job.rowLength) * std::size_t(lines);
-  const bool mirror = job.mirror == 1;
   // The planes the host did not send go out blank, never as an earlier band.
   coverScreened(job, wholeRows(planeCount));
   // A host plane is mirrored on its way into the job's buffer, in one pass.
@@ -170,8 +170,18 @@ int sendScreenedBand(PrinterJob& job, void** planes, int width, int lines, int p
   return sendBand(job);
 }
 
+int sendLayoutOwnRows(void* context, void** planes, int width, int lines, int planeCount) {
+  return sendScreenedBand(*static_cast<PrinterJob*>(context), planes, width, lines, planeCount, false);
+}
+
+// What the copy layout's branches need of the job, and nothing more.
+LayoutRows layoutRows(PrinterJob& job) {
+  return LayoutRows{job.layout,        &job.env,      job.bitsPerPixel, job.rowLength, job.outputPlaneCount,
+                    job.pageWidth, LayoutRowSink{&job, &sendLayoutOwnRows}};
+}
+
 int sendTopOffsetRows(PrinterJob& job) {
-  if (job.layout) return sendLayoutTopOffset(job);
+  if (job.layout) return sendLayoutTopOffset(layoutRows(job), job.topOffset);
   void* zeros = allocate(job, std::size_t(job.screenedCapacity));
   if (!zeros) return 1;
   // A plane beyond the screened planes has nowhere to go; blank rows need none.
@@ -181,7 +191,7 @@ int sendTopOffsetRows(PrinterJob& job) {
   for (void*& p : planes) p = zeros;
   int result = 0;
   for (int row = 0; row < job.topOffset && result == 0; ++row)
-    result = sendScreenedBand(job, planes, job.inputWidth, 1, planeCount);
+    result = sendScreenedBand(job, planes, job.inputWidth, 1, planeCount, job.mirror == 1);
   release(job, zeros);
   return result;
 }
@@ -202,7 +212,7 @@ int writeJobStartAndTopOffset(PrinterJob& job) {
 bool freeJob(PrinterJob* job) {
   closeInputDump(job->env, job->dump);
   job->dump = nullptr;
-  freeCopyLayout(*job);
+  freeCopyLayout(job->env, job->layout);
   closeColourAdjust(*job);
   closeScreening(*job);
   // A job closed before its trailer went out (never stopped, a failed start
@@ -257,9 +267,11 @@ PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dum
       job->inkCount > kMaxScreenedPlanes || job->bitsPerPixel < 1 || job->bitsPerPixel > 8)
     return freeJob(job), nullptr;
 
-  job->layout = loadCopyLayout(*job);
+  // The bands' rows hold the left offset and the widest band the job takes.
+  job->layout = loadCopyLayout(env, block, (long long)width + job->leftOffset, job->bitsPerPixel);
   if (job->layout) {
-    applyCopyLayoutPage(*job);
+    job->pageWidth = job->rasterWidth = copyLayoutPageWidth(*job->layout);
+    job->pageHeight = copyLayoutPageHeight(*job->layout);
   } else {
     // The page includes the offsets; a page whose size an int cannot hold
     // would wrap to a small or negative size and undersize every buffer.
@@ -332,7 +344,7 @@ int writePrinterBand(PrinterJob& job, void** planes, int width, int lines, int p
     colourAdjustBand(job);
     screenBand(job);
   }
-  if (job.layout) combineCopyLayoutBand(job);
+  if (job.layout) combineCopyLayoutBand(layoutRows(job), job.bandLines, job.screenedPlanes);
   return reportSplitFailure(job, sendBand(job));
 }
 
@@ -346,19 +358,19 @@ int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int pl
     if (recordBytes <= job.rowLength)
       appendScreenedBand(*job.dump, planes, recordBytes, job.rowLength, lines, planeCount);
   }
-  return reportSplitFailure(job, sendScreenedBand(job, planes, width, lines, planeCount));
+  return reportSplitFailure(job, sendScreenedBand(job, planes, width, lines, planeCount, job.mirror == 1));
 }
 
 int stopPrinterJob(PrinterJob& job) {
   if (job.stage != JobStage::Started) return 1;
   job.stage = JobStage::Ended;  // whatever the result: a second stop would write a second trailer
-  if (job.layout && drainCopyLayout(job) != 0) return 1;
+  if (job.layout && drainCopyLayout(layoutRows(job)) != 0) return 1;
   ByteSink sink = channelSink(job);
   if (writeJobEnd(sink) != 0) return 1;
   job.pageComplete = true;
   // The page is whole but lacks the copies of a bitmap that could not be
   // read: the host must not take it for the page it sent.
-  return reportSplitFailure(job, copyLayoutLostCopies(job) ? 1 : 0);
+  return reportSplitFailure(job, copyLayoutLostCopies(job.layout) ? 1 : 0);
 }
 
 int closePrinterJob(PrinterJob* job) {
@@ -366,10 +378,6 @@ int closePrinterJob(PrinterJob* job) {
   // A page whose document the spooler did not take as ended is not printed
   // for sure: reported like any failed write.
   return freeJob(job) ? 0 : 1;
-}
-
-int sendLayoutRows(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
-  return sendScreenedBand(job, planes, width, lines, planeCount);
 }
 
 }  // namespace vexmoor
