@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
+#include <random>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -395,6 +397,87 @@ TEST_F(ConcurrentJobs, EightJobsAtOnceEachPrintAsAlone) {
       EXPECT_GT(readFile(dumpPath(k, "alone")).size(), 512u);
       EXPECT_EQ(readFile(dumpPath(k, "together")), readFile(dumpPath(k, "alone"))) << k;
     }
+}
+
+// Seeded random jobs (VEXMOOR_STRESS_SEED, else a fixed seed) of every legal
+// kind, abandoned at random points or failing their start, on twelve threads
+// at once: the documents, dumps and results are those of the same jobs alone.
+struct RandomJob {
+  int id, width, height, band, planes, bits, screening, inkSet, mirror, left, top, stopAt;  // 6: whole, else calls made
+  bool dump, layout, badMode;
+};
+TEST_F(ConcurrentJobs, SeededRandomJobsOnTwelveThreadsEachEndAsAlone) {
+  registerJobs();
+  const char* given = std::getenv("VEXMOOR_STRESS_SEED");
+  const unsigned seed = given ? unsigned(std::strtoul(given, nullptr, 10)) : 2029u;
+  SCOPED_TRACE("VEXMOOR_STRESS_SEED=" + std::to_string(seed));
+  std::mt19937 random(seed);
+  auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  constexpr int kThreads = 12, kEach = 25;
+  std::vector<RandomJob> jobs;
+  for (int n = 0; n < kThreads * kEach; ++n) {
+    static const int screenings[] = {0, 3, 4, 5};
+    RandomJob j{400 + n, pick(24, 180), pick(1, 40), pick(1, 16), 4, pick(1, 2), screenings[pick(0, 3)], 2,
+                pick(0, 1), pick(0, 13), pick(0, 5), std::min(pick(0, 11), 6), pick(0, 5) == 0, pick(0, 5) == 0, pick(0, 11) == 0};
+    if (j.screening == 3 || j.screening == 5) j.inkSet = std::array<int, 3>{2, 6, 7}[std::size_t(pick(0, 2))];
+    if (j.screening == 0) j.planes = pick(1, 4);
+    j.layout = j.layout && j.screening != 4 && j.width + j.left <= 256;
+    std::vector<std::uint8_t> b = makeBlock(j.bits, j.screening);
+    putWide(b, PPB_DEVICE_NAME, u"exports-dev");
+    put32(b, PPB_COLOR_ADJUST_ID, 1), put32(b, PPB_SCREEN_ID, 3), put32(b, PPB_LEFT_OFFSET, j.left);
+    put32(b, PPB_TOP_OFFSET, j.top);
+    b[PPB_INK_SET] = std::uint8_t(j.inkSet), b[PPB_MIRROR] = std::uint8_t(j.mirror);
+    if (j.badMode) putWide(b, PPB_MODE_NAME, u"Plain paper");  // no mode: the start fails
+    if (j.layout) std::strcpy(reinterpret_cast<char*>(&b[PPB_LAYOUT_PATH]), (folder + "/layout.bin").c_str());
+    TessaroRegisterPrintParams(j.id, b.data());
+    jobs.push_back(j);
+  }
+  // Runs a job as far as its abandon point: the results of its calls in order.
+  auto run = [this](const RandomJob& j, const char* mode) {
+    const std::string dump = dumpPath(j.id, mode);
+    std::vector<int> results;
+    void* job = InitPrinter_16_FUNC(j.id, j.dump ? dump.c_str() : nullptr, j.width, j.height, 4);
+    if (!job) return std::vector<int>{-1};
+    if (j.stopAt > 0) results.push_back(StartPrinter_16_FUNC(job));
+    const int rowLength = j.bits * ((j.layout ? 256 : j.width + j.left) + 31) / 32 * 4;
+    for (int top = 0, band = 0; top < j.height && (j.stopAt == 6 || band + 2 <= j.stopAt); top += j.band, ++band) {
+      const int lines = std::min(j.band, j.height - top), width = j.width - band % 3 * j.width / 4;
+      std::vector<std::vector<std::uint8_t>> planes(4);
+      void* x[4];
+      for (std::size_t p = 0; p < 4; ++p) {
+        planes[p].resize(std::size_t(j.screening == 0 ? rowLength : 2 * width) * std::size_t(lines));
+        for (std::size_t i = 0; i < planes[p].size(); ++i) planes[p][i] = std::uint8_t((i * (7 + p) + std::size_t(top) * 13 + std::size_t(j.id) * 29) >> 2);
+        x[p] = planes[p].data();
+      }
+      results.push_back(j.screening == 0 ? SendPrinter_16_FUNC(job, x, width, lines, j.planes)
+                                         : WritePrinter_16_FUNC(job, x, width, lines, 4));
+    }
+    if (j.stopAt == 6) results.push_back(StopPrinter_16_FUNC(job));
+    results.push_back(ClosePrinter_16_FUNC(job));
+    return results;
+  };
+  std::vector<std::vector<int>> alone;
+  setenv("PLEXOR_SPOOL_DIR", (folder + "/alone").c_str(), 1);
+  std::filesystem::create_directory(folder + "/alone");
+  for (const RandomJob& j : jobs) alone.push_back(run(j, "alone"));
+  std::vector<std::vector<int>> together(jobs.size());
+  setenv("PLEXOR_SPOOL_DIR", (folder + "/together").c_str(), 1);
+  std::filesystem::create_directory(folder + "/together");
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      for (int n = t; n < kThreads * kEach; n += kThreads) together[std::size_t(n)] = run(jobs[std::size_t(n)], "together");
+    });
+  for (std::thread& t : threads) t.join();
+  std::size_t whole = 0;
+  for (std::size_t n = 0; n < jobs.size(); ++n) {
+    EXPECT_EQ(together[n], alone[n]) << n;
+    if (jobs[n].dump) EXPECT_EQ(readFile(dumpPath(jobs[n].id, "together")), readFile(dumpPath(jobs[n].id, "alone"))) << n;
+    whole += jobs[n].stopAt == 6 && !jobs[n].badMode;
+  }
+  const std::vector<std::string> documents = this->documents(folder + "/alone");
+  EXPECT_EQ(documents.size(), whole);  // abandoned jobs and failed starts leave no document
+  EXPECT_TRUE(this->documents(folder + "/together") == documents);
 }
 
 }  // namespace
