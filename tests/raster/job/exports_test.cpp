@@ -240,10 +240,8 @@ TEST_F(Exports, ConcurrentSplitJobsOnTwoPrintersEachJoinToTheirUnsplitStream) {
 TEST_F(Exports, TemplateJobsLeaveFoldersOnlyWithDocumentsAndCodePage932NamesPrint) {
   const std::filesystem::path cwd = std::filesystem::current_path();
   std::filesystem::current_path(folder);  // the counter file is the current folder's
-  TessaroRegisterDevice("exports-template", "Job %d");
-  TessaroRegisterDevice("exports-cp932", "\x83v\x83\x8A\x83\x93\x83^");
-  registerJob(70, 1, 3, u"exports-template");
-  registerJob(71, 1, 3, u"exports-cp932");
+  TessaroRegisterDevice("exports-template", "Job %d"), TessaroRegisterDevice("exports-cp932", "\x83v\x83\x8A\x83\x93\x83^");
+  registerJob(70, 1, 3, u"exports-template"), registerJob(71, 1, 3, u"exports-cp932");
   std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(8 * 2, 0x81));
   void* x[4] = {planes[0].data(), planes[1].data(), planes[2].data(), planes[3].data()};
   for (int stage = 0; stage < 4; ++stage) {  // closed at open, after a start, after a band; whole
@@ -255,8 +253,7 @@ TEST_F(Exports, TemplateJobsLeaveFoldersOnlyWithDocumentsAndCodePage932NamesPrin
     EXPECT_EQ(ClosePrinter_16_FUNC(job), 0);
   }
   void* job = InitPrinter_16_FUNC(71, nullptr, 64, 4, 4);
-  ASSERT_NE(job, nullptr);
-  EXPECT_EQ(StartPrinter_16_FUNC(job) + StopPrinter_16_FUNC(job) + ClosePrinter_16_FUNC(job), 0);
+  ASSERT_TRUE(job && StartPrinter_16_FUNC(job) + StopPrinter_16_FUNC(job) + ClosePrinter_16_FUNC(job) == 0);
   std::filesystem::current_path(cwd);
   EXPECT_EQ(readFile(folder + "/cntxout.log"), "5\n");
   EXPECT_FALSE(doc(1, "Job 4").empty());
@@ -424,8 +421,7 @@ TEST_F(ConcurrentJobs, SeededRandomJobsOnTwelveThreadsEachEndAsAlone) {
     j.layout = j.layout && j.screening != 4 && j.width + j.left <= 256;
     std::vector<std::uint8_t> b = makeBlock(j.bits, j.screening);
     putWide(b, PPB_DEVICE_NAME, u"exports-dev");
-    put32(b, PPB_COLOR_ADJUST_ID, 1), put32(b, PPB_SCREEN_ID, 3), put32(b, PPB_LEFT_OFFSET, j.left);
-    put32(b, PPB_TOP_OFFSET, j.top);
+    put32(b, PPB_COLOR_ADJUST_ID, 1), put32(b, PPB_SCREEN_ID, 3), put32(b, PPB_LEFT_OFFSET, j.left), put32(b, PPB_TOP_OFFSET, j.top);
     b[PPB_INK_SET] = std::uint8_t(j.inkSet), b[PPB_MIRROR] = std::uint8_t(j.mirror);
     if (j.badMode) putWide(b, PPB_MODE_NAME, u"Plain paper");  // no mode: the start fails
     if (j.layout) std::strcpy(reinterpret_cast<char*>(&b[PPB_LAYOUT_PATH]), (folder + "/layout.bin").c_str());
@@ -456,13 +452,11 @@ TEST_F(ConcurrentJobs, SeededRandomJobsOnTwelveThreadsEachEndAsAlone) {
     results.push_back(ClosePrinter_16_FUNC(job));
     return results;
   };
-  std::vector<std::vector<int>> alone;
+  std::vector<std::vector<int>> alone, together(jobs.size());
+  for (const char* spool : {"/alone", "/together"}) std::filesystem::create_directory(folder + spool);
   setenv("PLEXOR_SPOOL_DIR", (folder + "/alone").c_str(), 1);
-  std::filesystem::create_directory(folder + "/alone");
   for (const RandomJob& j : jobs) alone.push_back(run(j, "alone"));
-  std::vector<std::vector<int>> together(jobs.size());
   setenv("PLEXOR_SPOOL_DIR", (folder + "/together").c_str(), 1);
-  std::filesystem::create_directory(folder + "/together");
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t)
     threads.emplace_back([&, t] {

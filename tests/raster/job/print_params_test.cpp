@@ -173,8 +173,7 @@ TEST_F(PrintParams, CounterHeldByAHungProcessFailsTheOpenWithinTheBound) {
   world.spooler.printers.push_back("Q41");
   writeText(world.counterFile, "41\n");
   int ready[2], hang[2];
-  ASSERT_EQ(pipe(ready), 0);
-  ASSERT_EQ(pipe(hang), 0);
+  ASSERT_TRUE(pipe(ready) == 0 && pipe(hang) == 0);
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {  // takes the lock, says so, and hangs until killed
@@ -184,13 +183,11 @@ TEST_F(PrintParams, CounterHeldByAHungProcessFailsTheOpenWithinTheBound) {
     _exit(0);
   }
   char c = 0;
-  ASSERT_EQ(read(ready[0], &c, 1), 1);
-  ASSERT_EQ(c, 'y');
+  ASSERT_TRUE(read(ready[0], &c, 1) == 1 && c == 'y');
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(open(), nullptr);
   const auto waited = std::chrono::steady_clock::now() - start;
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
+  kill(child, SIGKILL), waitpid(child, nullptr, 0);
   EXPECT_GE(waited, std::chrono::milliseconds(kCounterLockWaitMilliseconds));
   EXPECT_LT(waited, std::chrono::milliseconds(kCounterLockWaitMilliseconds + 3000));
   EXPECT_EQ(world.spooler.documents.size(), 0u);
