@@ -50,7 +50,8 @@ bool prepareSpoolTarget(const std::string& outDir, const std::string& printerNam
   std::atexit(&removeSpoolRoot);
   // An empty name opens no printer: the module refuses the job.
   if (!printerName.empty()) {
-    linkPath = rootPath + "/" + vexmoor::printerFolderName(printerName);
+    // Where the module's file spooler looks for this printer's folder.
+    linkPath = vexmoor::printerSpoolFolder(rootPath, printerName);
     if (symlink(full, linkPath.c_str()) != 0) {
       linkPath.clear();
       error = "cannot link the printer's spool folder to " + outDir;

@@ -1,18 +1,26 @@
 #pragma once
-// Mutual exclusion around the registry's short map operations, over one
-// atomic flag. The 32-bit build uses the run-time with Win32 threads (it runs
-// on Windows XP), whose library has no std::mutex; a busy wait costs nothing
-// here, since the host's threads only touch the registry briefly.
-#include <atomic>
+// Mutual exclusion around the registry's map operations: a real mutex, so a
+// thread that waits sleeps in the kernel instead of spinning (twelve jobs on
+// twelve threads would otherwise burn their time slices in the wait). The
+// 32-bit build uses the run-time with Win32 threads (it runs on Windows XP),
+// whose library has no std::mutex: Windows builds take a critical section.
+#ifdef _WIN32
+#include <windows.h>
 
 class HostLock {
  public:
-  void lock() {
-    while (flag_.test_and_set(std::memory_order_acquire)) {
-    }
-  }
-  void unlock() { flag_.clear(std::memory_order_release); }
+  HostLock() { InitializeCriticalSection(&section_); }
+  ~HostLock() { DeleteCriticalSection(&section_); }
+  HostLock(const HostLock&) = delete;
+  HostLock& operator=(const HostLock&) = delete;
+  void lock() { EnterCriticalSection(&section_); }
+  void unlock() { LeaveCriticalSection(&section_); }
 
  private:
-  std::atomic_flag flag_ = ATOMIC_FLAG_INIT;
+  CRITICAL_SECTION section_;
 };
+#else
+#include <mutex>
+
+using HostLock = std::mutex;
+#endif

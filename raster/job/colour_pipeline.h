@@ -2,7 +2,7 @@
 // libraries, or through the module's own threshold-matrix dither.
 #pragma once
 
-#include "raster/job/printer_job.h"
+#include "raster/job/job_record.h"
 
 namespace vexmoor {
 

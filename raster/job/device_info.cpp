@@ -32,19 +32,23 @@ void formatPrinterName(const char* templ, int counter, char* out, std::size_t ca
 
 int takeJobCounter(const CounterFilePort& port, const char* counterFilePath) {
   // A file that cannot be written (read-only, or no rights to create it)
-  // still gives its number; the next value then stays unsaved.
-  void* file = port.openLocked(port.context, counterFilePath, true);
+  // still gives its number; the next value then stays unsaved. A file that
+  // stays locked past the bound gives none: another job may be taking the
+  // same number, and reading it anyway could hand two jobs one printer.
+  bool busy = false;
+  void* file = port.openLocked(port.context, counterFilePath, true, &busy);
   const bool writable = file != nullptr;
-  if (!file) file = port.openLocked(port.context, counterFilePath, false);
+  if (!file && busy) return kNoJobCounter;
+  if (!file) file = port.openLocked(port.context, counterFilePath, false, &busy);
+  if (!file && busy) return kNoJobCounter;
   int counter = 1;
   if (file) {
     char text[64];
     port.readText(port.context, file, text, sizeof text);
     int value = 0;
-    if (std::sscanf(text, "%d", &value) == 1) counter = value;
+    if (std::sscanf(text, "%d", &value) == 1 && value > 0) counter = value;
   }
-  int next = counter == INT_MAX ? 1 : counter + 1;  // wraps instead of overflowing
-  if (next < 0) next = 1;
+  const int next = counter == INT_MAX ? 1 : counter + 1;  // wraps instead of overflowing
   if (writable) {
     char text[16];
     const int length = std::snprintf(text, sizeof text, "%d\n", next);
@@ -54,7 +58,7 @@ int takeJobCounter(const CounterFilePort& port, const char* counterFilePath) {
   return counter;
 }
 
-void readDeviceInfo(const JobEnvironment& env, const PrintParamBlock& block, char* printerName) {
+bool readDeviceInfo(const JobEnvironment& env, const PrintParamBlock& block, char* printerName) {
   printerName[0] = 0;
   char16_t wideDevice[261];
   readWideText(block, PPB_DEVICE_NAME, 260, wideDevice, 261);
@@ -62,7 +66,8 @@ void readDeviceInfo(const JobEnvironment& env, const PrintParamBlock& block, cha
   env.text.toNarrow(env.text.context, wideDevice, device, sizeof device);
 
   auto* record = static_cast<unsigned char*>(env.memory.allocateZeroed(env.memory.context, PLEXOR_DEVINFO_SIZE));
-  if (!record) return;
+  if (!record) return true;
+  bool named = true;
   if (env.host.getRIPDevInfo(device, record) != 0) {
     char name[PLEXOR_DEVINFO_SIZE - PLEXOR_DEVINFO_NAME_OFFSET + 1];
     std::memcpy(name, record + PLEXOR_DEVINFO_NAME_OFFSET, sizeof name - 1);
@@ -72,10 +77,13 @@ void readDeviceInfo(const JobEnvironment& env, const PrintParamBlock& block, cha
       for (; n + 1 < kPrinterNameCapacity && name[n]; ++n) printerName[n] = name[n];
       printerName[n] = 0;
     } else {
-      formatPrinterName(name, takeJobCounter(env.counterFile, env.counterFilePath), printerName, kPrinterNameCapacity);
+      const int counter = takeJobCounter(env.counterFile, env.counterFilePath);
+      named = counter != kNoJobCounter;
+      if (named) formatPrinterName(name, counter, printerName, kPrinterNameCapacity);
     }
   }
   env.memory.release(env.memory.context, record);
+  return named;
 }
 
 }  // namespace vexmoor

@@ -60,13 +60,17 @@ struct MemoryPort {
 // The job counter file. Taking a number is one step that other threads and
 // processes taking one wait for: the file stays locked from the read to the
 // rewrite.
+constexpr unsigned kCounterLockWaitMilliseconds = 5000;
+
 struct CounterFilePort {
   void* context;
   // Opens the file, creating it when missing, for reading and writing, and
   // waits for an exclusive lock on it. With forWriting false: opens an
-  // existing file for reading only, under a shared lock. Null when it does
-  // not open.
-  void* (*openLocked)(void* context, const char* path, bool forWriting);
+  // existing file for reading only, under a shared lock. The wait is bounded
+  // (kCounterLockWaitMilliseconds): a holder that hangs must not hang every
+  // job. Null when the file does not open, and then *busy tells whether it
+  // opened but stayed locked past the bound.
+  void* (*openLocked)(void* context, const char* path, bool forWriting, bool* busy);
   // Reads at most capacity - 1 bytes from the start and terminates them.
   void (*readText)(void* context, void* file, char* text, std::size_t capacity);
   // Replaces the whole content in place (same file, same place).

@@ -114,22 +114,25 @@ int sendBand(PrinterJob& job) {
     job.rowsInDocument += std::uint32_t(job.bandLines);
     if (job.rowsInDocument > job.rowsPerDocument) {
       job.rowsInDocument = 0;
-      endSpoolDocument(job.env, *job.channel);
+      // A document whose end failed may never print: the call reports it
+      // once the next document is open, as it reports a wait the host ended.
+      if (!endSpoolDocument(job.env, *job.channel)) job.failAtCallEnd = true;
       const SpoolWaitEnd wait = waitForSpoolDiskSpace(job.env, job.jobId, job.channel->printerName);
       if (!reopenSpoolChannel(job.env, *job.channel)) return 1;
       // The rows of the top offset and the drain go on; the call reports it.
-      if (wait == SpoolWaitEnd::EndedByHost) job.waitEndedByHost = true;
+      if (wait == SpoolWaitEnd::EndedByHost) job.failAtCallEnd = true;
     }
   }
   return 0;
 }
 
-// A wait that the host ended is not space become free: the call during which
-// it happened returns 1 once its work is done (the next document is open).
-int reportEndedWait(PrinterJob& job, int result) {
-  const bool ended = job.waitEndedByHost;
-  job.waitEndedByHost = false;
-  return ended ? 1 : result;
+// A wait that the host ended is not space become free, and a document whose
+// end failed may not print: the call during which either happened returns 1
+// once its work is done (the next document is open).
+int reportSplitFailure(PrinterJob& job, int result) {
+  const bool failed = job.failAtCallEnd;
+  job.failAtCallEnd = false;
+  return failed ? 1 : result;
 }
 
 // Limits every band must keep, so that nothing reads or writes outside the job's buffers.
@@ -149,11 +152,11 @@ bool bandFitsJob(const PrinterJob& job, void** planes, int width, int lines, int
   return true;
 }
 
-// The copy-then-mirror-then-send path of pre-screened bands (also the top offset).
-int sendScreenedBand(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
+// The copy-then-mirror-then-send path of pre-screened bands (also the top
+// offset and the copy layout's own rows, which are never mirrored).
+int sendScreenedBand(PrinterJob& job, void** planes, int width, int lines, int planeCount, bool mirror) {
   if (!prepareBandBuffers(job, planes, width, lines, planeCount)) return failBandBuffers(job);
   const std::size_t bytes = std::size_t(job.rowLength) * std::size_t(lines);
-  const bool mirror = job.mirror == 1;
   // The planes the host did not send go out blank, never as an earlier band.
   coverScreened(job, wholeRows(planeCount));
   // A host plane is mirrored on its way into the job's buffer, in one pass.
@@ -167,8 +170,18 @@ int sendScreenedBand(PrinterJob& job, void** planes, int width, int lines, int p
   return sendBand(job);
 }
 
+int sendLayoutOwnRows(void* context, void** planes, int width, int lines, int planeCount) {
+  return sendScreenedBand(*static_cast<PrinterJob*>(context), planes, width, lines, planeCount, false);
+}
+
+// What the copy layout's branches need of the job, and nothing more.
+LayoutRows layoutRows(PrinterJob& job) {
+  return LayoutRows{job.layout,        &job.env,      job.bitsPerPixel, job.rowLength, job.outputPlaneCount,
+                    job.pageWidth, LayoutRowSink{&job, &sendLayoutOwnRows}};
+}
+
 int sendTopOffsetRows(PrinterJob& job) {
-  if (job.layout) return sendLayoutTopOffset(job);
+  if (job.layout) return sendLayoutTopOffset(layoutRows(job), job.topOffset);
   void* zeros = allocate(job, std::size_t(job.screenedCapacity));
   if (!zeros) return 1;
   // A plane beyond the screened planes has nowhere to go; blank rows need none.
@@ -178,7 +191,7 @@ int sendTopOffsetRows(PrinterJob& job) {
   for (void*& p : planes) p = zeros;
   int result = 0;
   for (int row = 0; row < job.topOffset && result == 0; ++row)
-    result = sendScreenedBand(job, planes, job.inputWidth, 1, planeCount);
+    result = sendScreenedBand(job, planes, job.inputWidth, 1, planeCount, job.mirror == 1);
   release(job, zeros);
   return result;
 }
@@ -195,22 +208,24 @@ int writeJobStartAndTopOffset(PrinterJob& job) {
   return 0;
 }
 
-void freeJob(PrinterJob* job) {
+// Releases everything the job holds; false when ending its document failed.
+bool freeJob(PrinterJob* job) {
   closeInputDump(job->env, job->dump);
   job->dump = nullptr;
-  freeCopyLayout(*job);
+  freeCopyLayout(job->env, job->layout);
   closeColourAdjust(*job);
   closeScreening(*job);
   // A job closed before its trailer went out (never stopped, a failed start
   // or stop) would hand the printer a cut-off page: its document is deleted.
   if (job->channel && !job->pageComplete) abandonSpoolDocument(job->env, *job->channel);
-  closeSpoolChannel(job->env, job->channel);
+  const bool ended = closeSpoolChannel(job->env, job->channel);
   job->channel = nullptr;
   releaseParamBlock(job->env, job->params);
   job->params = nullptr;
   releaseBandBuffers(*job);
   MemoryPort memory = job->env.memory;
   memory.release(memory.context, job);
+  return ended;
 }
 
 }  // namespace
@@ -230,7 +245,8 @@ PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dum
   job->inputColourType = std::int8_t(readUnsigned8(block, PPB_INPUT_COLOUR_TYPE));
   job->screeningMethod = readSigned8(block, PPB_SCREENING);
   job->mirror = readSigned8(block, PPB_MIRROR);
-  readDeviceInfo(env, block, job->printerName);
+  // A template name whose counter stays locked opens nothing.
+  if (!readDeviceInfo(env, block, job->printerName)) return freeJob(job), nullptr;
   job->leftOffset = readSigned32(block, PPB_LEFT_OFFSET);
   job->topOffset = readSigned32(block, PPB_TOP_OFFSET);
   std::uint8_t bits = readUnsigned8(block, PPB_BITS_PER_PIXEL);
@@ -251,9 +267,11 @@ PrinterJob* initPrinterJob(const JobEnvironment& env, int jobId, const char* dum
       job->inkCount > kMaxScreenedPlanes || job->bitsPerPixel < 1 || job->bitsPerPixel > 8)
     return freeJob(job), nullptr;
 
-  job->layout = loadCopyLayout(*job);
+  // The bands' rows hold the left offset and the widest band the job takes.
+  job->layout = loadCopyLayout(env, block, (long long)width + job->leftOffset, job->bitsPerPixel);
   if (job->layout) {
-    applyCopyLayoutPage(*job);
+    job->pageWidth = job->rasterWidth = copyLayoutPageWidth(*job->layout);
+    job->pageHeight = copyLayoutPageHeight(*job->layout);
   } else {
     // The page includes the offsets; a page whose size an int cannot hold
     // would wrap to a small or negative size and undersize every buffer.
@@ -295,7 +313,7 @@ int startPrinterJob(PrinterJob& job) {
   if (job.stage != JobStage::Opened) return 1;
   // Started only when the job-start commands and the top offset went out;
   // after a failed start only closing is left (a retry would repeat them).
-  const int result = reportEndedWait(job, writeJobStartAndTopOffset(job));
+  const int result = reportSplitFailure(job, writeJobStartAndTopOffset(job));
   job.stage = result == 0 ? JobStage::Started : JobStage::Ended;
   return result;
 }
@@ -326,8 +344,8 @@ int writePrinterBand(PrinterJob& job, void** planes, int width, int lines, int p
     colourAdjustBand(job);
     screenBand(job);
   }
-  if (job.layout) combineCopyLayoutBand(job);
-  return reportEndedWait(job, sendBand(job));
+  if (job.layout) combineCopyLayoutBand(layoutRows(job), job.bandLines, job.screenedPlanes);
+  return reportSplitFailure(job, sendBand(job));
 }
 
 int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
@@ -340,29 +358,26 @@ int sendPrinterBand(PrinterJob& job, void** planes, int width, int lines, int pl
     if (recordBytes <= job.rowLength)
       appendScreenedBand(*job.dump, planes, recordBytes, job.rowLength, lines, planeCount);
   }
-  return reportEndedWait(job, sendScreenedBand(job, planes, width, lines, planeCount));
+  return reportSplitFailure(job, sendScreenedBand(job, planes, width, lines, planeCount, job.mirror == 1));
 }
 
 int stopPrinterJob(PrinterJob& job) {
   if (job.stage != JobStage::Started) return 1;
   job.stage = JobStage::Ended;  // whatever the result: a second stop would write a second trailer
-  if (job.layout && drainCopyLayout(job) != 0) return 1;
+  if (job.layout && drainCopyLayout(layoutRows(job)) != 0) return 1;
   ByteSink sink = channelSink(job);
   if (writeJobEnd(sink) != 0) return 1;
   job.pageComplete = true;
   // The page is whole but lacks the copies of a bitmap that could not be
   // read: the host must not take it for the page it sent.
-  return reportEndedWait(job, copyLayoutLostCopies(job) ? 1 : 0);
+  return reportSplitFailure(job, copyLayoutLostCopies(job.layout) ? 1 : 0);
 }
 
 int closePrinterJob(PrinterJob* job) {
   if (!job) return 1;
-  freeJob(job);
-  return 0;
-}
-
-int sendLayoutRows(PrinterJob& job, void** planes, int width, int lines, int planeCount) {
-  return sendScreenedBand(job, planes, width, lines, planeCount);
+  // A page whose document the spooler did not take as ended is not printed
+  // for sure: reported like any failed write.
+  return freeJob(job) ? 0 : 1;
 }
 
 }  // namespace vexmoor

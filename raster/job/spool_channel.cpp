@@ -50,12 +50,14 @@ bool writeSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const v
 
 namespace {
 
-// Ends (keep) or withdraws the document in progress, then closes the printer.
-void finishSpoolDocument(const JobEnvironment& env, SpoolChannel& channel, bool keep) {
-  if (!channel.printer) return;
+// Ends (keep) or withdraws the document in progress, then closes the
+// printer; false when the end of a kept document failed.
+bool finishSpoolDocument(const JobEnvironment& env, SpoolChannel& channel, bool keep) {
+  if (!channel.printer) return true;
+  bool ended = true;
   if (channel.documentBegun) {
     if (keep) {
-      env.spooler.endDoc(env.spooler.context, channel.printer);
+      ended = env.spooler.endDoc(env.spooler.context, channel.printer);
     } else {
       env.spooler.abortDoc(env.spooler.context, channel.printer);
     }
@@ -63,12 +65,13 @@ void finishSpoolDocument(const JobEnvironment& env, SpoolChannel& channel, bool 
   env.spooler.closePrinter(env.spooler.context, channel.printer);
   channel.printer = nullptr;
   channel.documentBegun = false;
+  return ended;
 }
 
 }  // namespace
 
-void endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel) {
-  finishSpoolDocument(env, channel, true);
+bool endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel) {
+  return finishSpoolDocument(env, channel, true);
 }
 
 void abandonSpoolDocument(const JobEnvironment& env, SpoolChannel& channel) {
@@ -79,11 +82,12 @@ bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel) {
   return openPrinterForDocuments(env, channel);
 }
 
-void closeSpoolChannel(const JobEnvironment& env, SpoolChannel* channel) {
-  if (!channel) return;
-  endSpoolDocument(env, *channel);
+bool closeSpoolChannel(const JobEnvironment& env, SpoolChannel* channel) {
+  if (!channel) return true;
+  const bool ended = endSpoolDocument(env, *channel);
   env.memory.release(env.memory.context, channel->compression);
   env.memory.release(env.memory.context, channel);
+  return ended;
 }
 
 std::uint32_t rowsPerDocumentFor(std::uint32_t bannerMegabytes, std::uint32_t rowLength,

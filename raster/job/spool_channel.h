@@ -28,14 +28,18 @@ SpoolChannel* openSpoolChannel(const JobEnvironment& env, const char* printerNam
                                const char16_t* documentName);
 bool writeSpoolChannel(const JobEnvironment& env, SpoolChannel& channel, const void* bytes, std::uint32_t length);
 // Ends the document and closes the printer; the record and its buffer stay.
-void endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel);
+// False when the spooler did not take the document's end: it may never
+// reach the printer.
+bool endSpoolDocument(const JobEnvironment& env, SpoolChannel& channel);
 // Deletes the document in progress (if one was begun) and closes the
 // printer: what an abandoned job wrote never reaches the printer.
 void abandonSpoolDocument(const JobEnvironment& env, SpoolChannel& channel);
 // Opens the printer again for the next document, begun by its first write
 // under the name given at open.
 bool reopenSpoolChannel(const JobEnvironment& env, SpoolChannel& channel);
-void closeSpoolChannel(const JobEnvironment& env, SpoolChannel* channel);
+// Ends the document in progress as endSpoolDocument does and frees the
+// channel; false when that end failed.
+bool closeSpoolChannel(const JobEnvironment& env, SpoolChannel* channel);
 
 // Rows per spool document from "SpoolMode" and "BannerMode"; 0 = never split.
 std::uint32_t computeRowsPerDocument(const JobEnvironment& env, std::uint32_t rowLength,

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "raster/spooler/bounded_flock_posix.h"
 #include "raster/spooler/system_ports.h"
 
 namespace vexmoor {
@@ -16,15 +17,14 @@ namespace {
 int descriptor(void* file) { return int(reinterpret_cast<std::intptr_t>(file)) - 1; }
 void* asFile(int fd) { return reinterpret_cast<void*>(std::intptr_t(fd) + 1); }
 
-void* openLocked(void*, const char* path, bool forWriting) {
+void* openLocked(void*, const char* path, bool forWriting, bool* busy) {
+  *busy = false;
   // Not handed to child processes: a host's children must not hold the lock.
   const int fd = forWriting ? open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0666) : open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
-  int locked;
-  do {
-    locked = flock(fd, forWriting ? LOCK_EX : LOCK_SH);
-  } while (locked != 0 && errno == EINTR);
-  if (locked != 0) {
+  const FlockResult lock = flockWithin(fd, forWriting ? LOCK_EX : LOCK_SH, kCounterLockWaitMilliseconds);
+  if (lock != FlockResult::Had) {
+    *busy = lock == FlockResult::Busy;
     close(fd);
     return nullptr;
   }

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
+#include <random>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -232,6 +234,36 @@ TEST_F(Exports, ConcurrentSplitJobsOnTwoPrintersEachJoinToTheirUnsplitStream) {
   EXPECT_TRUE(doc(4) != doc(4, "Second Printer"));
 }
 
+// Template printers (a folder per job, named with the counter) and a code
+// page 932 name: a job that never began or withdrew its document leaves no
+// folder, a whole one leaves its document.
+TEST_F(Exports, TemplateJobsLeaveFoldersOnlyWithDocumentsAndCodePage932NamesPrint) {
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path(folder);  // the counter file is the current folder's
+  TessaroRegisterDevice("exports-template", "Job %d"), TessaroRegisterDevice("exports-cp932", "\x83v\x83\x8A\x83\x93\x83^");
+  registerJob(70, 1, 3, u"exports-template"), registerJob(71, 1, 3, u"exports-cp932");
+  std::vector<std::vector<std::uint8_t>> planes(4, std::vector<std::uint8_t>(8 * 2, 0x81));
+  void* x[4] = {planes[0].data(), planes[1].data(), planes[2].data(), planes[3].data()};
+  for (int stage = 0; stage < 4; ++stage) {  // closed at open, after a start, after a band; whole
+    void* job = InitPrinter_16_FUNC(70, nullptr, 64, 4, 4);
+    ASSERT_NE(job, nullptr);
+    if (stage > 0) EXPECT_EQ(StartPrinter_16_FUNC(job), 0);
+    if (stage > 1) EXPECT_EQ(SendPrinter_16_FUNC(job, x, 64, 2, 4), 0);
+    if (stage > 2) EXPECT_EQ(StopPrinter_16_FUNC(job), 0);
+    EXPECT_EQ(ClosePrinter_16_FUNC(job), 0);
+  }
+  void* job = InitPrinter_16_FUNC(71, nullptr, 64, 4, 4);
+  ASSERT_TRUE(job && StartPrinter_16_FUNC(job) + StopPrinter_16_FUNC(job) + ClosePrinter_16_FUNC(job) == 0);
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(readFile(folder + "/cntxout.log"), "5\n");
+  EXPECT_FALSE(doc(1, "Job 4").empty());
+  EXPECT_FALSE(doc(1, "%83v%83%8A%83%93%83^").empty());
+  std::vector<std::string> printers;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.is_directory()) printers.push_back(entry.path().filename());
+  EXPECT_EQ(printers.size(), 2u);  // nothing of jobs 1 to 3
+}
+
 // Eight jobs of different kinds, each run alone and then all at once on eight
 // threads: every document and dump of the run at once is byte for byte the
 // one the job gave alone. Also run under ThreadSanitizer (scripts/sanitize.sh).
@@ -362,6 +394,84 @@ TEST_F(ConcurrentJobs, EightJobsAtOnceEachPrintAsAlone) {
       EXPECT_GT(readFile(dumpPath(k, "alone")).size(), 512u);
       EXPECT_EQ(readFile(dumpPath(k, "together")), readFile(dumpPath(k, "alone"))) << k;
     }
+}
+
+// Seeded random jobs (VEXMOOR_STRESS_SEED, else a fixed seed) of every legal
+// kind, abandoned at random points or failing their start, on twelve threads
+// at once: the documents, dumps and results are those of the same jobs alone.
+struct RandomJob {
+  int id, width, height, band, planes, bits, screening, inkSet, mirror, left, top, stopAt;  // 6: whole, else calls made
+  bool dump, layout, badMode;
+};
+TEST_F(ConcurrentJobs, SeededRandomJobsOnTwelveThreadsEachEndAsAlone) {
+  registerJobs();
+  const char* given = std::getenv("VEXMOOR_STRESS_SEED");
+  const unsigned seed = given ? unsigned(std::strtoul(given, nullptr, 10)) : 2029u;
+  SCOPED_TRACE("VEXMOOR_STRESS_SEED=" + std::to_string(seed));
+  std::mt19937 random(seed);
+  auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  constexpr int kThreads = 12, kEach = 25;
+  std::vector<RandomJob> jobs;
+  for (int n = 0; n < kThreads * kEach; ++n) {
+    static const int screenings[] = {0, 3, 4, 5};
+    RandomJob j{400 + n, pick(24, 180), pick(1, 40), pick(1, 16), 4, pick(1, 2), screenings[pick(0, 3)], 2,
+                pick(0, 1), pick(0, 13), pick(0, 5), std::min(pick(0, 11), 6), pick(0, 5) == 0, pick(0, 5) == 0, pick(0, 11) == 0};
+    if (j.screening == 3 || j.screening == 5) j.inkSet = std::array<int, 3>{2, 6, 7}[std::size_t(pick(0, 2))];
+    if (j.screening == 0) j.planes = pick(1, 4);
+    j.layout = j.layout && j.screening != 4 && j.width + j.left <= 256;
+    std::vector<std::uint8_t> b = makeBlock(j.bits, j.screening);
+    putWide(b, PPB_DEVICE_NAME, u"exports-dev");
+    put32(b, PPB_COLOR_ADJUST_ID, 1), put32(b, PPB_SCREEN_ID, 3), put32(b, PPB_LEFT_OFFSET, j.left), put32(b, PPB_TOP_OFFSET, j.top);
+    b[PPB_INK_SET] = std::uint8_t(j.inkSet), b[PPB_MIRROR] = std::uint8_t(j.mirror);
+    if (j.badMode) putWide(b, PPB_MODE_NAME, u"Plain paper");  // no mode: the start fails
+    if (j.layout) std::strcpy(reinterpret_cast<char*>(&b[PPB_LAYOUT_PATH]), (folder + "/layout.bin").c_str());
+    TessaroRegisterPrintParams(j.id, b.data());
+    jobs.push_back(j);
+  }
+  // Runs a job as far as its abandon point: the results of its calls in order.
+  auto run = [this](const RandomJob& j, const char* mode) {
+    const std::string dump = dumpPath(j.id, mode);
+    std::vector<int> results;
+    void* job = InitPrinter_16_FUNC(j.id, j.dump ? dump.c_str() : nullptr, j.width, j.height, 4);
+    if (!job) return std::vector<int>{-1};
+    if (j.stopAt > 0) results.push_back(StartPrinter_16_FUNC(job));
+    const int rowLength = j.bits * ((j.layout ? 256 : j.width + j.left) + 31) / 32 * 4;
+    for (int top = 0, band = 0; top < j.height && (j.stopAt == 6 || band + 2 <= j.stopAt); top += j.band, ++band) {
+      const int lines = std::min(j.band, j.height - top), width = j.width - band % 3 * j.width / 4;
+      std::vector<std::vector<std::uint8_t>> planes(4);
+      void* x[4];
+      for (std::size_t p = 0; p < 4; ++p) {
+        planes[p].resize(std::size_t(j.screening == 0 ? rowLength : 2 * width) * std::size_t(lines));
+        for (std::size_t i = 0; i < planes[p].size(); ++i) planes[p][i] = std::uint8_t((i * (7 + p) + std::size_t(top) * 13 + std::size_t(j.id) * 29) >> 2);
+        x[p] = planes[p].data();
+      }
+      results.push_back(j.screening == 0 ? SendPrinter_16_FUNC(job, x, width, lines, j.planes)
+                                         : WritePrinter_16_FUNC(job, x, width, lines, 4));
+    }
+    if (j.stopAt == 6) results.push_back(StopPrinter_16_FUNC(job));
+    results.push_back(ClosePrinter_16_FUNC(job));
+    return results;
+  };
+  std::vector<std::vector<int>> alone, together(jobs.size());
+  for (const char* spool : {"/alone", "/together"}) std::filesystem::create_directory(folder + spool);
+  setenv("PLEXOR_SPOOL_DIR", (folder + "/alone").c_str(), 1);
+  for (const RandomJob& j : jobs) alone.push_back(run(j, "alone"));
+  setenv("PLEXOR_SPOOL_DIR", (folder + "/together").c_str(), 1);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      for (int n = t; n < kThreads * kEach; n += kThreads) together[std::size_t(n)] = run(jobs[std::size_t(n)], "together");
+    });
+  for (std::thread& t : threads) t.join();
+  std::size_t whole = 0;
+  for (std::size_t n = 0; n < jobs.size(); ++n) {
+    EXPECT_EQ(together[n], alone[n]) << n;
+    if (jobs[n].dump) EXPECT_EQ(readFile(dumpPath(jobs[n].id, "together")), readFile(dumpPath(jobs[n].id, "alone"))) << n;
+    whole += jobs[n].stopAt == 6 && !jobs[n].badMode;
+  }
+  const std::vector<std::string> documents = this->documents(folder + "/alone");
+  EXPECT_EQ(documents.size(), whole);  // abandoned jobs and failed starts leave no document
+  EXPECT_TRUE(this->documents(folder + "/together") == documents);
 }
 
 }  // namespace

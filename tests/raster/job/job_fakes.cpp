@@ -256,6 +256,8 @@ bool spWrite(void*, PrinterHandle h, const void* bytes, std::uint32_t length) {
 bool spEnd(void*, PrinterHandle h) {
   auto* hd = static_cast<Handle*>(h);
   if (hd->document < 0) return false;
+  if (hd->spooler->endsBeforeFailure == 0) return false;
+  if (hd->spooler->endsBeforeFailure > 0) --hd->spooler->endsBeforeFailure;
   hd->spooler->documents[std::size_t(hd->document)].ended = true;
   hd->document = -1;
   return true;

@@ -75,6 +75,7 @@ struct FakeSpooler {
   std::vector<SpoolDocument> documents;
   int writesBeforeFailure = -1;  // -1: never fail
   int opensBeforeFailure = -1;   // -1: never fail
+  int endsBeforeFailure = -1;    // -1: never fail
   bool spoolDirectoryFound = true;
   std::uint32_t queuedJobs = 0;
   int openHandles = 0;

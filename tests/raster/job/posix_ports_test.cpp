@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -99,6 +101,67 @@ TEST_F(PosixPorts, DocumentsAreNumberedInOrder) {
   int number = 0;
   EXPECT_EQ(nextSpoolDocumentPath(folder + "/Any", &number), folder + "/Any/doc-0004.prn");
   EXPECT_EQ(number, 4);
+}
+
+// Printer names as hosts give them, in any code page: each row prints one
+// document through the spooler port; rows with the same folder share it.
+TEST_F(PosixPorts, PrinterNamesKeepEveryByteAndMeetOnlyTheirLetterCaseVariants) {
+  setenv("PLEXOR_SPOOL_DIR", folder.c_str(), 1);
+  std::string slashes = ".";  // 255 bytes, 90 of them '/': 437 once escaped
+  for (int i = 0; i < 254; ++i) slashes += i < 180 && i % 2 == 0 ? '/' : char('a' + i % 26);
+  std::string slashesToo = slashes;
+  slashesToo.back() = '!';
+  const struct { std::string name; int folder; } rows[] = {
+      {"Caf\xE9 One", 0}, {"Caf\xE9 Two", 1},                  // Latin-1
+      {"\x83v\x83\x8A\x83\x93\x83^ A", 2}, {"\x83v\x83\x8A\x83\x93\x83^ B", 3},  // code page 932
+      {"\x83\x5C", 4}, {"\x83", 5},                            // a trail byte 0x5C is no path
+      {slashes, 6}, {slashesToo, 7},
+      {"Office Printer", 8}, {"office printer", 8}, {"OFFICE PRINTER", 8},
+      {"Caf\xC3\xA9", 9}, {"CAF\xC3\x89", 9},                  // UTF-8 letters fold too
+  };
+  TextPort text = systemTextPort();
+  SpoolerPort spooler = systemSpoolerPort();
+  std::map<int, std::set<std::string>> folders;  // by row's folder: the paths its documents went to
+  for (const auto& row : rows) {
+    char16_t wide[300];
+    text.toWide(nullptr, row.name.c_str(), wide, 300);
+    PrinterHandle h = nullptr;
+    ASSERT_TRUE(spooler.openPrinter(nullptr, wide, false, &h)) << row.name;
+    ASSERT_TRUE(spooler.startDoc(nullptr, h, u"d") && spooler.write(nullptr, h, "x", 1)) << row.name;
+    ASSERT_TRUE(spooler.endDoc(nullptr, h) && spooler.closePrinter(nullptr, h));
+    const std::string at = printerSpoolFolder(folder, row.name);
+    EXPECT_LE(at.size() - folder.size() - 1, 255u) << row.name;
+    folders[row.folder].insert(at);
+  }
+  std::set<std::string> all;
+  for (const auto& f : folders) {
+    EXPECT_EQ(f.second.size(), 1u) << f.first;
+    all.insert(*f.second.begin());
+  }
+  EXPECT_EQ(all.size(), folders.size());  // different names: different folders
+  EXPECT_TRUE(std::filesystem::exists(folder + "/Caf%E9 One/doc-0001.prn"));
+  EXPECT_TRUE(std::filesystem::exists(folder + "/%83\\/doc-0001.prn"));
+  EXPECT_TRUE(std::filesystem::exists(folder + "/Office Printer/doc-0003.prn"));  // the first spelling's
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 10);
+}
+
+// A folder the spooler made for a document that was withdrawn goes with it;
+// one a person made stays.
+TEST_F(PosixPorts, WithdrawnDocumentsLeaveOnlyFoldersSomeoneElseMade) {
+  setenv("PLEXOR_SPOOL_DIR", folder.c_str(), 1);
+  ASSERT_TRUE(std::filesystem::create_directory(folder + "/Made By Hand"));
+  SpoolerPort spooler = systemSpoolerPort();
+  for (const char16_t* name : {u"Job 17", u"made by hand", u"Never Begun"}) {
+    PrinterHandle h = nullptr;
+    ASSERT_TRUE(spooler.openPrinter(nullptr, name, false, &h));
+    if (name[0] != u'N') ASSERT_TRUE(spooler.startDoc(nullptr, h, u"d") && spooler.write(nullptr, h, "cut", 3));
+    if (name[0] != u'N') ASSERT_TRUE(spooler.abortDoc(nullptr, h));
+    ASSERT_TRUE(spooler.closePrinter(nullptr, h));
+  }
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry.path().filename());
+  EXPECT_EQ(left, std::vector<std::string>{"Made By Hand"});
+  EXPECT_TRUE(std::filesystem::is_empty(folder + "/Made By Hand"));
 }
 
 TEST_F(PosixPorts, PrinterNeedsANameAndAnExistingFolder) {

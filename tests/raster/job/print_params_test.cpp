@@ -1,7 +1,15 @@
 // Parameter block, derived job fields, device information with the job
 // counter file, and the print mode table.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -158,6 +166,37 @@ TEST_F(PrintParams, TemplateNameTakesTheCounterAndStoresTheNext) {
   EXPECT_EQ(readAll(world.counterFile), "42\n");
   closePrinterJob(job);
 }
+
+#ifndef _WIN32
+TEST_F(PrintParams, CounterHeldByAHungProcessFailsTheOpenWithinTheBound) {
+  world.host.devices["dev"] = "Q%d";
+  world.spooler.printers.push_back("Q41");
+  writeText(world.counterFile, "41\n");
+  int ready[2], hang[2];
+  ASSERT_TRUE(pipe(ready) == 0 && pipe(hang) == 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {  // takes the lock, says so, and hangs until killed
+    const int fd = ::open(world.counterFile.c_str(), O_RDWR);
+    char c = flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+    if (write(ready[1], &c, 1) != 1 || read(hang[0], &c, 1) < 0) _exit(1);
+    _exit(0);
+  }
+  char c = 0;
+  ASSERT_TRUE(read(ready[0], &c, 1) == 1 && c == 'y');
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(open(), nullptr);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  kill(child, SIGKILL), waitpid(child, nullptr, 0);
+  EXPECT_GE(waited, std::chrono::milliseconds(kCounterLockWaitMilliseconds));
+  EXPECT_LT(waited, std::chrono::milliseconds(kCounterLockWaitMilliseconds + 3000));
+  EXPECT_EQ(world.spooler.documents.size(), 0u);
+  EXPECT_EQ(world.spooler.openHandles, 0);
+  EXPECT_EQ(world.memory.allocations, world.memory.releases);
+  EXPECT_EQ(readAll(world.counterFile), "41\n");  // nothing taken
+  for (int fd : {ready[0], ready[1], hang[0], hang[1]}) close(fd);
+}
+#endif
 
 TEST_F(PrintParams, CounterWrapsToOneAfterTheLargestInt) {
   writeText(world.counterFile, "2147483647");

@@ -479,6 +479,21 @@ TEST_F(PrinterJobTest, FailedReopenAfterASplitFailsTheBandAndCloseIsSafe) {
   EXPECT_EQ(world.spooler.openHandles, 0);
 }
 
+TEST_F(PrinterJobTest, FailedEndFailsTheSplittingBandAndTheClose) {
+  PrinterJob* job = open(64, 8);
+  job->rowsPerDocument = 2;
+  ASSERT_EQ(startPrinterJob(*job), 0);
+  auto planes = screened(*job, 3);
+  auto ptr = pointers(planes);
+  world.spooler.endsBeforeFailure = 0;
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 3, 4), 1);  // 3 > 2: the split's end failed
+  EXPECT_EQ(sendPrinterBand(*job, ptr.data(), 64, 1, 4), 0);  // the job goes on in the next document
+  EXPECT_EQ(stopPrinterJob(*job), 0);
+  EXPECT_EQ(closePrinterJob(job), 1);  // the last document's end failed too
+  EXPECT_EQ(world.spooler.documents.size(), 2u);
+  EXPECT_EQ(world.spooler.openHandles, 0);
+}
+
 TEST_F(PrinterJobTest, TwoJobsAtOnceAreIndependent) {
   world.host.devices["dev2"] = "P2";
   world.host.block(2) = makeBlock(2, 3);

@@ -76,6 +76,14 @@ assert b"*IP,2;*PQ2;" in d and b"\x1b*r600S" in d
 assert len(re.findall(rb"\x1b\*b\d+W", d)) == 40
 PY
 
+# Printer names as hosts give them: Latin-1 bytes, and 255 bytes that are
+# too long for a folder name once escaped. riphost's folder is the module's.
+for name in $'Caf\xe9 One' "$(printf '/%.0s' {1..90})$(printf 'x%.0s' {1..165})"; do
+  sed "s|printer_name = Native Printer|printer_name = $name|" write.txt >named.txt
+  rm -rf named && "$riphost" --ticket named.txt --out named --write contone.bin 2>/dev/null
+  cmp named/doc-0001.prn write/doc-0001.prn
+done
+
 # A picture, error diffusion.
 sed -e 's/2000/64/; s/2500/32/' send.txt >image.txt
 echo "screening = 3" >>image.txt

@@ -166,5 +166,23 @@ TEST_F(Win32Adapters, EightThreadsTakeSixteenHundredDifferentNumbers) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "1601\n");
 }
 
+// A holder that keeps the file locked (another handle: a hung job or
+// process) costs a taker the bound, and gives it no number.
+TEST_F(Win32Adapters, CounterLockedPastTheBoundGivesNoNumber) {
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  const std::string path = std::string(folder) + "vexmoor-cntxout-held.log";
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  OVERLAPPED whole{};
+  ASSERT_TRUE(LockFileEx(held, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole));
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(takeJobCounter(systemCounterFilePort(), path.c_str()), kNoJobCounter);
+  EXPECT_GE(GetTickCount() - start, kCounterLockWaitMilliseconds - 20);  // the tick's own granularity
+  EXPECT_LT(GetTickCount() - start, kCounterLockWaitMilliseconds + 3000);
+  CloseHandle(held);
+  DeleteFileA(path.c_str());
+}
+
 }  // namespace
 }  // namespace vexmoor
