@@ -58,7 +58,7 @@ MediaVerdict checkSealed(const UpdateJob& job, FileSystemPort& files, const Code
   }
   // The script itself, and every file it copies, must be covered.
   std::vector<std::string> needed{kScriptFileName};
-  for (const std::string& name : copiedMediaNames(job)) needed.push_back(name);
+  for (const std::string& name : copiedMediaNames(job, codePage)) needed.push_back(name);
   for (const std::string& mediaName : needed) {
     std::string listName;
     if (!listNameOf(mediaName, codePage, &listName) || listed.count(listName) == 0) {
@@ -75,7 +75,7 @@ MediaVerdict checkUnsealed(const UpdateJob& job, FileSystemPort& files, const Co
   for (int i = 0; i < job.fileEntryCount; ++i) {
     const FileEntry& entry = job.fileEntries[i];
     std::string mediaName;
-    if (entry.removeTarget == 1 || !mediaNameOf(job.sourceDir, entry.sourcePath, &mediaName)) {
+    if (entry.removeTarget == 1 || !mediaNameOf(job.sourceDir, entry.sourcePath, codePage, &mediaName)) {
       continue;
     }
     // The run copies these only onto a target that is there.
