@@ -37,14 +37,14 @@ bool isDotsAndBlanks(const std::string& part) {
   return part.find_first_not_of(". ") == std::string::npos;
 }
 
-bool staysInsideMedia(const std::string& name, const CodePage& codePage) {
+bool staysInsideMedia(const std::string& name, const CodePage* codePage) {
   if (name.empty() || name[0] == '\\' || name[0] == '/') return false;
   // ':' and '/' are never trail bytes; only "\\" needs the character walk.
   if (name.find(':') != std::string::npos) return false;
   std::string part;
   for (std::size_t i = 0; i <= name.size(); ++i) {
     const bool end = i == name.size();
-    if (!end && codePage.isLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
+    if (!end && codePage != nullptr && codePage->isLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
       part += name.substr(i, 2);
       ++i;
       continue;
@@ -66,7 +66,7 @@ bool mediaNameOf(const std::string& folder, const std::string& path, const CodeP
   const std::string prefix = folder + "\\";
   if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0) return false;
   const std::string rest = path.substr(prefix.size());
-  if (!staysInsideMedia(rest, codePage)) return false;
+  if (!staysInsideMedia(rest, &codePage)) return false;
   *mediaName = rest;
   return true;
 }
@@ -105,7 +105,7 @@ bool launchedMediaName(const LaunchEntry& entry, const std::string& sourceDir,
   const std::size_t host = findOnCharBoundary(entry.commandPath, kScriptHostCommand, codePage);
   if (host == kNotFound) return false;
   const std::string script = entry.commandPath.substr(host + sizeof kScriptHostCommand - 1);
-  if (!staysInsideMedia(script, codePage)) return false;
+  if (!staysInsideMedia(script, &codePage)) return false;
   *mediaName = script;
   return true;
 }

@@ -24,8 +24,9 @@ bool mediaNameOf(const std::string& folder, const std::string& path, const CodeP
 // no drive, stream or root ("C:", ":", a leading "\" or "/", so no UNC
 // prefix either), and no part made only of dots and blanks but "." (Windows
 // takes ".." up a folder and drops trailing dots and blanks). "\" and "/"
-// both separate parts; the backslash is found multi-byte aware.
-bool staysInsideMedia(const std::string& name, const CodePage& codePage);
+// both separate parts; the backslash is found multi-byte aware in the code
+// page (null: UTF-8, where every 0x5C is a backslash).
+bool staysInsideMedia(const std::string& name, const CodePage* codePage);
 
 // The media name as the list writes it ("\" to "/" between folders, UTF-8);
 // false when the name is not text in the code page.
