@@ -25,7 +25,6 @@ class Win32FileSystem : public FileSystemPort {
   bool flushFile(const std::string& path) override;
   // win32_file_pieces.cpp
   std::unique_ptr<FileReading> openToRead(const std::string& path, long* error) override;
-  std::unique_ptr<FileWriting> createToWrite(const std::string& path, long* error) override;
   bool createPrivateDirectory(const std::string& path) override;
 };
 
