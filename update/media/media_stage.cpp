@@ -61,10 +61,17 @@ std::vector<StageItem> itemsOf(const UpdateJob& job, const MediaSeal& seal, File
     required[name] = required[name] || seal.sealed || entry.onlyIfPresent != 1 ||
                      targetExists(entry.targetPath, files) == 1;
   }
+  std::map<std::string, bool> launched;
+  for (int i = 0; i < job.launchEntryCount; ++i) {
+    std::string name;
+    if (launchedMediaName(job.launchEntries[i], job.sourceDir, codePage, &name)) {
+      launched[name] = true;
+    }
+  }
   std::vector<StageItem> items;
   for (const std::string& name : sealedMediaNames(job, codePage)) {
-    const bool launched = required.count(name) == 0;
-    items.push_back(StageItem{name, launched || required[name], launched});
+    const bool started = launched.count(name) != 0;
+    items.push_back(StageItem{name, started || required[name], started});
   }
   std::string listed;
   if (!seal.sealed || seal.digestOf(kTitlePictureName, codePage, &listed)) {
