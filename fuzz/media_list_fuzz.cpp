@@ -1,9 +1,9 @@
 // The media's list of checksums ("quillet.sha256") fed arbitrary bytes, then
 // the check of a sealed media over the fakes: a media of three files and a
 // script that copies two of them, one with a cp932 name whose second byte is
-// a backslash. Whatever the list says, the check ends with a verdict that
-// names a file when it refuses, and passes only a list that holds the real
-// digests of the script and both copied files.
+// a backslash. Whatever the list says, the check and the stage end with a
+// verdict that names a file when it refuses, and pass only a list that holds
+// the real digests of the script and both copied files.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,6 +13,7 @@
 #include "tests/fakes/fake_file_system.h"
 #include "update/media/media_check.h"
 #include "update/media/media_list.h"
+#include "update/media/media_stage.h"
 #include "update/media/sha256.h"
 #include "update/text/cp932_code_page.h"
 
@@ -45,13 +46,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   files.addFile("M:\\a.dll", "a");
   files.addFile("M:\\sub\\\x95\x5c.dll", "b");
   files.addFile("M:\\quillet.sha256", list);
+  files.addFolder("P:");
   auto job = std::make_unique<quillet::UpdateJob>();
   job->sourceDir = "M:";
   job->fileEntryCount = 2;
   job->fileEntries[0].sourcePath = "M:\\a.dll";
   job->fileEntries[1].sourcePath = "M:\\sub\\\x95\x5c.dll";
-  const quillet::MediaVerdict verdict = quillet::checkUpdateMedia(*job, files, codePage);
+  quillet::MediaSeal seal;
+  quillet::MediaVerdict verdict =
+      quillet::checkUpdateMedia(*job, files, codePage, quillet::sha256Hex(kScript), false, &seal);
   check(verdict.sealed);
+  if (verdict.refusal == quillet::MediaRefusal::kNone) {
+    quillet::MediaStage stage;
+    verdict = quillet::stageUpdateMedia(*job, seal, files, codePage, "P:", &stage);
+    check(verdict.refusal != quillet::MediaRefusal::kNoStage);
+  }
   if (verdict.refusal != quillet::MediaRefusal::kNone) {
     check(!verdict.file.empty());
     return 0;

@@ -30,7 +30,7 @@ bool copiedOn(int osMajor, const std::string& scriptBytes, ClockPort& clock,
     for (const std::string& message : check.messages) *error += ": " + message;
     return false;
   }
-  *names = copiedMediaNames(*check.job);
+  *names = sealedMediaNames(*check.job, Cp932CodePage());
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include "update/media/media_list.h"
 
+#include "update/media/media_files.h"
+
 namespace quillet {
 
 const char kMediaListName[] = "quillet.sha256";
@@ -22,7 +24,10 @@ bool parseLine(std::string line, MediaListEntry* entry) {
   }
   entry->digest = digest;
   entry->name = line.substr(66);
-  return entry->name.find('\r') == std::string::npos;
+  // A name that leaves the media folder is refused before anything is
+  // opened; so is a backslash, which sha256sum would have escaped.
+  return entry->name.find_first_of("\r\\") == std::string::npos &&
+         staysInsideMedia(entry->name, nullptr);
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ struct MediaListEntry {
 // Reads the list. Also accepted: upper-case digits, the binary-mode marker
 // ("<hex> *<name>") and CR LF line ends. False, with the 1-based number of
 // the first bad line, for any other line: an empty line, a line without its
-// line feed (a cut list), a name that is empty or escaped.
+// line feed (a cut list), a name that is empty, escaped, holds a backslash,
+// or leaves the media folder ("..", a drive, a root or UNC prefix).
 bool parseMediaList(const std::string& text, std::vector<MediaListEntry>* entries, int* badLine);
 
 // One line of the list, line feed included.

@@ -1,6 +1,8 @@
 #pragma once
 // File-system access with ANSI paths (bytes in the system code page).
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -29,6 +31,15 @@ class FileSearch {
  public:
   virtual ~FileSearch() = default;
   virtual bool next(FileInfo* info) = 0;
+};
+
+// A file opened to be read from its start, piece by piece; closed when
+// destroyed.
+class FileReading {
+ public:
+  virtual ~FileReading() = default;
+  // Up to `capacity` bytes into buffer; *got 0 at the end. False on an error.
+  virtual bool read(char* buffer, std::size_t capacity, std::size_t* got) = 0;
 };
 
 class FileSystemPort {
@@ -74,6 +85,47 @@ class FileSystemPort {
     (void)path;
     return true;
   }
+
+  // Opens the file to read it in pieces (shared as readFile shares); null
+  // with the system's error: kErrorFileNotFound or kErrorPathNotFound when it
+  // is not there, any other code when it cannot be looked at or opened.
+  // The default serves an in-memory port from one readFile.
+  virtual std::unique_ptr<FileReading> openToRead(const std::string& path, long* error);
+  // Creates the folder (its last component) so that only the system and the
+  // administrators can change it or anything in it, whatever its parent
+  // allows; false when it cannot be made so (it exists already, say). The
+  // default is createDirectory: in-memory ports have no rights.
+  virtual bool createPrivateDirectory(const std::string& path) { return createDirectory(path); }
 };
+
+// The defaults of the piecewise calls, for ports that hold files in memory.
+namespace detail {
+
+class MemoryReading : public FileReading {
+ public:
+  explicit MemoryReading(std::string bytes) : bytes_(std::move(bytes)) {}
+  bool read(char* buffer, std::size_t capacity, std::size_t* got) override {
+    *got = bytes_.size() - at_ < capacity ? bytes_.size() - at_ : capacity;
+    if (*got != 0) std::memcpy(buffer, bytes_.data() + at_, *got);
+    at_ += *got;
+    return true;
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t at_ = 0;
+};
+
+}  // namespace detail
+
+inline std::unique_ptr<FileReading> FileSystemPort::openToRead(const std::string& path,
+                                                               long* error) {
+  std::string bytes;
+  if (!readFile(path, &bytes)) {
+    *error = getAttributes(path) == kInvalidAttributes ? kErrorFileNotFound : kErrorAccessDenied;
+    return nullptr;
+  }
+  return std::make_unique<detail::MemoryReading>(std::move(bytes));
+}
 
 }  // namespace quillet

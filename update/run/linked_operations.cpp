@@ -8,7 +8,6 @@
 #include "update/run/media_step.h"
 #include "update/run/preconditions.h"
 #include "update/run/update_app.h"
-#include "update/script/script_reader.h"
 
 namespace quillet {
 
@@ -20,12 +19,14 @@ int LinkedOperations::resolveFolders(UpdateApp& app) {
   return quillet::resolveFolders(app.job, app.ports());
 }
 
-int LinkedOperations::readUpdateScript(UpdateApp& app) {
-  return quillet::readUpdateScript(app.job, app.product.programGroupName, app.ports());
-}
+int LinkedOperations::readUpdateScript(UpdateApp& app) { return readRunScript(app); }
 
 int LinkedOperations::checkMedia(UpdateApp& app, std::string* message) {
   return checkRunMedia(app, message);
+}
+
+int LinkedOperations::stageMedia(UpdateApp& app, std::string* message) {
+  return stageRunMedia(app, message);
 }
 
 int LinkedOperations::installedModelMask(const UpdateApp& app) {

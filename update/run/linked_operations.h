@@ -11,6 +11,7 @@ class LinkedOperations : public RunOperations {
   int resolveFolders(UpdateApp& app) override;
   int readUpdateScript(UpdateApp& app) override;
   int checkMedia(UpdateApp& app, std::string* message) override;
+  int stageMedia(UpdateApp& app, std::string* message) override;
   int installedModelMask(const UpdateApp& app) override;
   void versionAbortLines(const UpdateApp& app, std::string* firstLine,
                          std::string* secondLine) override;

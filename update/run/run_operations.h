@@ -24,6 +24,14 @@ class RunOperations {
   // 1 when the update media may be used (update/media/media_check.h); 0 with
   // the message (UTF-8) that names the refused file.
   virtual int checkMedia(UpdateApp& app, std::string* message) = 0;
+  // Copies the media files the run uses into the stage before the first
+  // change (update/run/media_step.h): 0, or the exit status to end with and
+  // its message (UTF-8). Without media of its own a run stages nothing.
+  virtual int stageMedia(UpdateApp& app, std::string* message) {
+    (void)app;
+    (void)message;
+    return 0;
+  }
   // The installed product's model bit, or 0.
   virtual int installedModelMask(const UpdateApp& app) = 0;
   // The two lines of the version-abort dialog (UTF-8).

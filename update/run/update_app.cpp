@@ -7,6 +7,7 @@
 #include "update/run/run_messages.h"
 #include "update/run/run_options.h"
 #include "update/run/run_recovery.h"
+#include "update/run/stage_cleanup.h"
 
 #ifndef QUILLET_VERSION
 #define QUILLET_VERSION "unknown"
@@ -122,6 +123,7 @@ int UpdateApp::runUpdate() {
             ", system folder " + log_.text(job.systemDir) + ", publishing folder " +
             log_.text(job.iisDir) + ", programs " + log_.text(job.commonProgramsDir) +
             ", desktop " + log_.text(job.commonDesktopDir));
+  removeLeftoverMediaStages(*this);
 
   if (operations_.readUpdateScript(*this) != 1) {
     log_.line("script: not read");
@@ -161,6 +163,9 @@ int UpdateApp::runUpdate() {
     return endWith(kExitNoAdministratorRights);
   }
 
+  // The files are taken from the media once, before anything changes.
+  if (const int refused = mediaStageRefusal()) return endWith(refused);
+
   // From the first uninstall record on, every change is journalled and
   // taken back when the run does not complete.
   journal().begin(job);
@@ -172,7 +177,7 @@ int UpdateApp::runUpdate() {
   }
   log_.line("uninstall records: written");
 
-  if (!silentMode && ports().ui.startDialog(job.sourceDir) != kIdOk) {
+  if (!silentMode && ports().ui.startDialog(titlePictureFolder()) != kIdOk) {
     journal().rollBack();
     return endWith(kExitCancelled);
   }
@@ -200,6 +205,7 @@ int UpdateApp::runUpdate() {
 }
 
 int UpdateApp::endWith(int exitStatus) {
+  removeMediaStage();
   exitStatus_ = exitStatus;
   log_.line("exit status " + std::to_string(exitStatus));
   return 0;

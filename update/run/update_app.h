@@ -10,6 +10,7 @@
 #include "update/ports/run_log_port.h"
 #include "update/ports/update_ports.h"
 #include "update/run/logging_ports.h"
+#include "update/run/media_step.h"
 #include "update/run/preconditions.h"
 #include "update/run/run_logger.h"
 #include "update/run/run_operations.h"
@@ -60,6 +61,8 @@ class UpdateApp : public CWinApp {
   // Installed version, edition, maker code and programGroupName.
   InstalledProduct product;
   UpdateJob job;
+  // The script's digest, the media's list and the stage (media_step.h).
+  RunMedia media;
 
  private:
   void showMessage(const std::string& utf8Text);
@@ -71,6 +74,13 @@ class UpdateApp : public CWinApp {
   // The check of the update media (media_step.cpp): 1 when it may be used;
   // 0 after the refusal was shown.
   int mediaCheckPasses();
+  // The media staged before the first change: 0, or the exit status after
+  // the refusal was shown.
+  int mediaStageRefusal();
+  // Where the start dialog finds "title.bmp": the stage, once made.
+  std::string titlePictureFolder() const;
+  // Deletes this run's stage (media_step.cpp).
+  void removeMediaStage();
 
   UpdatePorts& ports_;
   std::unique_ptr<JournalPorts> journaled_;

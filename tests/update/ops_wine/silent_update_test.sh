@@ -169,14 +169,37 @@ mv "$drive/media/bin/keep.dll" "$drive/keep.dll.aside"
 refused_run "unsealed media, first source missing" 'ファイル bin\keep.dll が見つからないか'
 mv "$drive/keep.dll.aside" "$drive/media/bin/keep.dll"
 mv "$drive/quillet.sha256.aside" "$drive/media/quillet.sha256"
+# The seal covers the programs the script starts: one changed after sealing
+# is refused, and never runs (its launch.log would be a changed file).
+cp "$drive/media/launch_probe.exe" "$drive/launch_probe.exe.whole"
+printf 'x' >>"$drive/media/launch_probe.exe"
+refused_run "sealed media, launched program changed" 'ファイル launch_probe.exe が壊れています'
+cat "$drive/launch_probe.exe.whole" >"$drive/media/launch_probe.exe" && rm "$drive/launch_probe.exe.whole"
 
-# --- The run; PlexorSlowStart is still starting when it begins ---
+# --- The run; PlexorSlowStart is still starting when it begins. The media
+# is rewritten under it: once notes.txt has reached the stage (its one read),
+# the share's copy changes; what is installed is still the sealed file. ---
+cp "$drive/media/notes.txt" "$drive/notes.txt.sealed"
+rm -f "$drive/media.rewritten"
+(
+  for _ in $(seq 3000); do  # up to 30 s for the stage to hold the whole file
+    staged=$drive/Plexor/~qstage0/notes.txt
+    if [ "$(stat -c %s "$staged" 2>/dev/null)" = "$(stat -c %s "$drive/notes.txt.sealed")" ]; then
+      echo "MEDIA NOTES" >"$drive/media/notes.txt" && touch "$drive/media.rewritten"
+      break
+    fi
+    sleep 0.01
+  done
+) &
+rewriter=$!
 wine_run sc start PlexorSlowStart >/dev/null
 start=$(date +%s)
 status=0
 timeout 180 "$PLEXOR_WINE_RUN" 'C:\media\Quillet.exe' silent || status=$?
 [ "$status" = 0 ] || fail "Quillet.exe silent ended with $status (124: it did not end by itself)"
 echo "run took $(($(date +%s) - start)) s"
+wait "$rewriter" || true
+[ -e "$drive/media.rewritten" ] || fail "notes.txt was never seen in the stage"
 
 # --- Files ---
 same() { cmp -s "$1" "$2" || fail "$3"; }
@@ -184,7 +207,8 @@ same "$drive/Plexor/bin/keep.dll" "$dlls/ver_1_2_3.dll" "keep.dll 1.2.3 was repl
 same "$drive/Plexor/bin/newer.dll" "$dlls/ver_1_3_0.dll" "newer.dll 1.2.3 was not replaced by 1.3.0"
 same "$drive/Plexor/bin/fresh.dll" "$dlls/ver_none.dll" "fresh.dll was not placed in bin"
 same "$drive/Plexor/logs/fresh.dll" "$dlls/ver_none.dll" "fresh.dll was not placed in the new work folder logs"
-same "$drive/Plexor/notes.txt" "$drive/media/notes.txt" "notes.txt (equal times? newer media) was not placed"
+same "$drive/Plexor/notes.txt" "$drive/notes.txt.sealed" "notes.txt as sealed (equal times? newer media) was not placed"
+cat "$drive/notes.txt.sealed" >"$drive/media/notes.txt" && rm "$drive/notes.txt.sealed" "$drive/media.rewritten"
 [ "$(cat "$drive/Plexor/older.txt")" = "installed, newer" ] || fail "older.txt with an older media copy was replaced"
 [ ! -e "$drive/Plexor/absent.txt" ] || fail "replace: created absent.txt"
 [ "$(cat "$drive/Plexor/ro.dat")" = "media ro" ] || fail "overwrite: did not replace the read-only ro.dat"
@@ -197,7 +221,8 @@ same "$drive/Plexor/notes.txt" "$drive/media/notes.txt" "notes.txt (equal times?
 leftovers=$(find "$drive/Plexor" -name '*~qt*')
 [ -z "$leftovers" ] || fail "temporary copies left: $leftovers"
 expected_files=$(cd "$drive/Plexor" && find . | sort | tr '\n' ' ')
-want='. ./Copypool ./bin ./bin/fresh.dll ./bin/keep.dll ./bin/newer.dll ./keep.txt ./launch.log ./logs ./logs/fresh.dll ./notes.txt ./older.txt ./ro.dat '
+# The stage keeps only the program it started (it may still run), until the next start.
+want='. ./Copypool ./bin ./bin/fresh.dll ./bin/keep.dll ./bin/newer.dll ./keep.txt ./launch.log ./logs ./logs/fresh.dll ./notes.txt ./older.txt ./ro.dat ./~qstage0 ./~qstage0/launch_probe.exe '
 [ "$expected_files" = "$want" ] || fail "files under C:\\Plexor: $expected_files"
 
 # --- Registry ---
@@ -323,15 +348,17 @@ echo "second run took $took s"
 [ "$took" -le 300 ] || fail "second run took $took s, past its limits"
 [ "$(service_events PlexorStuck)" = "start,running,control 1" ] ||
   fail "PlexorStuck events: $(service_events PlexorStuck)"
-[ "$(tr -d '\r' <"$drive/testsvc/args.log" 2>/dev/null)" = \
-  "C:\Update Media\launch_probe.exe | \"C:\Update Media\launch_probe.exe\" $params" ] ||
-  fail "programs started from C:\Update Media: $(cat "$drive/testsvc/args.log" 2>&1)"
+# The program runs from the stage, never from the media.
+case "$(tr -d '\r' <"$drive/testsvc/args.log" 2>/dev/null)" in
+  "C:\Plexor\~qstage"[0-9]"\launch_probe.exe | C:\Plexor\~qstage"[0-9]"\launch_probe.exe $params") ;;
+  *) fail "programs started from the stage: $(cat "$drive/testsvc/args.log" 2>&1)" ;;
+esac
 
 # --- All or nothing. The product as it stands (files with their bytes and
 # modes, the product key with every value), to compare after each run below.
 product_state() {
-  (cd "$drive/Plexor" && find . ! -name launch.log -printf '%p %y %m\n' | sort &&
-    find . -type f ! -name launch.log -exec md5sum {} + | sort)
+  (cd "$drive/Plexor" && find . ! -name launch.log ! -path './~qstage*' -printf '%p %y %m\n' | sort &&
+    find . -type f ! -name launch.log ! -path './~qstage*' -exec md5sum {} + | sort)
   wine_run reg query "$key" /s 2>/dev/null | tr -d '\r' || true
 }
 wait_service PlexorTestWorker RUNNING || fail "all or nothing: the worker does not run before"

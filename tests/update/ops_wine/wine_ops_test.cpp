@@ -147,6 +147,37 @@ TEST(Win32FileSystemAdapter, ReadsAFileAnotherProgramHoldsOpenForWriting) {
   CloseHandle(writer);
 }
 
+// Media files are read in pieces, whatever their size; only "not found"
+// makes a file absent. The stage's folder is made only where nothing is.
+TEST(Win32FileSystemAdapter, ReadsInPiecesAndMakesPrivateFoldersAfresh) {
+  ScratchFolder dir("pieces");
+  Win32FileSystem files;
+  std::string big(200000, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 251);
+  ASSERT_TRUE(files.writeFile(dir / "big", big));
+  long error = 0;
+  std::unique_ptr<FileReading> file = files.openToRead(dir / "big", &error);
+  ASSERT_TRUE(file);
+  std::string read;
+  std::vector<char> buffer(65536);
+  std::size_t got = 0;
+  int pieces = 0;
+  while (file->read(buffer.data(), buffer.size(), &got) && got != 0) {
+    read.append(buffer.data(), got);
+    ++pieces;
+  }
+  EXPECT_EQ(read, big);
+  EXPECT_EQ(pieces, 4);
+  EXPECT_FALSE(files.openToRead(dir / "none", &error));
+  EXPECT_EQ(error, kErrorFileNotFound);
+  EXPECT_FALSE(files.openToRead(dir / "no\\none", &error));
+  EXPECT_EQ(error, kErrorPathNotFound);
+  EXPECT_TRUE(files.createPrivateDirectory(dir / "stage"));
+  EXPECT_FALSE(files.createPrivateDirectory(dir / "stage")) << "never a folder that is there";
+  EXPECT_EQ(files.copyToNewFile(dir / "big", dir / "stage\\big"), kErrorSuccess);
+  EXPECT_EQ(readBytes(dir / "stage\\big"), big);
+}
+
 TEST(Win32ClockAdapter, LocalTimeAndSleep) {
   Win32Clock clock;
   SYSTEMTIME before;

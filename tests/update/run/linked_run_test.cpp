@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/fakes/changing_file_system.h"
 #include "tests/update/fake_machine.h"
 #include "tools/quillet-check/seal_media.h"
 #include "update/media/chunked_sha256.h"
@@ -49,8 +50,11 @@ struct Machine : FakeMachine {
     return app->runUpdate();
   }
 
+  // The run sees the files through a share that can change under it.
+  ChangingFileSystem share{files};
+  UpdatePorts sharePorts{registry, share, system, clock, ui, services, processes, codePage, shell};
   LinkedOperations operations;
-  std::unique_ptr<UpdateApp> app = std::make_unique<UpdateApp>(ports, operations);
+  std::unique_ptr<UpdateApp> app = std::make_unique<UpdateApp>(sharePorts, operations);
 };
 
 TEST(LinkedRun, SilentUpdateRecordsPlacesAndEndsWithoutWindowAfterTheProgress) {
@@ -78,8 +82,8 @@ TEST(LinkedRun, ProductNameReachesTheScriptReaderAndTheCompletionDialog) {
   // Cancelled at the start dialog: its uninstall records are taken back.
   EXPECT_FALSE(m.registry.keyExists("SOFTWARE\\norvane\\Plexor\\UninstFiles"));
   ASSERT_EQ(m.ui.callsOf("start").size(), 1u);
-  EXPECT_EQ(m.ui.callsOf("start")[0].text, "C:\\media");
-  m.app = std::make_unique<UpdateApp>(m.ports, m.operations);
+  EXPECT_EQ(m.ui.callsOf("start")[0].text, "C:\\P\\~qstage0") << "the picture is staged too";
+  m.app = std::make_unique<UpdateApp>(m.sharePorts, m.operations);
   m.ui.startResult = kIdOk;
   m.run(nullptr);
   EXPECT_EQ(m.registry.stringValue("SOFTWARE\\norvane\\Plexor\\UninstFiles", "FILE0"),
@@ -169,8 +173,21 @@ TEST(MediaSeal, ChunkedHashOfTheMillionAsNeverHoldsThemWhole) {
 // "表" is 0x95 0x5C in code page 932: its second byte is a backslash.
 const char kMediaScript[] =
     "Admin:0\r\nstopSvc:Worker\r\nstartSvc:Worker\r\nfile:a.dll\r\ntoWork:bin\r\n"
-    "patch:sub\\\x95\x5c.dll\r\ntoWork:\r\nreplace:r.dll\r\ntoWork:\r\nfile:nt.dll\r\ntoWorkNT:\r\n";
+    "patch:sub\\\x95\x5c.dll\r\ntoWork:\r\nreplace:r.dll\r\ntoWork:\r\nfile:nt.dll\r\ntoWorkNT:\r\n"
+    "setTime:later\r\ngoExe:setup.exe\r\n";
 const char kSubFile[] = "C:\\media\\sub\\\x95\x5c.dll";
+
+// One more line at the end of the media's list.
+void listAlso(Machine& m, const std::string& line) {
+  m.files.addFile("C:\\media\\quillet.sha256",
+                  m.files.contents("C:\\media\\quillet.sha256") + line + "\n");
+}
+const char kSomeDigest[] = "5d446eb799e50586065987928e49151465a3fa5f6b082b3bdbaa86f775284d0e  ";
+
+const char kListDamaged[] =
+    "更新メディアのファイル quillet.sha256 が壊れています。インストールを中止します。";
+const char kListMissing[] =
+    "更新メディアのファイル quillet.sha256 が見つからないか、読み込めません。インストールを中止します。";
 
 struct MediaCase {
   const char* name;
@@ -182,11 +199,12 @@ struct MediaCase {
 
 TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
   const std::string sealedList =
-      "8befacafada1250d457a10562116b27c146806372500cc1c9d4d57f41c922491  quillet.txt\n"
+      "eae7b97cb8f827c492daa93ce65d8f9dab233d3dc15140b46ee7716860c54ec9  quillet.txt\n"
       "11e2defd59f47c7f2aac84d6a5d6747e98e785afffb72c8bb7b05ec74e1d663c  a.dll\n"
       "20122453c58b2a8baac220741fd94374f00a7f09b8349e48ed40f319c3f48050  sub/表.dll\n"
       "5d446eb799e50586065987928e49151465a3fa5f6b082b3bdbaa86f775284d0e  r.dll\n"
-      "f2705563fc2ca26a90347cf32f1f61794c28ff59137965a8b2d47d21a2ab85f3  nt.dll\n";  // an NT 4 line: sealed for every system
+      "f2705563fc2ca26a90347cf32f1f61794c28ff59137965a8b2d47d21a2ab85f3  nt.dll\n"  // an NT 4 line: sealed for every system
+      "f68c97664aaea0e16701ffa653c080f4018d533d9e99204affe9dbc0782d0d72  setup.exe\n";  // launched
   const MediaCase cases[] = {
       {"sealed, intact", true, [](Machine&) {}, kExitSuccess, ""},
       {"sealed, a source changed", true,
@@ -229,6 +247,63 @@ TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
        },
        kExitMediaRefused,
        "更新メディアのファイル r.dll が見つからないか、読み込めません。インストールを中止します。"},
+      // What is installed and run is what was checked, whatever the share does after.
+      {"sealed, a source rewritten right after its one read", true,
+       [](Machine& m) { m.share.changeAfterFirstRead("C:\\media\\a.dll", "new bytez"); },
+       kExitSuccess, ""},
+      {"not sealed, a source rewritten right after its one read", false,
+       [](Machine& m) { m.share.changeAfterFirstRead("C:\\media\\a.dll", "new bytez"); },
+       kExitSuccess, ""},
+      {"sealed, the script rewritten right after its one read", true,
+       [](Machine& m) {
+         m.share.changeAfterFirstRead("C:\\media\\quillet.txt", "Admin:0\r\nfile:evil.dll\r\n");
+       },
+       kExitSuccess, ""},
+      {"sealed, the launched program changed", true,
+       [](Machine& m) { m.files.addFile("C:\\media\\setup.exe", "other program"); },
+       kExitMediaRefused,
+       "更新メディアのファイル setup.exe が壊れています。インストールを中止します。"},
+      {"not sealed, the launched program missing", false,
+       [](Machine& m) { m.files.deleteFile("C:\\media\\setup.exe"); }, kExitMediaRefused,
+       "更新メディアのファイル setup.exe が見つからないか、読み込めません。インストールを中止します。"},
+      // List names stay inside the media: refused before any of them is opened.
+      {"sealed, a list name going up", true,
+       [](Machine& m) { listAlso(m, std::string(kSomeDigest) + "../secret.txt"); },
+       kExitMediaRefused, kListDamaged},
+      {"sealed, a list name going up inside", true,
+       [](Machine& m) { listAlso(m, std::string(kSomeDigest) + "sub/../../secret.txt"); },
+       kExitMediaRefused, kListDamaged},
+      {"sealed, a list name with a drive", true,
+       [](Machine& m) { listAlso(m, std::string(kSomeDigest) + "C:/secret.txt"); },
+       kExitMediaRefused, kListDamaged},
+      {"sealed, a list name from the root", true,
+       [](Machine& m) { listAlso(m, std::string(kSomeDigest) + "/secret.txt"); },
+       kExitMediaRefused, kListDamaged},
+      {"sealed, a list name with a UNC prefix", true,
+       [](Machine& m) { listAlso(m, std::string(kSomeDigest) + "//server/share/secret.txt"); },
+       kExitMediaRefused, kListDamaged},
+      {"sealed, a list name with a backslash", true,
+       [](Machine& m) { listAlso(m, std::string(kSomeDigest) + "sub\\secret.txt"); },
+       kExitMediaRefused, kListDamaged},
+      {"sealed, a name listed three times is read once", true,
+       [](Machine& m) {
+         for (int i = 0; i < 2; ++i) {
+           listAlso(m, "11e2defd59f47c7f2aac84d6a5d6747e98e785afffb72c8bb7b05ec74e1d663c  a.dll");
+         }
+       },
+       kExitSuccess, ""},
+      {"sealed, a name listed again with another digest", true,
+       [](Machine& m) { listAlso(m, std::string(kSomeDigest) + "a.dll"); }, kExitMediaRefused,
+       kListDamaged},
+      // A list that cannot be looked at is not "no list".
+      {"sealed, the list cannot be looked at (network error)", true,
+       [](Machine& m) { m.share.failLookUp("C:\\media\\quillet.sha256", 64); },
+       kExitMediaRefused, kListMissing},
+      {"not sealed, but this machine requires a seal", false,
+       [](Machine& m) { m.registry.setDword(kProduct, "RequireMediaSeal", 1); }, kExitMediaRefused,
+       kListMissing},
+      {"sealed, and this machine requires a seal", true,
+       [](Machine& m) { m.registry.setDword(kProduct, "RequireMediaSeal", 1); }, kExitSuccess, ""},
   };
   for (const MediaCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -237,6 +312,7 @@ TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
     m.files.addFile(kSubFile, "sub bytes");
     m.files.addFile("C:\\media\\r.dll", "r bytes");
     m.files.addFile("C:\\media\\nt.dll", "nt bytes");
+    m.files.addFile("C:\\media\\setup.exe", "setup bytes");
     m.services.services["Worker"] = FakeService{};
     if (c.sealed) {
       // Sealed as quillet-check --seal does it, reading the fake media.
@@ -279,12 +355,20 @@ TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
     if (*c.message == '\0') {
       EXPECT_THAT(m.ui.callsOf("message"), ::testing::IsEmpty());
       EXPECT_EQ(m.files.contents("C:\\P\\bin\\a.dll"), "new bytes");
+      EXPECT_EQ(m.share.mostReadsOfOneFileIn("C:\\media\\"), 1) << "each media file read once";
+      // The program runs from the stage, which keeps it (it may still run).
+      EXPECT_THAT(m.shell.calls, ElementsAre("start C:\\P\\~qstage0\\setup.exe"));
+      EXPECT_EQ(m.files.contents("C:\\P\\~qstage0\\setup.exe"), "setup bytes");
+      EXPECT_FALSE(m.files.exists("C:\\P\\~qstage0\\a.dll")) << "the rest of the stage is gone";
       continue;
     }
     ASSERT_EQ(m.ui.calls.size(), 1u);
     EXPECT_EQ(m.ui.calls[0].text, c.message);
-    EXPECT_THAT(m.files.operations, ::testing::IsEmpty()) << "no file changed";
-    EXPECT_EQ(m.files.pathsBelow("C:\\P"), before);
+    for (const std::string& operation : m.files.operations) {
+      EXPECT_NE(operation.find("\\~qstage0"), std::string::npos) << "changed: " << operation;
+    }
+    EXPECT_THAT(m.shell.calls, ::testing::IsEmpty()) << "nothing started";
+    EXPECT_EQ(m.files.pathsBelow("C:\\P"), before) << "the stage is gone too";
     EXPECT_THAT(m.services.log, ::testing::IsEmpty()) << "no service stopped";
     EXPECT_FALSE(m.registry.keyExists(std::string(kProduct) + "\\UninstFiles"));
   }

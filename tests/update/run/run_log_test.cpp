@@ -56,7 +56,7 @@ TEST(RunLog, QuietAndLogOptionsOverTheWholeRun) {
   const std::vector<LogCase> cases = {
       {"-quiet /log \"C:\\deploy logs\\run-1.log\"", "Admin:0\r\nfile:gone.dll\r\ntoWork:bin\r\n",
        true, 1620, {}, "C:\\deploy logs\\run-1.log",
-       {"mode: quiet (no window)", "read C:\\media\\gone.dll: failed, error 7",
+       {"mode: quiet (no window)", "stage: copy of gone.dll: failed, error 2",
         "media check: not sealed, refused: gone.dll: cannot be read",
         "message not shown (quiet): 更新メディアのファイル gone.dll が見つからないか、読み込めません。"
         "インストールを中止します。",
@@ -65,8 +65,9 @@ TEST(RunLog, QuietAndLogOptionsOverTheWholeRun) {
       {"quiet /log C:\\q.log", "Admin:0\r\nfile:a.dll\r\ntoWork:gone\r\n", true, 1603, {},
        "C:\\q.log",
        {"media check: not sealed, 1 files checked: passed",
-        "copy C:\\media\\a.dll to C:\\P\\gone\\a.dll~qt0: failed, error 3 (path not found)",
-        "file C:\\P\\gone\\a.dll from C:\\media\\a.dll: failed, error 3 (path not found)",
+        "media staged in C:\\P\\~qstage0",
+        "copy C:\\P\\~qstage0\\a.dll to C:\\P\\gone\\a.dll~qt0: failed, error 3 (path not found)",
+        "file C:\\P\\gone\\a.dll from C:\\P\\~qstage0\\a.dll: failed, error 3 (path not found)",
         "message not shown (quiet): ファイルのコピーに失敗しました。インストールを中止します。",
         "exit status 1603"}},
       {"/quiet /LOG C:\\q.log", "Admin:0\r\nReboot:1\r\n", true, 3010, {}, "C:\\q.log",

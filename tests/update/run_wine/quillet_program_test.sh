@@ -73,6 +73,9 @@ reg_add "$product" /ve /d WZ
 reg_add "$product" /v ProductName /d 'プレクス'
 reg_add "$product" /v VersionNo /d 3.05
 reg_add "$product" /v CopypoolPath /d 'C:\P\Copypool'
+# The product folder: a run stages its media files there before any change.
+mkdir -p "$prefix/drive_c/P"
+own_for_wine_user "$prefix/drive_c/P"
 play "product without publishing folder" 'C:\qmedia\Quillet.exe'
 expect "dialog: Quillet"
 expect "  -1: プレクスが正常にインストールされていません。"
@@ -216,7 +219,7 @@ expect_log 'exit status 1620'
 printf 'placed' >"$media/placed.dll"
 own_for_wine_user "$media/placed.dll"
 quiet_run "a copy fails" 1603 'C:\deploy logs\run-1.log' 'Admin:0' 'file:placed.dll' 'toWork:nofolder'
-expect_log 'file C:\P\nofolder\placed.dll from C:\qmedia\placed.dll: failed, error 3'
+expect_log 'file C:\P\nofolder\placed.dll from C:\P\~qstage0\placed.dll: failed, error 3'
 expect_log 'message not shown (quiet): ファイルのコピーに失敗しました。'
 expect_log 'exit status 1603'
 quiet_run "a restart is asked for" 3010 'C:\deploy logs\run-1.log' 'Admin:0' 'Reboot:1'
