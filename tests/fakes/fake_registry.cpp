@@ -87,13 +87,14 @@ struct FakeRegistry::Node {
 
 FakeRegistry::FakeRegistry() : root_(std::make_shared<Node>()) {
   rootHandle_ = Handle{root_, kKeyAllAccess};
+  userHandle_ = Handle{childOrNew(root_, kUserHive), kKeyAllAccess};
 }
 FakeRegistry::~FakeRegistry() = default;
 
 const FakeRegistry::Handle* FakeRegistry::handleOf(RegKey key, long* status) const {
-  if (key == kLocalMachine) {
+  if (key == kLocalMachine || key == kCurrentUser) {
     *status = kErrorSuccess;
-    return &rootHandle_;
+    return key == kLocalMachine ? &rootHandle_ : &userHandle_;
   }
   auto it = handles_.find(key);
   if (it == handles_.end()) {
@@ -211,7 +212,7 @@ long FakeRegistry::openKey(RegKey parent, const std::string& subKey, std::uint32
 }
 
 long FakeRegistry::closeKey(RegKey key) {
-  if (key == kLocalMachine) return kErrorSuccess;
+  if (key == kLocalMachine || key == kCurrentUser) return kErrorSuccess;
   auto it = handles_.find(key);
   if (it == handles_.end()) return kErrorInvalidHandle;
   handles_.erase(it);

@@ -55,6 +55,10 @@ class FakeRegistry : public RegistryPort {
   long enumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                  std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
 
+  // The user's hive (kCurrentUser) is the key of this name below the
+  // machine's root: its paths are "HKEY_CURRENT_USER\\...".
+  static constexpr char kUserHive[] = "HKEY_CURRENT_USER";
+
   // --- Set-up and inspection; paths lie below HKEY_LOCAL_MACHINE ---
   void createKeyPath(const std::string& path);
   // REG_SZ with the terminating NUL stored, as RegSetValueExA callers do.
@@ -95,6 +99,7 @@ class FakeRegistry : public RegistryPort {
 
   std::shared_ptr<Node> root_;
   Handle rootHandle_;
+  Handle userHandle_;
   std::map<RegKey, Handle> handles_;
   RegKey nextHandle_ = 0x1000;
   struct Failure {

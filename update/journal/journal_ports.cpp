@@ -284,7 +284,7 @@ void JournalRegistry::readValue(const std::string& path, const std::string& name
 }
 
 long JournalRegistry::failed(long status, const std::string& what) {
-  journal_.fail(what);
+  journal_.fail(what + " (error " + std::to_string(status) + ")");
   return status;
 }
 
@@ -335,7 +335,7 @@ long JournalRegistry::setValue(RegKey key, const std::string& name, std::uint32_
   readValue(path, name, &entry);
   if (!journal_.record(entry)) return kErrorNotReadyStatus;
   const long status = inner_.setValue(key, name, type, data, size);
-  if (status != kErrorSuccess) return failed(status, "cannot write value " + name);
+  if (status != kErrorSuccess) return failed(status, "cannot write value " + name + " of " + path);
   return status;
 }
 
@@ -351,7 +351,7 @@ long JournalRegistry::deleteValue(RegKey key, const std::string& name) {
   if (!journal_.record(entry)) return kErrorNotReadyStatus;
   const long status = inner_.deleteValue(key, name);
   if (status != kErrorSuccess && !absentStatus(status)) {
-    return failed(status, "cannot delete value " + name);
+    return failed(status, "cannot delete value " + name + " of " + path);
   }
   return status;
 }

@@ -31,8 +31,8 @@ void startStoppedServices(UpdatePorts& ports, const std::vector<std::string>& na
 
 }  // namespace
 
-Recovery recoverInterruptedUpdate(UpdatePorts& ports, const JournalNote& note) {
-  JournalStore store(ports.registry);
+Recovery recoverInterruptedUpdate(UpdatePorts& ports, const JournalNote& note, RegKey hive) {
+  JournalStore store(ports.registry, hive);
   std::uint32_t state = 0;
   std::vector<StoredEntry> entries;
   if (!store.load(&state, &entries)) return Recovery::kNothingFound;
@@ -40,6 +40,14 @@ Recovery recoverInterruptedUpdate(UpdatePorts& ports, const JournalNote& note) {
   tell(note, std::string("recovery: an interrupted update found (") +
                  (committed ? "committed" : "not committed") + ", " +
                  std::to_string(entries.size()) + " changes)");
+
+  // A journal that cannot be read whole is not acted on in part.
+  for (const StoredEntry& stored : entries) {
+    if (stored.readable) continue;
+    tell(note, "recovery: change " + std::to_string(stored.number) +
+                   " of the journal cannot be read; nothing was changed");
+    return Recovery::kUnreadable;
+  }
 
   std::vector<std::string> toStart;
   for (const StoredEntry& stored : entries) {

@@ -31,7 +31,7 @@ bool isEntryName(const std::string& name) {
 
 bool JournalStore::load(std::uint32_t* state, std::vector<StoredEntry>* entries) {
   ScopedKey key(registry_);
-  if (!key.open(kLocalMachine, kJournalKeyPath, kKeyRead)) return false;
+  if (!key.open(root_, kJournalKeyPath, kKeyRead)) return false;
   std::uint32_t type = 0;
   std::uint8_t stateBytes[4] = {};
   std::uint32_t size = sizeof stateBytes;
@@ -71,7 +71,7 @@ bool JournalStore::load(std::uint32_t* state, std::vector<StoredEntry>* entries)
 bool JournalStore::writeValue(const std::string& name, std::uint32_t type,
                               const std::string& bytes) {
   ScopedKey key(registry_);
-  if (!key.create(kLocalMachine, kJournalKeyPath, kKeySetValue)) return false;
+  if (!key.create(root_, kJournalKeyPath, kKeySetValue)) return false;
   if (registry_.setValue(key.key(), name, type,
                          reinterpret_cast<const std::uint8_t*>(bytes.data()),
                          static_cast<std::uint32_t>(bytes.size())) != kErrorSuccess) {
@@ -94,7 +94,7 @@ bool JournalStore::setState(std::uint32_t state) {
 
 bool JournalStore::drop(std::uint32_t number) {
   ScopedKey key(registry_);
-  if (!key.open(kLocalMachine, kJournalKeyPath, kKeySetValue)) return false;
+  if (!key.open(root_, kJournalKeyPath, kKeySetValue)) return false;
   const long status = registry_.deleteValue(key.key(), entryName(number));
   if (status != kErrorSuccess && status != kErrorFileNotFound) return false;
   return registry_.flushKey(key.key()) == kErrorSuccess;
@@ -109,10 +109,10 @@ bool JournalStore::erase() {
   for (const StoredEntry& stored : entries) {
     if (!drop(stored.number)) return false;
   }
-  const long status = registry_.deleteKey(kLocalMachine, kJournalKeyPath);
+  const long status = registry_.deleteKey(root_, kJournalKeyPath);
   if (status != kErrorSuccess && status != kErrorFileNotFound) return false;
   ScopedKey parent(registry_);
-  if (parent.open(kLocalMachine, "SOFTWARE\\norvane\\Plexor", kKeyRead)) {
+  if (parent.open(root_, "SOFTWARE\\norvane\\Plexor", kKeyRead)) {
     registry_.flushKey(parent.key());
   }
   return true;

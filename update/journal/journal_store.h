@@ -26,7 +26,12 @@ struct StoredEntry {
 
 class JournalStore {
  public:
-  explicit JournalStore(RegistryPort& registry) : registry_(registry) {}
+  // root: the hive the journal key lies in (the machine's, or the user's for
+  // a run whose user may not write the product key).
+  explicit JournalStore(RegistryPort& registry, RegKey root = kLocalMachine)
+      : registry_(registry), root_(root) {}
+  RegKey root() const { return root_; }
+  void moveTo(RegKey root) { root_ = root; }
 
   // An existing journal: its state and its entries in the run's order; false
   // when there is none.
@@ -43,6 +48,7 @@ class JournalStore {
  private:
   bool writeValue(const std::string& name, std::uint32_t type, const std::string& bytes);
   RegistryPort& registry_;
+  RegKey root_;
 };
 
 }  // namespace quillet

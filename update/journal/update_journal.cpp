@@ -26,6 +26,8 @@ std::string UpdateJournal::fold(const std::string& path) const {
 
 bool UpdateJournal::begin(const UpdateJob& job) {
   close();
+  step_ = RunStep::kNone;
+  failure_ = JournalFailure();
   stopOnly_.clear();
   for (int i = 0; i < job.serviceToStopCount; ++i) {
     bool started = false;
@@ -50,8 +52,28 @@ void UpdateJournal::close() {
 }
 
 void UpdateJournal::fail(const std::string& why) {
-  if (!failed_) note("journal: the update is to be put back: " + why);
+  if (!failed_) {
+    failure_.step = step_;
+    failure_.what = why;
+    note(std::string("journal: the update is to be put back: ") + runStepName(step_) + ": " +
+         why);
+  }
   failed_ = true;
+}
+
+void UpdateJournal::failWriting(const JournalEntry& entry) {
+  if (!failed_) failure_.journalUnwritable = true;
+  fail("the journal " + journalKeyName(store_.root()) + " cannot be written (for " +
+       entry.path + ")");
+}
+
+bool UpdateJournal::createStore() {
+  store_.moveTo(chooseJournalHive(registry_));
+  if (store_.root() != kLocalMachine) {
+    note("journal: the product key cannot be written; the journal is kept in " +
+         journalKeyName(store_.root()));
+  }
+  return store_.create() && writeJournalOwner(registry_, store_.root(), owner_);
 }
 
 bool UpdateJournal::record(const JournalEntry& entry) {
@@ -64,13 +86,13 @@ bool UpdateJournal::record(const JournalEntry& entry) {
   // nothing leaves no trace of it.
   if (!created_) {
     created_ = true;  // even half made, it is deleted when the run is put back
-    if (!store_.create()) {
-      fail("the journal cannot be written");
+    if (!createStore()) {
+      failWriting(entry);
       return false;
     }
   }
   if (!store_.write(next_, entry)) {
-    fail("the journal cannot be written");
+    failWriting(entry);
     return false;
   }
   ++next_;
@@ -119,6 +141,7 @@ int UpdateJournal::rollBack() {
     ++undone;
   }
   if (complete && created_ && !store_.erase()) complete = false;
+  if (failed_) failure_.putBack = complete;
   note("journal: " + std::to_string(undone) + " changes put back" +
        (complete ? "" : "; the rest is left for the next start"));
   close();

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "update/journal/journal_failure.h"
+#include "update/journal/journal_owner.h"
 #include "update/journal/journal_store.h"
 #include "update/ports/code_page.h"
 #include "update/ports/files_port.h"
@@ -30,6 +32,14 @@ class UpdateJournal {
   UpdateJournal(RegistryPort& registry, FileSystemPort& files, const CodePage& codePage);
 
   void setNote(JournalNote note) { note_ = std::move(note); }
+  // The process recorded as the journal's owner when it is written.
+  void setOwner(const JournalOwner& owner) { owner_ = owner; }
+  // The step the run is in, for the failure's record.
+  void enterStep(RunStep step) { step_ = step; }
+  // The first failure of the last transaction (step kNone: none).
+  const JournalFailure& failure() const { return failure_; }
+  // The hive the journal was written to.
+  RegKey hive() const { return store_.root(); }
 
   // Opens the transaction (the journal itself is written with the first
   // change). The job tells which stopped services the run means to start
@@ -78,12 +88,18 @@ class UpdateJournal {
     if (note_) note_(line);
   }
   void close();
+  // Makes the journal in the hive this user may write, with its owner.
+  bool createStore();
+  void failWriting(const JournalEntry& entry);
 
   RegistryPort& registry_;
   FileSystemPort& files_;
   const CodePage& codePage_;
   JournalStore store_;
   JournalNote note_;
+  JournalOwner owner_;
+  RunStep step_ = RunStep::kNone;
+  JournalFailure failure_;
   bool open_ = false;
   bool failed_ = false;
   bool committed_ = false;

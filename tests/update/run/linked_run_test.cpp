@@ -12,6 +12,7 @@
 #include "update/media/media_files.h"
 #include "update/media/sha256.h"
 #include "update/run/exit_status.h"
+#include "update/run/instance_guard.h"
 #include "update/run/linked_operations.h"
 #include "update/run/update_app.h"
 
@@ -63,9 +64,9 @@ TEST(LinkedRun, SilentUpdateRecordsPlacesAndEndsWithoutWindowAfterTheProgress) {
   EXPECT_TRUE(m.ui.progress.destroyed);
   EXPECT_EQ(m.services.openCalls, 2) << "no administrator test, only the two service steps";
   EXPECT_EQ(m.services.openManagers, 0);
-  EXPECT_TRUE(m.system.semaphoreHeld("Quillet"));
+  EXPECT_TRUE(m.system.semaphoreHeld(kInstanceGuardName));
   m.app->ExitInstance();
-  EXPECT_FALSE(m.system.semaphoreHeld("Quillet"));
+  EXPECT_FALSE(m.system.semaphoreHeld(kInstanceGuardName));
 }
 
 TEST(LinkedRun, ProductNameReachesTheScriptReaderAndTheCompletionDialog) {
