@@ -71,11 +71,11 @@ bool journalOwnerRuns(ProcessesPort& processes, const JournalOwner& owner) {
   return owner.creationTime == 0 || creationTime == owner.creationTime;
 }
 
-RegKey chooseJournalHive(RegistryPort& registry) {
+bool machineJournalRefused(RegistryPort& registry) {
   RegKey key = 0;
   const long status = registry.createKey(kLocalMachine, kJournalKeyPath, kKeySetValue, &key);
   if (status == kErrorSuccess) registry.closeKey(key);
-  return status == kErrorAccessDenied ? kCurrentUser : kLocalMachine;
+  return status == kErrorAccessDenied;
 }
 
 std::string journalKeyName(RegKey hive) {

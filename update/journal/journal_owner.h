@@ -34,9 +34,10 @@ bool readJournalOwner(RegistryPort& registry, RegKey hive, JournalOwner* owner);
 // as running: a journal is rather left for later than put back under a live
 // run.
 bool journalOwnerRuns(ProcessesPort& processes, const JournalOwner& owner);
-// Where a run keeps its journal: under the product key, unless this user is
-// refused there (access denied); then in the user's own hive.
-RegKey chooseJournalHive(RegistryPort& registry);
+// Whether this user is refused the journal key under the product key
+// (access denied, as a standard user is): then the run keeps its journal in
+// the user's own hive. Asked only after the journal could not be made there.
+bool machineJournalRefused(RegistryPort& registry);
 // The journal key as an operator finds it, "HKLM\SOFTWARE\...\UpdateJournal".
 std::string journalKeyName(RegKey hive);
 

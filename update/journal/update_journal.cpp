@@ -68,12 +68,15 @@ void UpdateJournal::failWriting(const JournalEntry& entry) {
 }
 
 bool UpdateJournal::createStore() {
-  store_.moveTo(chooseJournalHive(registry_));
-  if (store_.root() != kLocalMachine) {
+  store_.moveTo(kLocalMachine);
+  if (!store_.create()) {
+    if (!machineJournalRefused(registry_)) return false;
+    store_.moveTo(kCurrentUser);
     note("journal: the product key cannot be written; the journal is kept in " +
-         journalKeyName(store_.root()));
+         journalKeyName(kCurrentUser));
+    if (!store_.create()) return false;
   }
-  return store_.create() && writeJournalOwner(registry_, store_.root(), owner_);
+  return writeJournalOwner(registry_, store_.root(), owner_);
 }
 
 bool UpdateJournal::record(const JournalEntry& entry) {
