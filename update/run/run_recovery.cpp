@@ -9,7 +9,7 @@ int recoverInterruptedRun(UpdateApp& app) {
   RunLogger& log = app.log();
   const Recovery outcome = recoverInterruptedUpdate(
       app.machinePorts(), [&log](const std::string& line) { log.line(log.text(line)); });
-  return outcome == Recovery::kIncomplete ? 0 : 1;
+  return outcome == Recovery::kIncomplete || outcome == Recovery::kUnreadable ? 0 : 1;
 }
 
 }  // namespace quillet
