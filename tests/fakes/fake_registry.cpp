@@ -85,6 +85,47 @@ struct FakeRegistry::Node {
   }
 };
 
+namespace {
+
+std::shared_ptr<FakeRegistry::Node> cloneTree(const std::shared_ptr<FakeRegistry::Node>& from,
+                                              const std::shared_ptr<FakeRegistry::Node>& parent) {
+  auto copy = std::make_shared<FakeRegistry::Node>();
+  copy->name = from->name;
+  copy->path = from->path;
+  copy->parent = parent;
+  copy->values = from->values;
+  copy->deleted = from->deleted;
+  for (const auto& child : from->children) copy->children.push_back(cloneTree(child, copy));
+  return copy;
+}
+
+}  // namespace
+
+bool FakeRegistry::allowed() {
+  if (gate == nullptr) return true;
+  if (watched_ != gate) {
+    watched_ = gate;
+    gate->storage.push_back([this] {
+      // The hive as at its last flush.
+      if (!durable_) return;
+      root_ = durable_;
+      rootHandle_.node = root_;
+      durable_.reset();
+    });
+  }
+  if (!gate->allow()) return false;
+  if (!durable_) durable_ = cloneTree(root_, nullptr);
+  return true;
+}
+
+long FakeRegistry::flushKey(RegKey key) {
+  long status;
+  if (!handleOf(key, &status)) return status;
+  if (!allowed()) return kErrorNotReady;
+  durable_.reset();  // the whole hive is on the disk
+  return kErrorSuccess;
+}
+
 FakeRegistry::FakeRegistry() : root_(std::make_shared<Node>()) {
   rootHandle_ = Handle{root_, kKeyAllAccess};
   userHandle_ = Handle{childOrNew(root_, kUserHive), kKeyAllAccess};
@@ -184,7 +225,7 @@ long FakeRegistry::createKey(RegKey parent, const std::string& subKey, std::uint
   if (badSubKeyPath(subKey)) return kErrorBadPathname;
   std::string path = joinFolded(h->node->path, subKey);
   if (failureFor(Op::Create, path, &status)) return status;
-  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
+  if (!allowed()) return kErrorNotReady;
   std::vector<std::string> parts = splitKeyPath(subKey);
   std::shared_ptr<Node> node = findNode(h->node, parts);
   if (!node) {
@@ -252,7 +293,7 @@ long FakeRegistry::setValue(RegKey key, const std::string& name, std::uint32_t t
   if (!h) return status;
   if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
   if (failureFor(Op::Set, h->node->path, &status)) return status;
-  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
+  if (!allowed()) return kErrorNotReady;
   std::string bytes = size ? std::string(reinterpret_cast<const char*>(data), size) : "";
   if (Node::Value* v = h->node->value(name)) {
     v->type = type;
@@ -270,11 +311,12 @@ long FakeRegistry::deleteValue(RegKey key, const std::string& name) {
   if (!h) return status;
   if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
   if (failureFor(Op::DeleteValue, h->node->path, &status)) return status;
-  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
   auto& values = h->node->values;
   auto it = std::find_if(values.begin(), values.end(),
                          [&](const Node::Value& v) { return sameRegistryName(v.name, name); });
+  // A value that is not there is no change: the gate is not asked.
   if (it == values.end()) return kErrorFileNotFound;
+  if (!allowed()) return kErrorNotReady;
   values.erase(it);
   return kErrorSuccess;
 }
@@ -288,7 +330,7 @@ long FakeRegistry::deleteKey(RegKey parent, const std::string& subKey) {
   std::shared_ptr<Node> node = findNode(h->node, splitKeyPath(subKey));
   if (!node) return kErrorFileNotFound;
   if (failureFor(Op::DeleteKey, node->path, &status)) return status;
-  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
+  if (!allowed()) return kErrorNotReady;
   if (node == root_ || !node->children.empty()) return kErrorAccessDenied;
   std::shared_ptr<Node> up = node->parent.lock();
   auto& siblings = up->children;

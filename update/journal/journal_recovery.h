@@ -14,8 +14,9 @@ enum class Recovery {
   kPutBack,       // the machine is as before the interrupted run
   kFinished,      // the interrupted run had committed: it is complete now
   kIncomplete,    // something could not be put back; the journal stays
-  kUnreadable,    // the journal cannot be read (a format this tool does not know, or a
-                  // damaged entry): nothing was changed; the journal stays
+  kUnreadable,    // the journal is of a newer format or damaged before its last
+                  // entry: nothing was changed, the journal stays (a log line
+                  // names it and why)
 };
 
 // Works on the real ports (nothing in front journals or logs it); each thing

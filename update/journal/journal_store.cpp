@@ -13,7 +13,7 @@ const char kJournalKeyPath[] = "SOFTWARE\\norvane\\Plexor\\UpdateJournal";
 namespace {
 
 const char kStateValue[] = "State";
-constexpr std::uint32_t kNameBytes = 64;
+constexpr std::uint32_t kNameBytes = 16383;  // the registry's longest value name
 
 std::string entryName(std::uint32_t number) {
   char name[16];
@@ -29,7 +29,8 @@ bool isEntryName(const std::string& name) {
 
 }  // namespace
 
-bool JournalStore::load(std::uint32_t* state, std::vector<StoredEntry>* entries) {
+bool JournalStore::load(std::uint32_t* state, std::vector<StoredEntry>* entries, bool* whole) {
+  if (whole != nullptr) *whole = true;
   ScopedKey key(registry_);
   if (!key.open(root_, kJournalKeyPath, kKeyRead)) return false;
   std::uint32_t type = 0;
@@ -43,24 +44,29 @@ bool JournalStore::load(std::uint32_t* state, std::vector<StoredEntry>* entries)
   }
   entries->clear();
   std::vector<std::uint8_t> data(4096);
+  std::vector<char> name(kNameBytes + 1);
   for (std::uint32_t index = 0;;) {
-    char name[kNameBytes + 1] = {};
-    std::uint32_t nameSize = kNameBytes;
+    std::uint32_t nameSize = kNameBytes + 1;
     std::uint32_t dataSize = static_cast<std::uint32_t>(data.size());
     const long status =
-        registry_.enumValue(key.key(), index, name, &nameSize, &type, data.data(), &dataSize);
+        registry_.enumValue(key.key(), index, name.data(), &nameSize, &type, data.data(),
+                            &dataSize);
     if (status == kErrorMoreData && data.size() < (64u << 20)) {
       data.resize(std::max<std::size_t>(data.size() * 2, dataSize));
       continue;  // the same index again with room for its data
     }
-    if (status != kErrorSuccess) break;
+    if (status != kErrorSuccess) {
+      if (status != kErrorNoMoreItems && whole != nullptr) *whole = false;
+      break;
+    }
     ++index;
-    const std::string valueName(name, nameSize);
+    const std::string valueName(name.data(), nameSize);
     if (!isEntryName(valueName)) continue;
     StoredEntry stored;
     stored.number = static_cast<std::uint32_t>(std::strtoul(valueName.c_str(), nullptr, 10));
-    stored.readable = decodeJournalEntry(
+    stored.decoded = decodeJournalRecord(
         std::string(reinterpret_cast<const char*>(data.data()), dataSize), &stored.entry);
+    stored.readable = stored.decoded == JournalDecode::kWhole;
     entries->push_back(stored);
   }
   std::sort(entries->begin(), entries->end(),

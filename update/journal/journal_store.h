@@ -21,6 +21,7 @@ enum : std::uint32_t { kJournalOpen = 1, kJournalCommitted = 2 };
 struct StoredEntry {
   std::uint32_t number = 0;  // its place in the run's order
   bool readable = false;     // false: the bytes are not a whole record
+  JournalDecode decoded = JournalDecode::kCutShort;
   JournalEntry entry;
 };
 
@@ -34,8 +35,9 @@ class JournalStore {
   void moveTo(RegKey root) { root_ = root; }
 
   // An existing journal: its state and its entries in the run's order; false
-  // when there is none.
-  bool load(std::uint32_t* state, std::vector<StoredEntry>* entries);
+  // when there is none. *whole (when given) is false when the values could
+  // not all be read (the list is then short).
+  bool load(std::uint32_t* state, std::vector<StoredEntry>* entries, bool* whole = nullptr);
   // Makes the key with State = open; false when it cannot be written.
   bool create();
   // Writes the entry as number (flushed); false when it cannot be written.

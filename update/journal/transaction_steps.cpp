@@ -38,6 +38,14 @@ int TransactionSteps::placeFiles() {
   return putBack_ ? kPlacementFailed : kPlacementComplete;
 }
 
+int TransactionSteps::startListedServices(ProgressWindow& progress) {
+  const int result = inner_.startListedServices(progress);
+  // A run put back before its copy keeps its journal until here: a cut
+  // before the services run again leaves them to the next start.
+  journal_.servicesStarted();
+  return result;
+}
+
 int TransactionSteps::deletePatchRecords() {
   if (stopped()) return 0;
   journal_.enterStep(RunStep::kPatchDeletion);

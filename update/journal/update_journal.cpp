@@ -1,17 +1,10 @@
 #include "update/journal/update_journal.h"
 
-#include "update/ops/file_placement.h"
+#include "update/journal/journal_put_back.h"
 #include "update/journal/journal_undo.h"
 #include "update/text/mbcs_text.h"
 
 namespace quillet {
-namespace {
-
-constexpr std::size_t kMaxPathBytes = 259;
-constexpr int kAsideAttempts = 100;
-
-}  // namespace
-
 UpdateJournal::UpdateJournal(RegistryPort& registry, FileSystemPort& files,
                              const CodePage& codePage)
     : registry_(registry), files_(files), codePage_(codePage), store_(registry) {}
@@ -36,6 +29,7 @@ bool UpdateJournal::begin(const UpdateJob& job) {
     }
     if (!started) stopOnly_.push_back(job.servicesToStop[i]);
   }
+  processes_.assign(job.processesToEnd, job.processesToEnd + job.processToEndCount);
   open_ = true;
   return true;
 }
@@ -89,10 +83,11 @@ bool UpdateJournal::record(const JournalEntry& entry) {
   // nothing leaves no trace of it.
   if (!created_) {
     created_ = true;  // even half made, it is deleted when the run is put back
-    if (!createStore()) {
+    if (!createStore() || !recordProcesses()) {
       failWriting(entry);
       return false;
     }
+    stored.number = next_;
   }
   if (!store_.write(next_, entry)) {
     failWriting(entry);
@@ -100,6 +95,20 @@ bool UpdateJournal::record(const JournalEntry& entry) {
   }
   ++next_;
   entries_.push_back(stored);
+  return true;
+}
+
+bool UpdateJournal::recordProcesses() {
+  for (const std::string& name : processes_) {
+    StoredEntry stored;
+    stored.number = next_;
+    stored.readable = true;
+    stored.entry.kind = JournalKind::kProcessListed;
+    stored.entry.path = name;
+    if (!store_.write(next_, stored.entry)) return false;
+    ++next_;
+    entries_.push_back(stored);
+  }
   return true;
 }
 
@@ -117,12 +126,7 @@ bool UpdateJournal::restartsService(const std::string& name) const {
 }
 
 std::string UpdateJournal::asideName(const std::string& path) {
-  for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
-    const std::string candidate = temporaryCopyName(path, attempt, codePage_);
-    if (candidate.size() > kMaxPathBytes) return std::string();
-    if (files_.getAttributes(candidate) == kInvalidAttributes) return candidate;
-  }
-  return std::string();
+  return freeNameBeside(path, files_, codePage_);
 }
 
 int UpdateJournal::rollBack() {
@@ -131,24 +135,21 @@ int UpdateJournal::rollBack() {
     close();
     return 1;
   }
-  int undone = 0;
-  bool complete = true;
-  while (!entries_.empty()) {
-    if (!undoJournalEntry(entries_.back().entry, registry_, files_)) {
-      note("journal: cannot put back " + entries_.back().entry.path);
-      complete = false;
-      break;
-    }
-    store_.drop(entries_.back().number);
-    entries_.pop_back();
-    ++undone;
-  }
-  if (complete && created_ && !store_.erase()) complete = false;
-  if (failed_) failure_.putBack = complete;
-  note("journal: " + std::to_string(undone) + " changes put back" +
-       (complete ? "" : "; the rest is left for the next start"));
+  PutBackResult result;
+  result.complete = false;  // without the machine's ports nothing is put back
+  if (machine_ != nullptr) result = putBackJournal(&entries_, store_, *machine_, false, note_);
+  note("journal: " + std::to_string(result.undone) + " changes put back" +
+       (result.complete ? "" : "; the rest is left for the next start"));
+  if (failed_) failure_.putBack = result.complete;
   close();
-  return complete ? 1 : 0;
+  servicesWaiting_ = result.complete && result.servicesWaiting;
+  return result.complete ? 1 : 0;
+}
+
+void UpdateJournal::servicesStarted() {
+  if (!servicesWaiting_) return;
+  servicesWaiting_ = false;
+  if (!store_.erase()) note("journal: cannot be deleted; the next start deletes it");
 }
 
 int UpdateJournal::commit() {

@@ -18,6 +18,7 @@
 #include "update/ports/code_page.h"
 #include "update/ports/files_port.h"
 #include "update/ports/registry_port.h"
+#include "update/ports/update_ports.h"
 #include "update/script/update_job.h"
 
 namespace quillet {
@@ -40,6 +41,9 @@ class UpdateJournal {
   const JournalFailure& failure() const { return failure_; }
   // The hive the journal was written to.
   RegKey hive() const { return store_.root(); }
+  // The real ports of the machine, for the processes and services a
+  // rollback ends and stops before it puts anything back.
+  void setMachine(UpdatePorts& machine) { machine_ = &machine; }
 
   // Opens the transaction (the journal itself is written with the first
   // change). The job tells which stopped services the run means to start
@@ -58,10 +62,14 @@ class UpdateJournal {
   // (a name that turned out to be someone else's).
   void dropLast();
 
-  // Puts every change back, newest first, and deletes the journal. 1 when the
-  // machine is as before the run; 0 when a change could not be put back (the
-  // rest stays journalled for the next start). Ends the transaction.
+  // Puts every change back, newest first (journal_put_back.h), and deletes
+  // the journal. 1 when the machine is as before the run; 0 when a change
+  // could not be put back (it stays journalled for the next start). Ends the
+  // transaction. When services the run stopped are still down, the journal
+  // keeps their entries until servicesStarted.
   int rollBack();
+  // The run's start step is over: a journal kept for its services goes.
+  void servicesStarted();
   // Marks the run committed, then deletes what was set aside and the
   // journal. 1 when committed (a clean-up left for the next start still
   // counts). Ends the transaction.
@@ -91,6 +99,8 @@ class UpdateJournal {
   // Makes the journal in the hive this user may write, with its owner.
   bool createStore();
   void failWriting(const JournalEntry& entry);
+  // The processes the run ends, journalled with its first change.
+  bool recordProcesses();
 
   RegistryPort& registry_;
   FileSystemPort& files_;
@@ -109,6 +119,9 @@ class UpdateJournal {
   std::set<std::string> made_;
   std::set<std::string> aside_;
   std::vector<std::string> stopOnly_;  // listed to stop and not to start
+  std::vector<std::string> processes_;  // listed to end
+  UpdatePorts* machine_ = nullptr;
+  bool servicesWaiting_ = false;
 };
 
 }  // namespace quillet
