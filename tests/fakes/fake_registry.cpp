@@ -110,6 +110,7 @@ bool FakeRegistry::allowed() {
       if (!durable_) return;
       root_ = durable_;
       rootHandle_.node = root_;
+      userHandle_.node = root_->child(kUserHive);
       durable_.reset();
     });
   }

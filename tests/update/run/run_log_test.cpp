@@ -92,7 +92,8 @@ TEST(RunLog, QuietAndLogOptionsOverTheWholeRun) {
         "exit status 1603"}},
       // A journal this tool cannot read: named, and left as it is.
       {"quiet /log C:\\q.log", update, true, 1603, {}, "C:\\q.log",
-       {"recovery: change 1 of the journal cannot be read; nothing was changed",
+       {"recovery: the journal HKEY_LOCAL_MACHINE\\SOFTWARE\\norvane\\Plexor\\UpdateJournal cannot be "
+        "read (entry 00000001 is damaged); nothing was changed",
         "recovery: the journal HKLM\\SOFTWARE\\norvane\\Plexor\\UpdateJournal cannot be read",
         "message not shown (quiet): 前回のアップデートの記録 "
         "HKLM\\SOFTWARE\\norvane\\Plexor\\UpdateJournal を読み取れません。何も変更していません。"
