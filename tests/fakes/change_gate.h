@@ -16,12 +16,15 @@ struct ChangeGate {
   int failAt = -1;    // 1-based; -1: none
   int changes = 0;    // changes asked for so far
   bool cut = false;
+  bool tornWrite = false;  // the registry value write the cut refuses lands half written
   std::vector<std::function<void()>> storage;
   std::vector<std::function<void()>> restart;
+  std::function<void()> beforeChange;  // a test's look at the machine before each change
 
   // False: the change is refused.
   bool allow() {
     if (cut) return false;
+    if (beforeChange) beforeChange();
     ++changes;
     if (cutAfter >= 0 && changes > cutAfter) {
       cut = true;
@@ -35,7 +38,7 @@ struct ChangeGate {
     const bool powerLost = cut;
     std::vector<std::function<void()>> storages = std::move(storage);
     std::vector<std::function<void()>> restarts = std::move(restart);
-    *this = ChangeGate();
+    *this = ChangeGate();  // beforeChange too
     storage = storages;
     restart = restarts;
     if (!powerLost) return;

@@ -90,6 +90,11 @@ class FakeFileSystem : public FileSystemPort {
   // (0 when there is no such file). The module follows its file's renames.
   std::uint64_t loadModule(const std::string& path);
   void unloadModule(std::uint64_t id) { loaded_.erase(id); }
+  // The identity of the file at path (what loadModule gives); 0 when missing.
+  std::uint64_t idOf(const std::string& path) const {
+    const Node* n = node(path);
+    return n == nullptr ? 0 : n->id;
+  }
   // Files to be deleted at the next restart, as given.
   std::vector<std::string> restartDeletes;
   // findFiles on exactly this pattern fails with the errno.

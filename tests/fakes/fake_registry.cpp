@@ -119,6 +119,17 @@ bool FakeRegistry::allowed() {
   return true;
 }
 
+void FakeRegistry::storeValue(const std::shared_ptr<Node>& node, const std::string& name,
+                              std::uint32_t type, const std::string& bytes) {
+  if (!node) return;
+  if (Node::Value* v = node->value(name)) {
+    v->type = type;
+    v->bytes = bytes;
+  } else {
+    node->values.push_back(Node::Value{name, type, bytes});
+  }
+}
+
 long FakeRegistry::flushKey(RegKey key) {
   long status;
   if (!handleOf(key, &status)) return status;
@@ -294,15 +305,16 @@ long FakeRegistry::setValue(RegKey key, const std::string& name, std::uint32_t t
   if (!h) return status;
   if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
   if (failureFor(Op::Set, h->node->path, &status)) return status;
-  if (!allowed()) return kErrorNotReady;
+  const bool wasCut = gate != nullptr && gate->cut;
   std::string bytes = size ? std::string(reinterpret_cast<const char*>(data), size) : "";
-  if (Node::Value* v = h->node->value(name)) {
-    v->type = type;
-    v->bytes = bytes;
-  } else {
-    h->node->values.push_back(Node::Value{name, type, bytes});
+  if (!allowed()) {
+    // The write the power cut hits may land torn: half of it, on the disk.
+    if (wasCut || !gate->cut || !gate->tornWrite) return kErrorNotReady;
+    bytes.resize(bytes.size() / 2);
+    if (durable_) storeValue(findNode(durable_, splitKeyPath(h->node->path)), name, type, bytes);
   }
-  return kErrorSuccess;
+  storeValue(h->node, name, type, bytes);
+  return gate != nullptr && gate->cut ? kErrorNotReady : kErrorSuccess;
 }
 
 long FakeRegistry::deleteValue(RegKey key, const std::string& name) {

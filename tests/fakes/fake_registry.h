@@ -129,6 +129,8 @@ class FakeRegistry : public RegistryPort {
   // Asks the gate; before the first unflushed change keeps the hive as the
   // disk holds it.
   bool allowed();
+  static void storeValue(const std::shared_ptr<Node>& node, const std::string& name,
+                         std::uint32_t type, const std::string& bytes);
   ChangeGate* watched_ = nullptr;
   std::shared_ptr<Node> durable_;  // null: nothing unflushed
 };

@@ -25,8 +25,11 @@ enum class JournalKind : std::uint8_t {
 // kCopiedAside: data holds the size and CRC-32 of the target as it was
 // (decimal size, a space, 8 hex digits), recorded before the copy aside is
 // made; the copy counts only when it matches.
-// kFileCreated: number 1 = the file was in use when the run put it back and
+// kFileCreated: type kTemporaryFile = a temporary copy, deleted with the
+// commit if still there; number 1 = the file was in use when the run put it back and
 // was renamed to `other`, to be deleted when it is free (or at restart).
+
+enum : std::uint32_t { kTemporaryFile = 1 };
 
 struct JournalValue {
   std::string name;

@@ -204,6 +204,7 @@ long JournalFiles::copyToNewFile(const std::string& from, const std::string& to)
   JournalEntry entry;
   entry.kind = JournalKind::kFileCreated;
   entry.path = to;
+  entry.type = kTemporaryFile;  // the placement's copies beside their targets
   if (!journal_.record(entry)) return kErrorNotReadyStatus;
   const long status = inner_.copyToNewFile(from, to);
   if (status == kErrorFileExists || status == kErrorAlreadyExists) {

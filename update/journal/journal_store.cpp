@@ -117,11 +117,10 @@ bool JournalStore::erase() {
   }
   const long status = registry_.deleteKey(root_, kJournalKeyPath);
   if (status != kErrorSuccess && status != kErrorFileNotFound) return false;
+  // Gone for good only once on the disk.
   ScopedKey parent(registry_);
-  if (parent.open(root_, "SOFTWARE\\norvane\\Plexor", kKeyRead)) {
-    registry_.flushKey(parent.key());
-  }
-  return true;
+  return parent.open(root_, "SOFTWARE\\norvane\\Plexor", kKeyRead) &&
+         registry_.flushKey(parent.key()) == kErrorSuccess;
 }
 
 }  // namespace quillet

@@ -109,16 +109,21 @@ bool undoJournalEntry(const JournalEntry& entry, RegistryPort& registry, FileSys
 
 bool finishJournalEntry(const JournalEntry& entry, FileSystemPort& files,
                         const CodePage& codePage) {
-  if (entry.kind != JournalKind::kMovedAside && entry.kind != JournalKind::kCopiedAside) {
+  // A temporary the run could not delete itself goes with the commit.
+  const bool temporary = entry.kind == JournalKind::kFileCreated && entry.type == kTemporaryFile;
+  if (entry.kind != JournalKind::kMovedAside && entry.kind != JournalKind::kCopiedAside &&
+      !temporary) {
     return true;
   }
-  const std::uint32_t attributes = files.getAttributes(entry.other);
+  const std::string& path = temporary ? entry.path : entry.other;
+  const std::uint32_t attributes = files.getAttributes(path);
   if (attributes == kInvalidAttributes) return true;
   if ((attributes & kAttrDirectory) != 0) {
-    deleteTree(entry.other, files, codePage);
-    return !present(files, entry.other);
+    deleteTree(path, files, codePage);
+    return !present(files, path);
   }
-  return deleteOwnFile(files, entry.other);
+  // One still in use (a module loaded from it) goes when the system restarts.
+  return deleteOwnFile(files, path) || files.deleteAtRestart(path);
 }
 
 }  // namespace quillet

@@ -89,12 +89,16 @@ bool UpdateJournal::record(const JournalEntry& entry) {
     }
     stored.number = next_;
   }
-  if (!store_.write(next_, entry)) {
+  // A write that failed (its flush, say) may still reach the disk with a
+  // later flush: it keeps its place in the walk back, where its undo comes
+  // before the undo of the changes made ahead of it.
+  const bool written = store_.write(next_, entry);
+  ++next_;
+  entries_.push_back(stored);
+  if (!written) {
     failWriting(entry);
     return false;
   }
-  ++next_;
-  entries_.push_back(stored);
   return true;
 }
 
