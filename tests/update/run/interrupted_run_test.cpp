@@ -122,7 +122,7 @@ struct Box : FakeMachine {
   std::vector<std::string> journalEntries() {
     std::vector<std::string> names;
     for (const std::string& name : registry.valueNames(kJournalKeyPath)) {
-      if (name != "State") names.push_back(name);
+      if (name != "State" && name != "Owner") names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;
