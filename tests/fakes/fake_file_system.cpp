@@ -129,6 +129,55 @@ FileInfo FakeFileSystem::infoOf(const Node& n, const std::string& name) const {
   return info;
 }
 
+bool FakeFileSystem::allowed() {
+  if (gate == nullptr) return true;
+  if (watched_ != gate) {
+    watched_ = gate;
+    gate->storage.push_back([this] { powerBack(); });
+  }
+  return gate->allow();
+}
+
+void FakeFileSystem::writeUnflushed(Node* n, const std::string& bytes) {
+  if (!n->unflushed) n->durableBytes = n->bytes;
+  n->unflushed = true;
+  n->bytes = bytes;
+}
+
+void FakeFileSystem::powerBack() {
+  for (auto& entry : nodes_) {
+    Node& n = entry.second;
+    if (n.unflushed) n.bytes = n.durableBytes;
+    n.unflushed = false;
+  }
+  loaded_.clear();
+  for (const std::string& path : restartDeletes) nodes_.erase(key(path));
+  restartDeletes.clear();
+}
+
+std::uint64_t FakeFileSystem::loadModule(const std::string& path) {
+  const Node* n = node(path);
+  if (n == nullptr || n->folder) return 0;
+  loaded_[n->id] = 1;
+  return n->id;
+}
+
+bool FakeFileSystem::flushFile(const std::string& path) {
+  operations.push_back("flush " + path);
+  if (!allowed()) return false;
+  Node* n = node(path);
+  if (n == nullptr || n->folder) return false;
+  n->unflushed = false;
+  return true;
+}
+
+bool FakeFileSystem::deleteAtRestart(const std::string& path) {
+  operations.push_back("delete at restart " + path);
+  if (!allowed() || node(path) == nullptr) return false;
+  restartDeletes.push_back(path);
+  return true;
+}
+
 // --- Set-up ---
 
 void FakeFileSystem::addFolder(const std::string& path, std::uint32_t attributes) {
@@ -141,6 +190,7 @@ void FakeFileSystem::addFolder(const std::string& path, std::uint32_t attributes
   n.folder = true;
   n.attributes = attributes | kAttrDirectory;
   n.lastWriteTime = ++clock_;
+  n.id = nextId_++;
   nodes_[key(path)] = n;
 }
 
@@ -153,6 +203,7 @@ void FakeFileSystem::addFile(const std::string& path, const std::string& bytes,
   n.bytes = bytes;
   n.attributes = attributes;
   n.lastWriteTime = lastWriteTime != 0 ? lastWriteTime : ++clock_;
+  n.id = nextId_++;
   nodes_[key(path)] = n;
 }
 
@@ -209,15 +260,17 @@ bool FakeFileSystem::writeFile(const std::string& path, const std::string& bytes
   if (!allowed()) return false;
   if (tooLong(path)) return false;
   Node* n = node(path);
-  if (n != nullptr && (n->folder || (n->attributes & kAttrReadOnly) || isLocked(path))) {
+  if (n != nullptr &&
+      (n->folder || (n->attributes & kAttrReadOnly) || isLocked(path) || inUse(n))) {
     return false;
   }
   if (n == nullptr) {
     if (!parentIsFolder(path)) return false;
-    addFile(path, bytes);
+    addFile(path, std::string());
+    writeUnflushed(node(path), bytes);
     return true;
   }
-  n->bytes = bytes;
+  writeUnflushed(n, bytes);
   n->lastWriteTime = ++clock_;
   n->hasVersion = false;
   return true;
@@ -249,7 +302,8 @@ bool FakeFileSystem::deleteFile(const std::string& path) {
   if (!allowed()) return false;
   if (tooLong(path)) return false;
   const Node* n = node(path);
-  if (n == nullptr || n->folder || (n->attributes & kAttrReadOnly) || isHeldOpen(path)) {
+  if (n == nullptr || n->folder || (n->attributes & kAttrReadOnly) || isHeldOpen(path) ||
+      inUse(n)) {
     return false;
   }
   nodes_.erase(key(path));
@@ -284,9 +338,16 @@ long FakeFileSystem::copyStatus(const std::string& from, const std::string& to,
       (target->folder || (target->attributes & kAttrReadOnly) || isLocked(to))) {
     return kErrorAccessDenied;
   }
+  if (inUse(target)) return kErrorSharingViolation;
   if (target == nullptr && !parentIsFolder(to)) return kErrorPathNotFound;
   Node copy = *source;
   copy.path = target != nullptr ? target->path : to;
+  // The copy's data is on the disk only once flushed.
+  copy.id = target != nullptr ? target->id : nextId_++;
+  copy.unflushed = true;
+  copy.durableBytes = target == nullptr ? std::string()
+                      : target->unflushed ? target->durableBytes
+                                          : target->bytes;
   auto partial = partialCopies_.find(key(from));
   if (partial != partialCopies_.end()) {
     // The destination is already created and truncated when the data breaks off.
@@ -308,8 +369,8 @@ bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to)
   const Node* source = node(from);
   if (source == nullptr || source->folder || isHeldOpen(from)) return false;
   const Node* target = node(to);
-  if (target != nullptr &&
-      (target->folder || (target->attributes & kAttrReadOnly) || isHeldOpen(to))) {
+  if (target != nullptr && (target->folder || (target->attributes & kAttrReadOnly) ||
+                         isHeldOpen(to) || inUse(target))) {
     return false;
   }
   if (target == nullptr && !parentIsFolder(to)) return false;

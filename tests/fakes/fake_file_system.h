@@ -13,12 +13,23 @@
 //  - a file held open with read and write sharing (but not delete sharing)
 //    can be read and overwritten in place, but not deleted, replaced or
 //    renamed;
+//  - a module loaded by a running program (loadModule) cannot be deleted,
+//    written, copied onto or replaced, but can be renamed (it stays loaded
+//    under its new name);
 //  - paths longer than 259 bytes fail, as with the ANSI file functions;
 //  - findFiles matches * and ? case-insensitively ("*.*" matches every name)
 //    and returns "." and ".." for a non-root folder when they match, as the
 //    run-time search does; names in name order.
+// Durability: the data a write or copy puts into a file reaches the disk
+// only with flushFile; a power cut (see ChangeGate) gives every file the
+// data it had at its last flush (a new file never flushed comes back empty).
+// Names (create, delete, rename, attributes) are written through: renames
+// by contract of the port, the rest as the file system's own log keeps
+// them. The power back is a restart: no module is loaded any more, and the
+// files given to deleteAtRestart are deleted.
 // Faults: a copy from a given source that fails after writing part of the
-// data, and a search that fails with a given errno.
+// data, a search that fails with a given errno, and (through the gate) a
+// flush that fails.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -50,6 +61,8 @@ class FakeFileSystem : public FileSystemPort {
   // A file or a whole folder renamed; refused for a name that exists and for
   // anything held open.
   long moveFile(const std::string& from, const std::string& to) override;
+  bool flushFile(const std::string& path) override;
+  bool deleteAtRestart(const std::string& path) override;
 
   // Counts (and can refuse) every change.
   ChangeGate* gate = nullptr;
@@ -73,6 +86,17 @@ class FakeFileSystem : public FileSystemPort {
   void claimBeforeCopy(const std::string& path, const std::string& bytes) {
     claims_[key(path)] = bytes;
   }
+  // A running program loads the file as a module: an id for unloadModule
+  // (0 when there is no such file). The module follows its file's renames.
+  std::uint64_t loadModule(const std::string& path);
+  void unloadModule(std::uint64_t id) { loaded_.erase(id); }
+  // The identity of the file at path (what loadModule gives); 0 when missing.
+  std::uint64_t idOf(const std::string& path) const {
+    const Node* n = node(path);
+    return n == nullptr ? 0 : n->id;
+  }
+  // Files to be deleted at the next restart, as given.
+  std::vector<std::string> restartDeletes;
   // findFiles on exactly this pattern fails with the errno.
   void failSearch(const std::string& pattern, int error) { searchErrors_[key(pattern)] = error; }
 
@@ -95,6 +119,9 @@ class FakeFileSystem : public FileSystemPort {
     std::uint64_t lastWriteTime = 0;
     bool hasVersion = false;
     std::string versionText;
+    std::uint64_t id = 0;
+    bool unflushed = false;    // bytes not yet on the disk
+    std::string durableBytes;  // what the disk holds while unflushed
   };
   static std::string key(const std::string& path);
   static std::string parentOf(const std::string& path);
@@ -107,7 +134,14 @@ class FakeFileSystem : public FileSystemPort {
     return isLocked(path) || sharedOpen_.count(key(path)) != 0;
   }
   bool hasChildren(const std::string& path) const;
-  bool allowed() { return gate == nullptr || gate->allow(); }
+  bool allowed();
+  bool inUse(const Node* n) const { return n != nullptr && loaded_.count(n->id) != 0; }
+  // New bytes of a file, on the disk only at its next flush.
+  static void writeUnflushed(Node* n, const std::string& bytes);
+  void powerBack();
+  ChangeGate* watched_ = nullptr;
+  std::map<std::uint64_t, int> loaded_;
+  std::uint64_t nextId_ = 1;
   FileInfo infoOf(const Node& n, const std::string& name) const;
 
   std::map<std::string, Node> nodes_;  // by folded path

@@ -40,6 +40,19 @@ bool FakeProcesses::endProcess(std::uint32_t processId) {
   return true;
 }
 
+ProcessesPort::Lookup FakeProcesses::lookUpProcess(std::uint32_t processId,
+                                                   std::uint64_t* creationTime) {
+  if (processId == ownId) {
+    *creationTime = ownCreationTime;
+    return Lookup::kRunning;
+  }
+  if (inaccessible.count(processId) != 0) return Lookup::kNotAccessible;
+  const auto found = running.find(processId);
+  if (found == running.end()) return Lookup::kNotRunning;
+  *creationTime = found->second;
+  return Lookup::kRunning;
+}
+
 PrivilegeStage FakeProcesses::enableDebugPrivilege(long* lastError) {
   *lastError = privilegeError;
   return privilege;

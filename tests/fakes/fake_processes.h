@@ -2,6 +2,7 @@
 // Processes and performance data in memory: a "Counters" text, one answer
 // to the performance query, and a record of the processes ended.
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ class FakeProcesses : public ProcessesPort {
   // Narrows ASCII; any other unit gives "?", as a code page without it would.
   std::string instanceNameToAnsi(const std::u16string& name) override;
   std::uint32_t ownProcessId() override { return ownId; }
+  // Processes in `running` (by id, with their creation time) run; the own
+  // process always does, created at ownCreationTime.
+  Lookup lookUpProcess(std::uint32_t processId, std::uint64_t* creationTime) override;
   bool endProcess(std::uint32_t processId) override;
   PrivilegeStage enableDebugPrivilege(long* lastError) override;
 
@@ -28,6 +32,9 @@ class FakeProcesses : public ProcessesPort {
   int moreDataAnswers = 0;         // kErrorMoreData this many times first
   long queryError = 0;
   std::uint32_t ownId = 100;
+  std::uint64_t ownCreationTime = 1000;
+  std::map<std::uint32_t, std::uint64_t> running;
+  std::set<std::uint32_t> inaccessible;  // run, but may not be asked
   std::set<std::uint32_t> unendable;
   PrivilegeStage privilege = PrivilegeStage::kEnabled;
   long privilegeError = 0;

@@ -85,15 +85,69 @@ struct FakeRegistry::Node {
   }
 };
 
+namespace {
+
+std::shared_ptr<FakeRegistry::Node> cloneTree(const std::shared_ptr<FakeRegistry::Node>& from,
+                                              const std::shared_ptr<FakeRegistry::Node>& parent) {
+  auto copy = std::make_shared<FakeRegistry::Node>();
+  copy->name = from->name;
+  copy->path = from->path;
+  copy->parent = parent;
+  copy->values = from->values;
+  copy->deleted = from->deleted;
+  for (const auto& child : from->children) copy->children.push_back(cloneTree(child, copy));
+  return copy;
+}
+
+}  // namespace
+
+bool FakeRegistry::allowed() {
+  if (gate == nullptr) return true;
+  if (watched_ != gate) {
+    watched_ = gate;
+    gate->storage.push_back([this] {
+      // The hive as at its last flush.
+      if (!durable_) return;
+      root_ = durable_;
+      rootHandle_.node = root_;
+      userHandle_.node = root_->child(kUserHive);
+      durable_.reset();
+    });
+  }
+  if (!gate->allow()) return false;
+  if (!durable_) durable_ = cloneTree(root_, nullptr);
+  return true;
+}
+
+void FakeRegistry::storeValue(const std::shared_ptr<Node>& node, const std::string& name,
+                              std::uint32_t type, const std::string& bytes) {
+  if (!node) return;
+  if (Node::Value* v = node->value(name)) {
+    v->type = type;
+    v->bytes = bytes;
+  } else {
+    node->values.push_back(Node::Value{name, type, bytes});
+  }
+}
+
+long FakeRegistry::flushKey(RegKey key) {
+  long status;
+  if (!handleOf(key, &status)) return status;
+  if (!allowed()) return kErrorNotReady;
+  durable_.reset();  // the whole hive is on the disk
+  return kErrorSuccess;
+}
+
 FakeRegistry::FakeRegistry() : root_(std::make_shared<Node>()) {
   rootHandle_ = Handle{root_, kKeyAllAccess};
+  userHandle_ = Handle{childOrNew(root_, kUserHive), kKeyAllAccess};
 }
 FakeRegistry::~FakeRegistry() = default;
 
 const FakeRegistry::Handle* FakeRegistry::handleOf(RegKey key, long* status) const {
-  if (key == kLocalMachine) {
+  if (key == kLocalMachine || key == kCurrentUser) {
     *status = kErrorSuccess;
-    return &rootHandle_;
+    return key == kLocalMachine ? &rootHandle_ : &userHandle_;
   }
   auto it = handles_.find(key);
   if (it == handles_.end()) {
@@ -183,7 +237,7 @@ long FakeRegistry::createKey(RegKey parent, const std::string& subKey, std::uint
   if (badSubKeyPath(subKey)) return kErrorBadPathname;
   std::string path = joinFolded(h->node->path, subKey);
   if (failureFor(Op::Create, path, &status)) return status;
-  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
+  if (!allowed()) return kErrorNotReady;
   std::vector<std::string> parts = splitKeyPath(subKey);
   std::shared_ptr<Node> node = findNode(h->node, parts);
   if (!node) {
@@ -211,7 +265,7 @@ long FakeRegistry::openKey(RegKey parent, const std::string& subKey, std::uint32
 }
 
 long FakeRegistry::closeKey(RegKey key) {
-  if (key == kLocalMachine) return kErrorSuccess;
+  if (key == kLocalMachine || key == kCurrentUser) return kErrorSuccess;
   auto it = handles_.find(key);
   if (it == handles_.end()) return kErrorInvalidHandle;
   handles_.erase(it);
@@ -251,15 +305,16 @@ long FakeRegistry::setValue(RegKey key, const std::string& name, std::uint32_t t
   if (!h) return status;
   if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
   if (failureFor(Op::Set, h->node->path, &status)) return status;
-  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
+  const bool wasCut = gate != nullptr && gate->cut;
   std::string bytes = size ? std::string(reinterpret_cast<const char*>(data), size) : "";
-  if (Node::Value* v = h->node->value(name)) {
-    v->type = type;
-    v->bytes = bytes;
-  } else {
-    h->node->values.push_back(Node::Value{name, type, bytes});
+  if (!allowed()) {
+    // The write the power cut hits may land torn: half of it, on the disk.
+    if (wasCut || !gate->cut || !gate->tornWrite) return kErrorNotReady;
+    bytes.resize(bytes.size() / 2);
+    if (durable_) storeValue(findNode(durable_, splitKeyPath(h->node->path)), name, type, bytes);
   }
-  return kErrorSuccess;
+  storeValue(h->node, name, type, bytes);
+  return gate != nullptr && gate->cut ? kErrorNotReady : kErrorSuccess;
 }
 
 long FakeRegistry::deleteValue(RegKey key, const std::string& name) {
@@ -269,11 +324,12 @@ long FakeRegistry::deleteValue(RegKey key, const std::string& name) {
   if (!h) return status;
   if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
   if (failureFor(Op::DeleteValue, h->node->path, &status)) return status;
-  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
   auto& values = h->node->values;
   auto it = std::find_if(values.begin(), values.end(),
                          [&](const Node::Value& v) { return sameRegistryName(v.name, name); });
+  // A value that is not there is no change: the gate is not asked.
   if (it == values.end()) return kErrorFileNotFound;
+  if (!allowed()) return kErrorNotReady;
   values.erase(it);
   return kErrorSuccess;
 }
@@ -287,7 +343,7 @@ long FakeRegistry::deleteKey(RegKey parent, const std::string& subKey) {
   std::shared_ptr<Node> node = findNode(h->node, splitKeyPath(subKey));
   if (!node) return kErrorFileNotFound;
   if (failureFor(Op::DeleteKey, node->path, &status)) return status;
-  if (gate != nullptr && !gate->allow()) return kErrorNotReady;
+  if (!allowed()) return kErrorNotReady;
   if (node == root_ || !node->children.empty()) return kErrorAccessDenied;
   std::shared_ptr<Node> up = node->parent.lock();
   auto& siblings = up->children;

@@ -17,7 +17,11 @@
 //    deleted key answer kErrorKeyDeleted;
 //  - create/open/delete of a subkey path that begins with a backslash fail
 //    with kErrorBadPathname (a trailing or doubled backslash is accepted).
-// Faults can be injected per operation and key path.
+//  - durability: a change reaches the disk only with the next flushKey (of
+//    any key: the whole hive is written); a power cut (see ChangeGate) gives
+//    back the hive as at its last flush.
+// Faults can be injected per operation and key path; through the gate, a
+// flush can fail.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -54,6 +58,11 @@ class FakeRegistry : public RegistryPort {
   long enumKey(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameSize) override;
   long enumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                  std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
+  long flushKey(RegKey key) override;
+
+  // The user's hive (kCurrentUser) is the key of this name below the
+  // machine's root: its paths are "HKEY_CURRENT_USER\\...".
+  static constexpr char kUserHive[] = "HKEY_CURRENT_USER";
 
   // --- Set-up and inspection; paths lie below HKEY_LOCAL_MACHINE ---
   void createKeyPath(const std::string& path);
@@ -83,11 +92,12 @@ class FakeRegistry : public RegistryPort {
   void injectFailure(Op op, const std::string& path, long status = kErrorAccessDenied,
                      int times = -1);
   void clearFailures();
-  // Counts (and can refuse) every create, set and delete.
+  // Counts (and can refuse) every create, set, delete and flush.
   ChangeGate* gate = nullptr;
 
- private:
   struct Node;
+
+ private:
   struct Handle {
     std::shared_ptr<Node> node;
     std::uint32_t access;
@@ -95,6 +105,7 @@ class FakeRegistry : public RegistryPort {
 
   std::shared_ptr<Node> root_;
   Handle rootHandle_;
+  Handle userHandle_;
   std::map<RegKey, Handle> handles_;
   RegKey nextHandle_ = 0x1000;
   struct Failure {
@@ -115,6 +126,13 @@ class FakeRegistry : public RegistryPort {
   bool failureFor(Op op, const std::string& path, long* status);
   RegKey newHandle(const std::shared_ptr<Node>& node, std::uint32_t access);
   void countCall(Op op) { ++calls_[op]; }
+  // Asks the gate; before the first unflushed change keeps the hive as the
+  // disk holds it.
+  bool allowed();
+  static void storeValue(const std::shared_ptr<Node>& node, const std::string& name,
+                         std::uint32_t type, const std::string& bytes);
+  ChangeGate* watched_ = nullptr;
+  std::shared_ptr<Node> durable_;  // null: nothing unflushed
 };
 
 // Splits a key path at backslashes that are not the second byte of a cp932

@@ -20,6 +20,7 @@ class FakeServiceHandle : public ServiceHandle {
                          (code == kServiceControlStop ? "" : " " + std::to_string(code)) +
                          (accepted ? "" : " refused"));
     if (accepted && code == kServiceControlStop) follow(service_.afterStop);
+    owner_.syncModules();
     return accepted;
   }
   bool start() override {
@@ -28,6 +29,7 @@ class FakeServiceHandle : public ServiceHandle {
     owner_.log.push_back("start " + name_ + (refused ? " refused" : ""));
     if (refused) return false;
     follow(service_.afterStart);
+    owner_.syncModules();
     return true;
   }
   bool queryStatus(ServiceStatus* status) override {
@@ -36,6 +38,7 @@ class FakeServiceHandle : public ServiceHandle {
       ++service_.queries;
       service_.running = status->currentState != kServiceStopped;
     }
+    owner_.syncModules();
     return true;
   }
   std::vector<std::string> activeDependents() override {
@@ -80,6 +83,27 @@ class FakeServiceManager : public ServiceManager {
 };
 
 }  // namespace
+
+void FakeServices::syncModules() {
+  if (files == nullptr) return;
+  if (gate != nullptr && !restartWatched_) {
+    restartWatched_ = true;
+    gate->restart.push_back([this] {
+      for (auto& entry : services) entry.second.loadedModule = 0;  // every process ended
+      syncModules();
+    });
+  }
+  for (auto& entry : services) {
+    FakeService& service = entry.second;
+    if (service.module.empty()) continue;
+    if (service.running && service.loadedModule == 0) {
+      service.loadedModule = files->loadModule(service.module);
+    } else if (!service.running && service.loadedModule != 0) {
+      files->unloadModule(service.loadedModule);
+      service.loadedModule = 0;
+    }
+  }
+}
 
 std::unique_ptr<ServiceManager> FakeServices::openManager() {
   ++openCalls;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/fakes/change_gate.h"
+#include "tests/fakes/fake_file_system.h"
 #include "update/ports/services_port.h"
 
 namespace quillet {
@@ -24,6 +25,9 @@ struct FakeService {
   std::vector<ServiceStatus> initially;
   int refusedStarts = 0;  // refused starts of the stopped service (process leaving)
   bool acceptsControl128 = true;
+  // A module the service holds loaded while it runs (empty: none).
+  std::string module;
+  std::uint64_t loadedModule = 0;
   // Internal: the reports being answered and how many were given.
   const std::vector<ServiceStatus>* reports = nullptr;
   std::size_t queries = 0;
@@ -41,8 +45,17 @@ class FakeServices : public ServicesPort {
   // "stop NAME", "start NAME", "control NAME 128", in call order; refused
   // ones end in " refused".
   std::vector<std::string> log;
-  // After a power cut no service takes a control or a start.
-  const ChangeGate* gate = nullptr;
+  // After a power cut no service takes a control or a start; when the power
+  // is back the machine restarts and the running services load their
+  // modules anew (given files, the file system they load them from).
+  ChangeGate* gate = nullptr;
+  FakeFileSystem* files = nullptr;
+  // Loads the modules of the running services and unloads those of the
+  // stopped ones.
+  void syncModules();
+
+ private:
+  bool restartWatched_ = false;
 };
 
 }  // namespace quillet

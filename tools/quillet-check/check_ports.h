@@ -105,6 +105,7 @@ class NoProcesses : public ProcessesPort {
   void closePerformanceData() override {}
   std::string instanceNameToAnsi(const std::u16string&) override { return std::string(); }
   std::uint32_t ownProcessId() override { return 0; }
+  Lookup lookUpProcess(std::uint32_t, std::uint64_t*) override { return Lookup::kNotRunning; }
   bool endProcess(std::uint32_t) override { return false; }
   PrivilegeStage enableDebugPrivilege(long* lastError) override {
     *lastError = 0;

@@ -43,31 +43,24 @@ class Reader {
   std::size_t at_ = 0;
 };
 
-}  // namespace
+constexpr std::uint8_t kLastKind = 10;
+constexpr std::uint8_t kLastFormat0Kind = 9;
+const char kMagic[] = "QJ";
+constexpr std::size_t kHeaderBytes = 3;
+constexpr std::size_t kChecksumBytes = 4;
 
-std::string encodeJournalEntry(const JournalEntry& entry) {
-  std::string out;
-  out.push_back(static_cast<char>(entry.kind));
-  putText(&out, entry.path);
-  putText(&out, entry.other);
-  putNumber(&out, entry.number);
-  putNumber(&out, entry.type);
-  putText(&out, entry.data);
-  putNumber(&out, static_cast<std::uint32_t>(entry.values.size()));
-  for (const JournalValue& value : entry.values) {
-    putText(&out, value.name);
-    putNumber(&out, value.type);
-    putText(&out, value.data);
-  }
-  return out;
-}
-
-bool decodeJournalEntry(const std::string& bytes, JournalEntry* entry) {
+// The entry itself, after the header: false when it is not whole.
+bool decodePayload(const std::string& bytes, std::uint8_t lastKind, JournalEntry* entry,
+                   bool* unknownKind) {
   Reader in(bytes);
   std::uint8_t kind = 0;
   std::uint32_t count = 0;
   JournalEntry read;
-  if (!in.byte(&kind) || kind < 1 || kind > 9) return false;
+  if (!in.byte(&kind) || kind < 1) return false;
+  if (kind > lastKind) {
+    *unknownKind = true;
+    return false;
+  }
   read.kind = static_cast<JournalKind>(kind);
   if (!in.text(&read.path) || !in.text(&read.other) || !in.number(&read.number) ||
       !in.number(&read.type) || !in.text(&read.data) || !in.number(&count)) {
@@ -81,6 +74,63 @@ bool decodeJournalEntry(const std::string& bytes, JournalEntry* entry) {
   if (!in.atEnd()) return false;
   *entry = read;
   return true;
+}
+
+}  // namespace
+
+std::uint32_t crc32(const std::string& bytes, std::size_t size) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t at = 0; at < size && at < bytes.size(); ++at) {
+    crc ^= static_cast<unsigned char>(bytes[at]);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+std::string encodeJournalEntry(const JournalEntry& entry) {
+  std::string out(kMagic);
+  out.push_back(static_cast<char>(kJournalFormat));
+  out.push_back(static_cast<char>(entry.kind));
+  putText(&out, entry.path);
+  putText(&out, entry.other);
+  putNumber(&out, entry.number);
+  putNumber(&out, entry.type);
+  putText(&out, entry.data);
+  putNumber(&out, static_cast<std::uint32_t>(entry.values.size()));
+  for (const JournalValue& value : entry.values) {
+    putText(&out, value.name);
+    putNumber(&out, value.type);
+    putText(&out, value.data);
+  }
+  putNumber(&out, crc32(out, out.size()));
+  return out;
+}
+
+JournalDecode decodeJournalRecord(const std::string& bytes, JournalEntry* entry) {
+  bool unknownKind = false;
+  if (bytes.compare(0, 2, kMagic) != 0) {
+    // Format 0: no header; the first byte is the kind.
+    if (decodePayload(bytes, kLastFormat0Kind, entry, &unknownKind)) return JournalDecode::kWhole;
+    return JournalDecode::kCutShort;
+  }
+  if (bytes.size() < kHeaderBytes) return JournalDecode::kCutShort;
+  if (static_cast<std::uint8_t>(bytes[2]) != kJournalFormat) return JournalDecode::kUnknownFormat;
+  if (bytes.size() < kHeaderBytes + kChecksumBytes) return JournalDecode::kCutShort;
+  const std::size_t body = bytes.size() - kChecksumBytes;
+  std::uint32_t stored = 0;
+  for (int i = 3; i >= 0; --i) stored = stored << 8 | static_cast<unsigned char>(bytes[body + i]);
+  if (stored != crc32(bytes, body)) return JournalDecode::kCutShort;
+  if (decodePayload(bytes.substr(kHeaderBytes, body - kHeaderBytes), kLastKind, entry,
+                    &unknownKind)) {
+    return JournalDecode::kWhole;
+  }
+  // A record whose checksum holds was written whole: a kind this tool does
+  // not know comes from a newer one.
+  return unknownKind ? JournalDecode::kUnknownFormat : JournalDecode::kCutShort;
+}
+
+bool decodeJournalEntry(const std::string& bytes, JournalEntry* entry) {
+  return decodeJournalRecord(bytes, entry) == JournalDecode::kWhole;
 }
 
 }  // namespace quillet

@@ -19,7 +19,17 @@ enum class JournalKind : std::uint8_t {
                            // `type`, 0 = it was absent
   kKeyDeleted = 8,         // key path held `values` (and no subkeys); undo makes it again
   kServiceStopped = 9,     // service path was stopped; number 1 = the run starts it again
+  kProcessListed = 10,     // the run ends processes named like path before it changes files;
+                           // so does a rollback or recovery of it
 };
+// kCopiedAside: data holds the size and CRC-32 of the target as it was
+// (decimal size, a space, 8 hex digits), recorded before the copy aside is
+// made; the copy counts only when it matches.
+// kFileCreated: type kTemporaryFile = a temporary copy, deleted with the
+// commit if still there; number 1 = the file was in use when the run put it back and
+// was renamed to `other`, to be deleted when it is free (or at restart).
+
+enum : std::uint32_t { kTemporaryFile = 1 };
 
 struct JournalValue {
   std::string name;
@@ -37,9 +47,25 @@ struct JournalEntry {
   std::vector<JournalValue> values;
 };
 
-// The bytes of one journal record (little-endian lengths, raw texts).
+// The format of the records this tool writes. A record: "QJ", the format
+// byte, the entry (little-endian lengths, raw texts), and the CRC-32 of all
+// that before it. Records of the first tools had no header and no checksum
+// (format 0); they are still read.
+constexpr std::uint8_t kJournalFormat = 1;
+
+enum class JournalDecode {
+  kWhole,          // a whole record of a known format and kind
+  kCutShort,       // not a whole record: cut short, or damaged
+  kUnknownFormat,  // written by a newer tool (a format or kind this one does not know)
+};
+
+// The CRC-32 (IEEE) of the first size bytes.
+std::uint32_t crc32(const std::string& bytes, std::size_t size);
+
+// The bytes of one journal record.
 std::string encodeJournalEntry(const JournalEntry& entry);
-// False when the bytes are not a whole record of a known kind.
+JournalDecode decodeJournalRecord(const std::string& bytes, JournalEntry* entry);
+// True for a whole record.
 bool decodeJournalEntry(const std::string& bytes, JournalEntry* entry);
 
 }  // namespace quillet

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "update/journal/journal_undo.h"
 #include "update/ops/registry_key.h"
 #include "update/text/mbcs_text.h"
 
@@ -129,8 +130,7 @@ bool JournalFiles::writeFile(const std::string& path, const std::string& bytes) 
     // A shortcut into a folder that does not exist is left out, as always.
     return folderMissing(path) ? false : failed("cannot write " + path);
   }
-  inner_.flushFile(path);
-  return true;
+  return inner_.flushFile(path) || failed("cannot write " + path + " through");
 }
 
 bool JournalFiles::createDirectory(const std::string& path) {
@@ -173,25 +173,30 @@ bool JournalFiles::copyFile(const std::string& from, const std::string& to, bool
       if (status != kErrorSharingViolation && status != kErrorAccessDenied) {
         return failed("cannot set aside " + to);
       }
-      const std::string aside = journal_.asideName(to);
+      // The entry records what the copy must hold: a copy cut short (a
+      // full disk, a cut) is deleted by the undo, never copied back.
+      std::string installed;
       JournalEntry entry;
       entry.kind = JournalKind::kCopiedAside;
       entry.path = to;
-      entry.other = aside;
-      if (aside.empty() || !journal_.record(entry)) return failed("cannot keep a copy of " + to);
-      if (inner_.copyToNewFile(to, aside) != kErrorSuccess || !inner_.flushFile(aside)) {
+      entry.other = journal_.asideName(to);
+      if (entry.other.empty() || !inner_.readFile(to, &installed)) {
         return failed("cannot keep a copy of " + to);
       }
-      journal_.markSetAside(aside);
+      entry.data = contentStamp(installed);
+      if (!journal_.record(entry)) return false;
+      if (inner_.copyToNewFile(to, entry.other) != kErrorSuccess ||
+          !inner_.flushFile(entry.other)) {
+        return failed("cannot keep a copy of " + to);
+      }
+      journal_.markSetAside(entry.other);
       if (!inner_.copyFile(from, to, false)) return failed("cannot copy onto " + to);
-      inner_.flushFile(to);
-      return true;
+      return inner_.flushFile(to) || failed("cannot write " + to + " through");
     }
   }
   if (!makeRoomFor(to)) return false;
   if (!inner_.copyFile(from, to, failIfExists)) return failed("cannot copy onto " + to);
-  inner_.flushFile(to);
-  return true;
+  return inner_.flushFile(to) || failed("cannot write " + to + " through");
 }
 
 long JournalFiles::copyToNewFile(const std::string& from, const std::string& to) {
@@ -199,6 +204,7 @@ long JournalFiles::copyToNewFile(const std::string& from, const std::string& to)
   JournalEntry entry;
   entry.kind = JournalKind::kFileCreated;
   entry.path = to;
+  entry.type = kTemporaryFile;  // the placement's copies beside their targets
   if (!journal_.record(entry)) return kErrorNotReadyStatus;
   const long status = inner_.copyToNewFile(from, to);
   if (status == kErrorFileExists || status == kErrorAlreadyExists) {
@@ -284,7 +290,7 @@ void JournalRegistry::readValue(const std::string& path, const std::string& name
 }
 
 long JournalRegistry::failed(long status, const std::string& what) {
-  journal_.fail(what);
+  journal_.fail(what + " (error " + std::to_string(status) + ")");
   return status;
 }
 
@@ -335,7 +341,7 @@ long JournalRegistry::setValue(RegKey key, const std::string& name, std::uint32_
   readValue(path, name, &entry);
   if (!journal_.record(entry)) return kErrorNotReadyStatus;
   const long status = inner_.setValue(key, name, type, data, size);
-  if (status != kErrorSuccess) return failed(status, "cannot write value " + name);
+  if (status != kErrorSuccess) return failed(status, "cannot write value " + name + " of " + path);
   return status;
 }
 
@@ -351,7 +357,7 @@ long JournalRegistry::deleteValue(RegKey key, const std::string& name) {
   if (!journal_.record(entry)) return kErrorNotReadyStatus;
   const long status = inner_.deleteValue(key, name);
   if (status != kErrorSuccess && !absentStatus(status)) {
-    return failed(status, "cannot delete value " + name);
+    return failed(status, "cannot delete value " + name + " of " + path);
   }
   return status;
 }
@@ -402,6 +408,11 @@ bool JournalShell::saveShellLink(const std::string& targetPath, const std::strin
     if (!files_.folderMissing(linkPath)) journal_.fail("cannot save the link " + linkPath);
     return false;
   }
+  // The shell saves without writing through; the commit counts on it.
+  if (!files_.flushFile(linkPath)) {
+    journal_.fail("cannot write the link " + linkPath + " through");
+    return false;
+  }
   return true;
 }
 
@@ -420,6 +431,8 @@ JournalPorts::JournalPorts(UpdatePorts& inner)
       services(inner.services, journal),
       shell(inner.shell, files, journal),
       ports{registry, files,     inner.system, inner.clock,    inner.ui,
-            services, inner.processes, inner.codePage, shell} {}
+            services, inner.processes, inner.codePage, shell} {
+  journal.setMachine(inner);
+}
 
 }  // namespace quillet

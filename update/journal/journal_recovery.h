@@ -14,10 +14,14 @@ enum class Recovery {
   kPutBack,       // the machine is as before the interrupted run
   kFinished,      // the interrupted run had committed: it is complete now
   kIncomplete,    // something could not be put back; the journal stays
+  kUnreadable,    // the journal is of a newer format or damaged before its last
+                  // entry: nothing was changed, the journal stays (a log line
+                  // names it and why)
 };
 
 // Works on the real ports (nothing in front journals or logs it); each thing
-// done is told to note.
-Recovery recoverInterruptedUpdate(UpdatePorts& ports, const JournalNote& note);
+// done is told to note. hive: where the journal lies (journal_owner.h).
+Recovery recoverInterruptedUpdate(UpdatePorts& ports, const JournalNote& note,
+                                  RegKey hive = kLocalMachine);
 
 }  // namespace quillet

@@ -13,7 +13,7 @@ const char kJournalKeyPath[] = "SOFTWARE\\norvane\\Plexor\\UpdateJournal";
 namespace {
 
 const char kStateValue[] = "State";
-constexpr std::uint32_t kNameBytes = 64;
+constexpr std::uint32_t kNameBytes = 16383;  // the registry's longest value name
 
 std::string entryName(std::uint32_t number) {
   char name[16];
@@ -29,9 +29,10 @@ bool isEntryName(const std::string& name) {
 
 }  // namespace
 
-bool JournalStore::load(std::uint32_t* state, std::vector<StoredEntry>* entries) {
+bool JournalStore::load(std::uint32_t* state, std::vector<StoredEntry>* entries, bool* whole) {
+  if (whole != nullptr) *whole = true;
   ScopedKey key(registry_);
-  if (!key.open(kLocalMachine, kJournalKeyPath, kKeyRead)) return false;
+  if (!key.open(root_, kJournalKeyPath, kKeyRead)) return false;
   std::uint32_t type = 0;
   std::uint8_t stateBytes[4] = {};
   std::uint32_t size = sizeof stateBytes;
@@ -43,24 +44,29 @@ bool JournalStore::load(std::uint32_t* state, std::vector<StoredEntry>* entries)
   }
   entries->clear();
   std::vector<std::uint8_t> data(4096);
+  std::vector<char> name(kNameBytes + 1);
   for (std::uint32_t index = 0;;) {
-    char name[kNameBytes + 1] = {};
-    std::uint32_t nameSize = kNameBytes;
+    std::uint32_t nameSize = kNameBytes + 1;
     std::uint32_t dataSize = static_cast<std::uint32_t>(data.size());
     const long status =
-        registry_.enumValue(key.key(), index, name, &nameSize, &type, data.data(), &dataSize);
+        registry_.enumValue(key.key(), index, name.data(), &nameSize, &type, data.data(),
+                            &dataSize);
     if (status == kErrorMoreData && data.size() < (64u << 20)) {
       data.resize(std::max<std::size_t>(data.size() * 2, dataSize));
       continue;  // the same index again with room for its data
     }
-    if (status != kErrorSuccess) break;
+    if (status != kErrorSuccess) {
+      if (status != kErrorNoMoreItems && whole != nullptr) *whole = false;
+      break;
+    }
     ++index;
-    const std::string valueName(name, nameSize);
+    const std::string valueName(name.data(), nameSize);
     if (!isEntryName(valueName)) continue;
     StoredEntry stored;
     stored.number = static_cast<std::uint32_t>(std::strtoul(valueName.c_str(), nullptr, 10));
-    stored.readable = decodeJournalEntry(
+    stored.decoded = decodeJournalRecord(
         std::string(reinterpret_cast<const char*>(data.data()), dataSize), &stored.entry);
+    stored.readable = stored.decoded == JournalDecode::kWhole;
     entries->push_back(stored);
   }
   std::sort(entries->begin(), entries->end(),
@@ -71,7 +77,7 @@ bool JournalStore::load(std::uint32_t* state, std::vector<StoredEntry>* entries)
 bool JournalStore::writeValue(const std::string& name, std::uint32_t type,
                               const std::string& bytes) {
   ScopedKey key(registry_);
-  if (!key.create(kLocalMachine, kJournalKeyPath, kKeySetValue)) return false;
+  if (!key.create(root_, kJournalKeyPath, kKeySetValue)) return false;
   if (registry_.setValue(key.key(), name, type,
                          reinterpret_cast<const std::uint8_t*>(bytes.data()),
                          static_cast<std::uint32_t>(bytes.size())) != kErrorSuccess) {
@@ -94,7 +100,7 @@ bool JournalStore::setState(std::uint32_t state) {
 
 bool JournalStore::drop(std::uint32_t number) {
   ScopedKey key(registry_);
-  if (!key.open(kLocalMachine, kJournalKeyPath, kKeySetValue)) return false;
+  if (!key.open(root_, kJournalKeyPath, kKeySetValue)) return false;
   const long status = registry_.deleteValue(key.key(), entryName(number));
   if (status != kErrorSuccess && status != kErrorFileNotFound) return false;
   return registry_.flushKey(key.key()) == kErrorSuccess;
@@ -109,13 +115,12 @@ bool JournalStore::erase() {
   for (const StoredEntry& stored : entries) {
     if (!drop(stored.number)) return false;
   }
-  const long status = registry_.deleteKey(kLocalMachine, kJournalKeyPath);
+  const long status = registry_.deleteKey(root_, kJournalKeyPath);
   if (status != kErrorSuccess && status != kErrorFileNotFound) return false;
+  // Gone for good only once on the disk.
   ScopedKey parent(registry_);
-  if (parent.open(kLocalMachine, "SOFTWARE\\norvane\\Plexor", kKeyRead)) {
-    registry_.flushKey(parent.key());
-  }
-  return true;
+  return parent.open(root_, "SOFTWARE\\norvane\\Plexor", kKeyRead) &&
+         registry_.flushKey(parent.key()) == kErrorSuccess;
 }
 
 }  // namespace quillet

@@ -21,16 +21,23 @@ enum : std::uint32_t { kJournalOpen = 1, kJournalCommitted = 2 };
 struct StoredEntry {
   std::uint32_t number = 0;  // its place in the run's order
   bool readable = false;     // false: the bytes are not a whole record
+  JournalDecode decoded = JournalDecode::kCutShort;
   JournalEntry entry;
 };
 
 class JournalStore {
  public:
-  explicit JournalStore(RegistryPort& registry) : registry_(registry) {}
+  // root: the hive the journal key lies in (the machine's, or the user's for
+  // a run whose user may not write the product key).
+  explicit JournalStore(RegistryPort& registry, RegKey root = kLocalMachine)
+      : registry_(registry), root_(root) {}
+  RegKey root() const { return root_; }
+  void moveTo(RegKey root) { root_ = root; }
 
   // An existing journal: its state and its entries in the run's order; false
-  // when there is none.
-  bool load(std::uint32_t* state, std::vector<StoredEntry>* entries);
+  // when there is none. *whole (when given) is false when the values could
+  // not all be read (the list is then short).
+  bool load(std::uint32_t* state, std::vector<StoredEntry>* entries, bool* whole = nullptr);
   // Makes the key with State = open; false when it cannot be written.
   bool create();
   // Writes the entry as number (flushed); false when it cannot be written.
@@ -43,6 +50,7 @@ class JournalStore {
  private:
   bool writeValue(const std::string& name, std::uint32_t type, const std::string& bytes);
   RegistryPort& registry_;
+  RegKey root_;
 };
 
 }  // namespace quillet

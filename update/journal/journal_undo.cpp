@@ -1,5 +1,7 @@
 #include "update/journal/journal_undo.h"
 
+#include <cstdio>
+
 #include "update/ops/file_placement.h"
 #include "update/ops/registry_key.h"
 
@@ -27,12 +29,30 @@ bool restoreValue(RegistryPort& registry, const std::string& keyPath, const std:
                            static_cast<std::uint32_t>(data.size())) == kErrorSuccess;
 }
 
+// Whether the copy kept aside is whole: the size and digest the journal
+// recorded of the target before the copy was made. A copy from a tool that
+// recorded none is trusted, as that tool did.
+bool wholeCopy(FileSystemPort& files, const JournalEntry& entry) {
+  if (entry.data.empty()) return true;
+  std::string bytes;
+  return files.readFile(entry.other, &bytes) && contentStamp(bytes) == entry.data;
+}
+
 }  // namespace
+
+std::string contentStamp(const std::string& bytes) {
+  char crc[16];
+  std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(crc32(bytes, bytes.size())));
+  return std::to_string(bytes.size()) + " " + crc;
+}
 
 bool undoJournalEntry(const JournalEntry& entry, RegistryPort& registry, FileSystemPort& files) {
   switch (entry.kind) {
     case JournalKind::kFileCreated:
-      return deleteOwnFile(files, entry.path);
+      if (entry.number != 1) return deleteOwnFile(files, entry.path);
+      // Renamed aside while in use: deleted now, or when the system restarts.
+      return deleteOwnFile(files, entry.path) &&
+             (deleteOwnFile(files, entry.other) || files.deleteAtRestart(entry.other));
     case JournalKind::kMovedAside:
       // Not yet moved (or already back): nothing to do. Something standing in
       // the way would be lost by moving over it, so that is left to a person.
@@ -41,12 +61,16 @@ bool undoJournalEntry(const JournalEntry& entry, RegistryPort& registry, FileSys
       return files.moveFile(entry.other, entry.path) == kErrorSuccess;
     case JournalKind::kCopiedAside: {
       if (!present(files, entry.other)) return true;
+      // A copy cut short was made before the target was touched: it is
+      // deleted, never copied back.
+      if (!wholeCopy(files, entry)) return deleteOwnFile(files, entry.other);
       const std::uint32_t attributes = files.getAttributes(entry.path);
       if (attributes != kInvalidAttributes && (attributes & kAttrReadOnly) != 0) {
         files.setAttributes(entry.path, attributes & ~static_cast<std::uint32_t>(kAttrReadOnly));
       }
-      if (!files.copyFile(entry.other, entry.path, false)) return false;
-      files.flushFile(entry.path);
+      if (!files.copyFile(entry.other, entry.path, false) || !files.flushFile(entry.path)) {
+        return false;
+      }
       return deleteOwnFile(files, entry.other);
     }
     case JournalKind::kAttributesChanged:
@@ -77,23 +101,29 @@ bool undoJournalEntry(const JournalEntry& entry, RegistryPort& registry, FileSys
       return true;
     }
     case JournalKind::kServiceStopped:
-      return true;  // services are started by the run, or by the recovery
+    case JournalKind::kProcessListed:
+      return true;  // the put-back stops and starts services, and ends processes
   }
   return false;
 }
 
 bool finishJournalEntry(const JournalEntry& entry, FileSystemPort& files,
                         const CodePage& codePage) {
-  if (entry.kind != JournalKind::kMovedAside && entry.kind != JournalKind::kCopiedAside) {
+  // A temporary the run could not delete itself goes with the commit.
+  const bool temporary = entry.kind == JournalKind::kFileCreated && entry.type == kTemporaryFile;
+  if (entry.kind != JournalKind::kMovedAside && entry.kind != JournalKind::kCopiedAside &&
+      !temporary) {
     return true;
   }
-  const std::uint32_t attributes = files.getAttributes(entry.other);
+  const std::string& path = temporary ? entry.path : entry.other;
+  const std::uint32_t attributes = files.getAttributes(path);
   if (attributes == kInvalidAttributes) return true;
   if ((attributes & kAttrDirectory) != 0) {
-    deleteTree(entry.other, files, codePage);
-    return !present(files, entry.other);
+    deleteTree(path, files, codePage);
+    return !present(files, path);
   }
-  return deleteOwnFile(files, entry.other);
+  // One still in use (a module loaded from it) goes when the system restarts.
+  return deleteOwnFile(files, path) || files.deleteAtRestart(path);
 }
 
 }  // namespace quillet

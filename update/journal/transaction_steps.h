@@ -19,9 +19,7 @@ class TransactionSteps : public UpdateSteps {
   int stopListedServices(ProgressWindow& progress) override {
     return inner_.stopListedServices(progress);
   }
-  int startListedServices(ProgressWindow& progress) override {
-    return inner_.startListedServices(progress);
-  }
+  int startListedServices(ProgressWindow& progress) override;
   int createWorkFolders() override;
   int removeTargets() override;
   int placeFiles() override;

@@ -1,17 +1,10 @@
 #include "update/journal/update_journal.h"
 
-#include "update/ops/file_placement.h"
+#include "update/journal/journal_put_back.h"
 #include "update/journal/journal_undo.h"
 #include "update/text/mbcs_text.h"
 
 namespace quillet {
-namespace {
-
-constexpr std::size_t kMaxPathBytes = 259;
-constexpr int kAsideAttempts = 100;
-
-}  // namespace
-
 UpdateJournal::UpdateJournal(RegistryPort& registry, FileSystemPort& files,
                              const CodePage& codePage)
     : registry_(registry), files_(files), codePage_(codePage), store_(registry) {}
@@ -26,6 +19,8 @@ std::string UpdateJournal::fold(const std::string& path) const {
 
 bool UpdateJournal::begin(const UpdateJob& job) {
   close();
+  step_ = RunStep::kNone;
+  failure_ = JournalFailure();
   stopOnly_.clear();
   for (int i = 0; i < job.serviceToStopCount; ++i) {
     bool started = false;
@@ -34,6 +29,7 @@ bool UpdateJournal::begin(const UpdateJob& job) {
     }
     if (!started) stopOnly_.push_back(job.servicesToStop[i]);
   }
+  processes_.assign(job.processesToEnd, job.processesToEnd + job.processToEndCount);
   open_ = true;
   return true;
 }
@@ -50,8 +46,31 @@ void UpdateJournal::close() {
 }
 
 void UpdateJournal::fail(const std::string& why) {
-  if (!failed_) note("journal: the update is to be put back: " + why);
+  if (!failed_) {
+    failure_.step = step_;
+    failure_.what = why;
+    note(std::string("journal: the update is to be put back: ") + runStepName(step_) + ": " +
+         why);
+  }
   failed_ = true;
+}
+
+void UpdateJournal::failWriting(const JournalEntry& entry) {
+  if (!failed_) failure_.journalUnwritable = true;
+  fail("the journal " + journalKeyName(store_.root()) + " cannot be written (for " +
+       entry.path + ")");
+}
+
+bool UpdateJournal::createStore() {
+  store_.moveTo(kLocalMachine);
+  if (!store_.create()) {
+    if (!machineJournalRefused(registry_)) return false;
+    store_.moveTo(kCurrentUser);
+    note("journal: the product key cannot be written; the journal is kept in " +
+         journalKeyName(kCurrentUser));
+    if (!store_.create()) return false;
+  }
+  return writeJournalOwner(registry_, store_.root(), owner_);
 }
 
 bool UpdateJournal::record(const JournalEntry& entry) {
@@ -64,17 +83,36 @@ bool UpdateJournal::record(const JournalEntry& entry) {
   // nothing leaves no trace of it.
   if (!created_) {
     created_ = true;  // even half made, it is deleted when the run is put back
-    if (!store_.create()) {
-      fail("the journal cannot be written");
+    if (!createStore() || !recordProcesses()) {
+      failWriting(entry);
       return false;
     }
+    stored.number = next_;
   }
-  if (!store_.write(next_, entry)) {
-    fail("the journal cannot be written");
-    return false;
-  }
+  // A write that failed (its flush, say) may still reach the disk with a
+  // later flush: it keeps its place in the walk back, where its undo comes
+  // before the undo of the changes made ahead of it.
+  const bool written = store_.write(next_, entry);
   ++next_;
   entries_.push_back(stored);
+  if (!written) {
+    failWriting(entry);
+    return false;
+  }
+  return true;
+}
+
+bool UpdateJournal::recordProcesses() {
+  for (const std::string& name : processes_) {
+    StoredEntry stored;
+    stored.number = next_;
+    stored.readable = true;
+    stored.entry.kind = JournalKind::kProcessListed;
+    stored.entry.path = name;
+    if (!store_.write(next_, stored.entry)) return false;
+    ++next_;
+    entries_.push_back(stored);
+  }
   return true;
 }
 
@@ -92,12 +130,7 @@ bool UpdateJournal::restartsService(const std::string& name) const {
 }
 
 std::string UpdateJournal::asideName(const std::string& path) {
-  for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
-    const std::string candidate = temporaryCopyName(path, attempt, codePage_);
-    if (candidate.size() > kMaxPathBytes) return std::string();
-    if (files_.getAttributes(candidate) == kInvalidAttributes) return candidate;
-  }
-  return std::string();
+  return freeNameBeside(path, files_, codePage_);
 }
 
 int UpdateJournal::rollBack() {
@@ -106,23 +139,21 @@ int UpdateJournal::rollBack() {
     close();
     return 1;
   }
-  int undone = 0;
-  bool complete = true;
-  while (!entries_.empty()) {
-    if (!undoJournalEntry(entries_.back().entry, registry_, files_)) {
-      note("journal: cannot put back " + entries_.back().entry.path);
-      complete = false;
-      break;
-    }
-    store_.drop(entries_.back().number);
-    entries_.pop_back();
-    ++undone;
-  }
-  if (complete && created_ && !store_.erase()) complete = false;
-  note("journal: " + std::to_string(undone) + " changes put back" +
-       (complete ? "" : "; the rest is left for the next start"));
+  PutBackResult result;
+  result.complete = false;  // without the machine's ports nothing is put back
+  if (machine_ != nullptr) result = putBackJournal(&entries_, store_, *machine_, false, note_);
+  note("journal: " + std::to_string(result.undone) + " changes put back" +
+       (result.complete ? "" : "; the rest is left for the next start"));
+  if (failed_) failure_.putBack = result.complete;
   close();
-  return complete ? 1 : 0;
+  servicesWaiting_ = result.complete && result.servicesWaiting;
+  return result.complete ? 1 : 0;
+}
+
+void UpdateJournal::servicesStarted() {
+  if (!servicesWaiting_) return;
+  servicesWaiting_ = false;
+  if (!store_.erase()) note("journal: cannot be deleted; the next start deletes it");
 }
 
 int UpdateJournal::commit() {

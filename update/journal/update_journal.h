@@ -12,10 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "update/journal/journal_failure.h"
+#include "update/journal/journal_owner.h"
 #include "update/journal/journal_store.h"
 #include "update/ports/code_page.h"
 #include "update/ports/files_port.h"
 #include "update/ports/registry_port.h"
+#include "update/ports/update_ports.h"
 #include "update/script/update_job.h"
 
 namespace quillet {
@@ -30,6 +33,17 @@ class UpdateJournal {
   UpdateJournal(RegistryPort& registry, FileSystemPort& files, const CodePage& codePage);
 
   void setNote(JournalNote note) { note_ = std::move(note); }
+  // The process recorded as the journal's owner when it is written.
+  void setOwner(const JournalOwner& owner) { owner_ = owner; }
+  // The step the run is in, for the failure's record.
+  void enterStep(RunStep step) { step_ = step; }
+  // The first failure of the last transaction (step kNone: none).
+  const JournalFailure& failure() const { return failure_; }
+  // The hive the journal was written to.
+  RegKey hive() const { return store_.root(); }
+  // The real ports of the machine, for the processes and services a
+  // rollback ends and stops before it puts anything back.
+  void setMachine(UpdatePorts& machine) { machine_ = &machine; }
 
   // Opens the transaction (the journal itself is written with the first
   // change). The job tells which stopped services the run means to start
@@ -48,10 +62,14 @@ class UpdateJournal {
   // (a name that turned out to be someone else's).
   void dropLast();
 
-  // Puts every change back, newest first, and deletes the journal. 1 when the
-  // machine is as before the run; 0 when a change could not be put back (the
-  // rest stays journalled for the next start). Ends the transaction.
+  // Puts every change back, newest first (journal_put_back.h), and deletes
+  // the journal. 1 when the machine is as before the run; 0 when a change
+  // could not be put back (it stays journalled for the next start). Ends the
+  // transaction. When services the run stopped are still down, the journal
+  // keeps their entries until servicesStarted.
   int rollBack();
+  // The run's start step is over: a journal kept for its services goes.
+  void servicesStarted();
   // Marks the run committed, then deletes what was set aside and the
   // journal. 1 when committed (a clean-up left for the next start still
   // counts). Ends the transaction.
@@ -78,12 +96,20 @@ class UpdateJournal {
     if (note_) note_(line);
   }
   void close();
+  // Makes the journal in the hive this user may write, with its owner.
+  bool createStore();
+  void failWriting(const JournalEntry& entry);
+  // The processes the run ends, journalled with its first change.
+  bool recordProcesses();
 
   RegistryPort& registry_;
   FileSystemPort& files_;
   const CodePage& codePage_;
   JournalStore store_;
   JournalNote note_;
+  JournalOwner owner_;
+  RunStep step_ = RunStep::kNone;
+  JournalFailure failure_;
   bool open_ = false;
   bool failed_ = false;
   bool committed_ = false;
@@ -93,6 +119,9 @@ class UpdateJournal {
   std::set<std::string> made_;
   std::set<std::string> aside_;
   std::vector<std::string> stopOnly_;  // listed to stop and not to start
+  std::vector<std::string> processes_;  // listed to end
+  UpdatePorts* machine_ = nullptr;
+  bool servicesWaiting_ = false;
 };
 
 }  // namespace quillet

@@ -19,22 +19,26 @@ constexpr std::size_t kPatternSlotSize = 64;
 }  // namespace
 
 int StandardSteps::endListedProcesses() {
+  return endProcessesNamed(job_.processesToEnd, job_.processToEndCount, ports_);
+}
+
+int endProcessesNamed(const std::string* names, int count, UpdatePorts& ports) {
   // A name that does not fit its slot is left out rather than cut: a cut
   // pattern could name a different, shorter process.
-  std::string patterns[kMaxProcessesToEnd];
-  int patternCount = 0;
-  for (int i = 0; i < job_.processToEndCount; ++i) {
-    if (job_.processesToEnd[i].size() < kPatternSlotSize)
-      patterns[patternCount++] = upperCaseSingleByte(job_.processesToEnd[i], ports_.codePage);
+  std::vector<std::string> patterns;
+  for (int i = 0; i < count; ++i) {
+    if (names[i].size() < kPatternSlotSize)
+      patterns.push_back(upperCaseSingleByte(names[i], ports.codePage));
   }
-
+  const int patternCount = static_cast<int>(patterns.size());
+  UpdatePorts& ports_ = ports;
   enableDebugPrivilege(ports_.processes, stdout);
   // Every process, not only the first 255: busy machines run more.
   std::vector<ProcessInfo> list = listAllProcesses(ports_.processes);
-  const int count = static_cast<int>(list.size());
+  const int listed = static_cast<int>(list.size());
   const std::uint32_t ownId = ports_.processes.ownProcessId();
 
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < listed; ++i) {
     ProcessInfo& entry = list[i];
     // An entry whose name did not fit is never matched, not even by "*".
     if (entry.processId == ownId || entry.name[0] == '\0') continue;
@@ -49,7 +53,7 @@ int StandardSteps::endListedProcesses() {
   }
 
   int result = 1;
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < listed; ++i) {
     if (list[i].mark == 1 && !ports_.processes.endProcess(list[i].processId)) result = 0;
   }
   return result;

@@ -21,6 +21,11 @@ class UpdateSteps : public LaterSteps {
   virtual int writePatchRecords() = 0;
 };
 
+// Ends every process but this one whose name (with or without its
+// extension) matches one of the count patterns; 1 when each could be ended.
+// The update does it before its changes, and so does putting them back.
+int endProcessesNamed(const std::string* names, int count, UpdatePorts& ports);
+
 // The real steps over the ports. Each concern lives in its own source file:
 // process_steps.cpp, service_steps.cpp, launch_steps.cpp, shortcut_steps.cpp,
 // update_steps.cpp (folders, files, registry, patch records).

@@ -57,7 +57,8 @@ class FileSystemPort {
   // CopyFileA that never overwrites: kErrorSuccess, kErrorFileExists when the
   // name is taken (nothing was touched), or the error of a failed copy.
   virtual long copyToNewFile(const std::string& from, const std::string& to) = 0;
-  // MoveFileExA with MOVEFILE_REPLACE_EXISTING: fails on a target in use.
+  // MoveFileExA with MOVEFILE_REPLACE_EXISTING, written through before it
+  // returns: fails on a target in use.
   virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
   virtual std::uint32_t getAttributes(const std::string& path) = 0;  // kInvalidAttributes on failure
   virtual bool setAttributes(const std::string& path, std::uint32_t attributes) = 0;
@@ -84,6 +85,13 @@ class FileSystemPort {
   virtual bool flushFile(const std::string& path) {
     (void)path;
     return true;
+  }
+  // Has the system delete the file when it next starts (MoveFileExA with
+  // MOVEFILE_DELAY_UNTIL_REBOOT, administrators only): for a file that is in
+  // use now. False when that cannot be arranged.
+  virtual bool deleteAtRestart(const std::string& path) {
+    (void)path;
+    return false;
   }
 
   // Opens the file to read it in pieces (shared as readFile shares); null

@@ -37,6 +37,12 @@ class ProcessesPort {
   virtual std::string instanceNameToAnsi(const std::u16string& name) = 0;
 
   virtual std::uint32_t ownProcessId() = 0;
+  // Whether the process with this id runs now and when it was created
+  // (GetProcessTimes, 100 ns units since 1601): kRunning with *creationTime;
+  // kNotRunning when no such process runs (or it has ended); kNotAccessible
+  // when one runs but may not be asked (its time unknown).
+  enum class Lookup { kRunning, kNotRunning, kNotAccessible };
+  virtual Lookup lookUpProcess(std::uint32_t processId, std::uint64_t* creationTime) = 0;
   // OpenProcess(PROCESS_ALL_ACCESS, not inheritable), TerminateProcess with
   // exit code 1, a bounded wait (5 s) for the process to be gone, close;
   // true when the termination succeeded.

@@ -10,8 +10,11 @@
 namespace quillet {
 
 using RegKey = std::uintptr_t;
-// The predefined root key; every path of the tool lies below it.
+// The predefined root keys. Every path the update changes lies below the
+// machine's; the user's own hive only keeps the journal of a run whose user
+// may not write the product key.
 constexpr RegKey kLocalMachine = 0x80000002u;
+constexpr RegKey kCurrentUser = 0x80000001u;
 
 enum : std::uint32_t {
   kKeyQueryValue = 0x0001,

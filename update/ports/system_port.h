@@ -23,7 +23,8 @@ class SystemPort {
   // dwMajorVersion as GetVersionExA reports it, asked afresh on every call.
   virtual int osMajorVersion() = 0;
   // CreateSemaphoreA(no security, 0, 1, name). *lastError is GetLastError()
-  // after the call (kErrorAlreadyExists when another process holds it).
+  // after the call (kErrorAlreadyExists when another process holds it, also
+  // when that object may not be opened: then the handle holds nothing).
   // Null when no handle was returned.
   virtual std::unique_ptr<HeldHandle> createSemaphore(const std::string& name,
                                                       long* lastError) = 0;

@@ -165,7 +165,8 @@ bool LoggingFiles::replaceFile(const std::string& from, const std::string& to) {
 
 std::string LoggingRegistry::pathOf(RegKey key, const std::string& subKey) const {
   const auto found = paths_.find(key);
-  std::string path = key == kLocalMachine ? "HKLM"
+  std::string path = key == kLocalMachine  ? "HKLM"
+                     : key == kCurrentUser ? "HKCU"
                      : found != paths_.end() ? found->second
                                              : "key " + std::to_string(key);
   if (!subKey.empty()) path += "\\" + log_.text(subKey);

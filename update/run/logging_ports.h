@@ -125,6 +125,9 @@ class LoggingProcesses : public ProcessesPort {
     return inner_.instanceNameToAnsi(name);
   }
   std::uint32_t ownProcessId() override { return inner_.ownProcessId(); }
+  Lookup lookUpProcess(std::uint32_t processId, std::uint64_t* creationTime) override {
+    return inner_.lookUpProcess(processId, creationTime);
+  }
   bool endProcess(std::uint32_t processId) override;
   PrivilegeStage enableDebugPrivilege(long* lastError) override;
 

@@ -4,6 +4,8 @@
 
 #include "update/ports/status_codes.h"
 #include "update/run/exit_status.h"
+#include "update/run/failure_message.h"
+#include "update/run/instance_guard.h"
 #include "update/run/run_messages.h"
 #include "update/run/run_options.h"
 #include "update/run/run_recovery.h"
@@ -87,9 +89,10 @@ int UpdateApp::runUpdate() {
   startLogging(options);
   const bool silentMode = options.silent;
 
-  // Only one copy runs at a time: holding the named semaphore is the guard.
+  // Only one copy runs at a time on the machine: holding the product's
+  // semaphore is the guard.
   long lastError = kErrorSuccess;
-  instanceSemaphore = ports_.system.createSemaphore(m_pszAppName, &lastError);
+  instanceSemaphore = ports_.system.createSemaphore(kInstanceGuardName, &lastError);
   if (instanceSemaphore == nullptr) {
     log_.line("single-instance guard: cannot be made");
     return endWith(kExitUpdateFailed);
@@ -101,9 +104,20 @@ int UpdateApp::runUpdate() {
 
   // A run ended from outside is put back (or, if it had committed, finished)
   // before anything else is looked at.
-  if (recoverInterruptedRun(*this) != 1) {
-    showMessage(kMsgCopyFailed);
-    return endWith(kExitUpdateFailed);
+  std::string journalName;
+  switch (recoverInterruptedRun(*this, &journalName)) {
+    case RecoveryEnd::kInOrder:
+      break;
+    case RecoveryEnd::kOwnerRuns:
+      log_.line("another copy is running");
+      return endWith(kExitAnotherCopyRunning);
+    case RecoveryEnd::kUnreadable:
+      log_.line("recovery: the journal " + journalName + " cannot be read");
+      showMessage(withName(kMsgJournalUnreadable, journalName));
+      return endWith(kExitUpdateFailed);
+    case RecoveryEnd::kCannotPutBack:
+      showMessage(kMsgInterruptedNotPutBack);
+      return endWith(kExitUpdateFailed);
   }
 
   // Without the product there is nothing to update, and nothing to say.
@@ -168,10 +182,13 @@ int UpdateApp::runUpdate() {
 
   // From the first uninstall record on, every change is journalled and
   // taken back when the run does not complete.
+  journal().setOwner(currentJournalOwner(ports_.processes));
   journal().begin(job);
+  journal().enterStep(RunStep::kUninstallRecords);
   if (recordUninstallEntries() != 1) {
     journal().rollBack();
-    log_.line("uninstall records: failed");
+    log_.line("uninstall records: failed" +
+              (journal().failure().what.empty() ? "" : ": " + log_.text(journal().failure().what)));
     showMessage(kMsgRegistryWriteFailed);
     return endWith(kExitUpdateFailed);
   }
@@ -184,10 +201,16 @@ int UpdateApp::runUpdate() {
 
   const int result = operations_.executeUpdate(*this);
   if (result != 5) {
-    // 0 is a failed copy; anything else would be a fault of the executor and
-    // is never taken for success.
-    log_.line("update: a file copy failed");
-    showMessage(kMsgCopyFailed);
+    // Anything but 5 is a failure (a result the executor never gives is
+    // never taken for success); the journal knows which change failed.
+    const JournalFailure& failure = journal().failure();
+    log_.line(failure.step == RunStep::kNone
+                  ? std::string("update: failed")
+                  : "update: failed in the step " + std::string(runStepName(failure.step)) +
+                        ": " + log_.text(failure.what) +
+                        (failure.putBack ? "; everything was put back"
+                                         : "; not everything could be put back"));
+    showMessage(failureMessage(failure, journalKeyName(journal().hive())));
     return endWith(kExitUpdateFailed);
   }
   log_.line("update: complete");

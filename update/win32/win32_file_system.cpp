@@ -110,7 +110,13 @@ long Win32FileSystem::copyToNewFile(const std::string& from, const std::string& 
 }
 
 bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+  // On the disk before the call returns: the commit that follows counts on it.
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool Win32FileSystem::deleteAtRestart(const std::string& path) {
+  return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
 long Win32FileSystem::moveFile(const std::string& from, const std::string& to) {

@@ -23,6 +23,7 @@ class Win32FileSystem : public FileSystemPort {
   bool fileVersionText(const std::string& path, std::string* text) override;
   long moveFile(const std::string& from, const std::string& to) override;
   bool flushFile(const std::string& path) override;
+  bool deleteAtRestart(const std::string& path) override;
   // win32_file_pieces.cpp
   std::unique_ptr<FileReading> openToRead(const std::string& path, long* error) override;
   bool createPrivateDirectory(const std::string& path) override;

@@ -67,6 +67,33 @@ std::string Win32Processes::instanceNameToAnsi(const std::u16string& name) {
 
 std::uint32_t Win32Processes::ownProcessId() { return GetCurrentProcessId(); }
 
+ProcessesPort::Lookup Win32Processes::lookUpProcess(std::uint32_t processId,
+                                                    std::uint64_t* creationTime) {
+  // The limited right (Vista and later) is granted for more processes; XP
+  // knows only the full query right.
+  constexpr DWORD kQueryLimitedInformation = 0x1000;
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+  if (process == nullptr && GetLastError() == ERROR_ACCESS_DENIED) {
+    process = OpenProcess(kQueryLimitedInformation, FALSE, processId);
+  }
+  if (process == nullptr) {
+    return GetLastError() == ERROR_ACCESS_DENIED ? Lookup::kNotAccessible : Lookup::kNotRunning;
+  }
+  // An ended process lives on as an object while handles to it are open.
+  DWORD exitCode = 0;
+  FILETIME created = {};
+  FILETIME unused[3] = {};
+  Lookup lookup = Lookup::kNotAccessible;
+  if (GetExitCodeProcess(process, &exitCode) && exitCode != STILL_ACTIVE) {
+    lookup = Lookup::kNotRunning;
+  } else if (GetProcessTimes(process, &created, &unused[0], &unused[1], &unused[2])) {
+    *creationTime = static_cast<std::uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+    lookup = Lookup::kRunning;
+  }
+  CloseHandle(process);
+  return lookup;
+}
+
 bool Win32Processes::endProcess(std::uint32_t processId) {
   HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId);
   if (process == nullptr) return false;

@@ -13,6 +13,7 @@ class Win32Processes : public ProcessesPort {
   void closePerformanceData() override;
   std::string instanceNameToAnsi(const std::u16string& name) override;
   std::uint32_t ownProcessId() override;
+  Lookup lookUpProcess(std::uint32_t processId, std::uint64_t* creationTime) override;
   bool endProcess(std::uint32_t processId) override;
   PrivilegeStage enableDebugPrivilege(long* lastError) override;
 };

@@ -10,6 +10,7 @@ namespace {
 // passed through as an address-sized value.
 HKEY toHkey(RegKey key) {
   if (key == kLocalMachine) return HKEY_LOCAL_MACHINE;
+  if (key == kCurrentUser) return HKEY_CURRENT_USER;
   return reinterpret_cast<HKEY>(key);
 }
 RegKey fromHkey(HKEY key) { return reinterpret_cast<RegKey>(key); }

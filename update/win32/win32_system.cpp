@@ -10,7 +10,9 @@ namespace {
 class KernelHandle : public HeldHandle {
  public:
   explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-  ~KernelHandle() override { CloseHandle(handle_); }
+  ~KernelHandle() override {
+    if (handle_ != nullptr) CloseHandle(handle_);
+  }
 
  private:
   HANDLE handle_;
@@ -70,6 +72,13 @@ std::unique_ptr<HeldHandle> Win32System::createSemaphore(const std::string& name
                                                          long* lastError) {
   HANDLE handle = CreateSemaphoreA(nullptr, 0, 1, name.c_str());
   *lastError = static_cast<long>(GetLastError());
+  // Only an existing object refuses its name: one made by an elevated run
+  // may not be opened by a standard user. It is held by another copy all
+  // the same.
+  if (handle == nullptr && *lastError == ERROR_ACCESS_DENIED) {
+    *lastError = ERROR_ALREADY_EXISTS;
+    return std::make_unique<KernelHandle>(nullptr);
+  }
   if (handle == nullptr) return nullptr;
   return std::make_unique<KernelHandle>(handle);
 }

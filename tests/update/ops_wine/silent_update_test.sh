@@ -431,8 +431,28 @@ grep -q 'recovery: the machine is as before' "$media4/recovery.log" ||
   fail "the killed run was not put back: $(diff <(echo "$before") <(product_state) | head -20)"
 wait_service PlexorTestWorker RUNNING || fail "after the kill: the worker does not run"
 sed -i 's/^VerCheckLower:9.00/VerCheckLower:3.00/' "$media4/quillet.txt"
+# The update run again; while it copies, a second copy of the tool under
+# another program name (a second deployment agent) ends at once with 1618,
+# leaving the live run's journal alone, and the first completes.
+cp "$quillet" "$media4/Agent2.exe"
+timeout 180 "$PLEXOR_WINE_RUN" 'C:\killmedia\Quillet.exe' silent >/dev/null 2>&1 &
+runner=$!
+second=none
+for _ in $(seq 3000); do  # up to 30 s for the copy to begin
+  if compgen -G "$drive/Plexor/bin/big*~qt*" >/dev/null; then
+    second=0
+    timeout 120 "$PLEXOR_WINE_RUN" 'C:\killmedia\Agent2.exe' quiet /log 'C:\killmedia\agent2.log' ||
+      second=$?
+    break
+  fi
+  sleep 0.01
+done
 status=0
-timeout 180 "$PLEXOR_WINE_RUN" 'C:\killmedia\Quillet.exe' silent || status=$?
+wait "$runner" || status=$?
+[ "$second" = $((1618 & 255)) ] || fail "a second copy beside the live run ended with $second, not 1618"
+grep -q 'another copy is running' "$media4/agent2.log" ||
+  fail "the second copy did not meet the first: $(cat "$media4/agent2.log")"
+if grep -q 'recovery' "$media4/agent2.log"; then fail "the second copy touched the live run's journal"; fi
 [ "$status" = 0 ] || fail "the update run again after the kill ended with $status"
 for n in 1 2 3 4 5; do same "$drive/Plexor/bin/big$n.bin" "$media4/big/big$n.bin" "big$n.bin not placed"; done
 [ ! -e "$drive/Plexor/logs" ] || fail "the update run again after the kill left logs"

@@ -15,6 +15,7 @@
 #include "update/media/media_files.h"
 #include "update/media/sha256.h"
 #include "update/run/exit_status.h"
+#include "update/run/instance_guard.h"
 #include "update/run/linked_operations.h"
 #include "update/run/update_app.h"
 
@@ -69,9 +70,9 @@ TEST(LinkedRun, SilentUpdateRecordsPlacesAndEndsWithoutWindowAfterTheProgress) {
   EXPECT_TRUE(m.ui.progress.destroyed);
   EXPECT_EQ(m.services.openCalls, 2) << "no administrator test, only the two service steps";
   EXPECT_EQ(m.services.openManagers, 0);
-  EXPECT_TRUE(m.system.semaphoreHeld("Quillet"));
+  EXPECT_TRUE(m.system.semaphoreHeld(kInstanceGuardName));
   m.app->ExitInstance();
-  EXPECT_FALSE(m.system.semaphoreHeld("Quillet"));
+  EXPECT_FALSE(m.system.semaphoreHeld(kInstanceGuardName));
 }
 
 TEST(LinkedRun, ProductNameReachesTheScriptReaderAndTheCompletionDialog) {
@@ -371,6 +372,85 @@ TEST(MediaSeal, SealedAndUnsealedMediaAreCheckedBeforeAnythingChanges) {
     EXPECT_EQ(m.files.pathsBelow("C:\\P"), before) << "the stage is gone too";
     EXPECT_THAT(m.services.log, ::testing::IsEmpty()) << "no service stopped";
     EXPECT_FALSE(m.registry.keyExists(std::string(kProduct) + "\\UninstFiles"));
+  }
+}
+
+
+// --- One run per machine: a second start while the first goes on, or after
+// it was cut off (a standard user's: from the user's own hive) ---
+
+struct SecondStart {
+  const char* name;
+  bool sharesGuard;   // false: a copy the guard does not meet (another namespace, an older tool)
+  bool firstLive;     // the second starts while the first runs; else after its power was cut
+  bool standardUser;  // the product key refuses the journal (access denied)
+  void (*firstSeenAs)(FakeProcesses& processes);  // the first's process, as the second sees it
+  int status;
+};
+
+TEST(OneRunPerMachine, ASecondStartLeavesALiveRunAloneAndPutsBackADeadOne) {
+  const auto runs = [](FakeProcesses& p) { p.running[100] = 1000; };
+  const SecondStart cases[] = {
+      {"renamed copy, the first live", true, true, false, runs, kExitAnotherCopyRunning},
+      {"outside the guard, the first live", false, true, false, runs, kExitAnotherCopyRunning},
+      {"outside the guard, the first not to be asked", false, true, false,
+       [](FakeProcesses& p) { p.inaccessible.insert(100); }, kExitAnotherCopyRunning},
+      {"the first cut off", true, false, false, [](FakeProcesses&) {}, kExitCancelled},
+      {"the first cut off, its id taken later", false, false, false,
+       [](FakeProcesses& p) { p.running[100] = 2000; }, kExitCancelled},
+      {"a standard user's run cut off", true, false, true, [](FakeProcesses&) {}, kExitCancelled},
+  };
+  const std::string journal = std::string(kProduct) + "\\UpdateJournal";
+  for (const SecondStart& c : cases) {
+    SCOPED_TRACE(c.name);
+    Machine m;
+    m.files.addFile("C:\\media\\a.dll", "new bytes", 20);
+    m.files.addFile("C:\\P\\bin\\a.dll", "old bytes", 10);
+    m.script("Admin:0\r\npatch:a.dll\r\ntoWork:bin\r\nsetTime:aftercopy\r\ngoExe:probe.exe\r\n");
+    if (c.standardUser) m.registry.injectFailure(FakeRegistry::Op::Create, journal, 5);
+    m.processes.ownCreationTime = 1000;  // the first run is process 100
+    ChangeGate gate;
+    m.files.gate = m.registry.gate = &gate;
+    FakeSystem otherSystem;
+    otherSystem.setModule("Quillet.exe", "C:\\media\\Quillet.exe");
+    FakeProcesses second;  // process 200
+    second.ownId = 200;
+    c.firstSeenAs(second);
+    FakeUi secondUi;
+    secondUi.startResult = kIdCancel;
+    int secondStatus = -1;
+    const auto startSecond = [&] {
+      const std::size_t fileChanges = m.files.operations.size();
+      const int changes = gate.changes;
+      UpdatePorts ports{m.registry, m.files, c.sharesGuard ? m.system : otherSystem, m.clock,
+                        secondUi, m.services, second, m.codePage, m.shell};
+      UpdateApp app(ports, m.operations);
+      app.startFramework("Renamed", c.firstLive ? "silent" : nullptr);
+      app.runUpdate();
+      secondStatus = app.ExitInstance();
+      if (!c.firstLive) return;
+      EXPECT_EQ(m.files.operations.size(), fileChanges) << "the second start changed a file";
+      EXPECT_EQ(gate.changes, changes) << "the second start changed the registry";
+    };
+    bool copied = false;
+    m.shell.onStart = [&](const std::string&) {
+      copied = true;
+      ASSERT_EQ(m.files.contents("C:\\P\\bin\\a.dll"), "new bytes") << "after the copy";
+      if (c.firstLive) startSecond();
+      else gate.cut = true;  // the power goes
+    };
+    m.run("silent");
+    const int firstStatus = m.app->ExitInstance();
+    gate.restore();
+    if (!c.firstLive) startSecond();
+    EXPECT_TRUE(copied) << "the first run reached its copy";
+    EXPECT_EQ(secondStatus, c.status);
+    EXPECT_THAT(secondUi.calls, ::testing::SizeIs(c.firstLive ? 0u : 1u));
+    // A live first run completes; a dead one is put back by the second.
+    EXPECT_EQ(firstStatus, c.firstLive ? kExitSuccess : kExitUpdateFailed);
+    EXPECT_EQ(m.files.contents("C:\\P\\bin\\a.dll"), c.firstLive ? "new bytes" : "old bytes");
+    EXPECT_FALSE(m.registry.keyExists(journal));
+    EXPECT_FALSE(m.registry.keyExists(std::string(FakeRegistry::kUserHive) + "\\" + journal));
   }
 }
 

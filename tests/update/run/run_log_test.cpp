@@ -2,6 +2,7 @@
 // which command lines ask for them, what the user sees, and what the log
 // says against the fakes.
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,7 +25,10 @@ struct LogCase {
   std::vector<std::string> uiKinds;  // what the user saw, in order
   const char* logPath;               // "" when no log may be opened
   std::vector<std::string> logged;   // lines that must be there (after the time)
+  std::function<void(FakeMachine&)> arrange = nullptr;  // the machine before the start
 };
+
+const char kJournal[] = "SOFTWARE\\norvane\\Plexor\\UpdateJournal";
 
 struct LoggedMachine : FakeMachine {
   LoggedMachine() {
@@ -70,6 +74,31 @@ TEST(RunLog, QuietAndLogOptionsOverTheWholeRun) {
         "file C:\\P\\gone\\a.dll from C:\\P\\~qstage0\\a.dll: failed, error 3 (path not found)",
         "message not shown (quiet): ファイルのコピーに失敗しました。インストールを中止します。",
         "exit status 1603"}},
+      // Failures other than a copy: their own message; the log names the
+      // step and the change.
+      {"quiet /log C:\\q.log",
+       "Admin:0\r\nfile:a.dll\r\ntoWork:bin\r\nsetKey:\\bad\r\nsetName:X\r\naddSZValue:y\r\n", true,
+       1603, {}, "C:\\q.log",
+       {"journal: the update is to be put back: registry edits: cannot create key \\bad (error 161)",
+        "update: failed in the step registry edits: cannot create key \\bad (error 161); "
+        "everything was put back",
+        "message not shown (quiet): レジストリの変更に失敗しました。"
+        "アップデートは行われず、変更はすべて元に戻しました。",
+        "exit status 1603"}},
+      // A journal this tool cannot read: named, and left as it is.
+      {"quiet /log C:\\q.log", update, true, 1603, {}, "C:\\q.log",
+       {"recovery: the journal HKEY_LOCAL_MACHINE\\SOFTWARE\\norvane\\Plexor\\UpdateJournal cannot be "
+        "read (entry 00000001 is damaged); nothing was changed",
+        "recovery: the journal HKLM\\SOFTWARE\\norvane\\Plexor\\UpdateJournal cannot be read",
+        "message not shown (quiet): 前回のアップデートの記録 "
+        "HKLM\\SOFTWARE\\norvane\\Plexor\\UpdateJournal を読み取れません。何も変更していません。"
+        "新しい更新メディアで実行するか、operator-guide.txt の手順に従ってください。",
+        "exit status 1603"},
+       [](FakeMachine& m) {
+         m.registry.setDword(kJournal, "State", 1);
+         m.registry.setRaw(kJournal, "00000001", kRegBinary, "\x07garbage");
+         m.registry.setRaw(kJournal, "00000002", kRegBinary, "\x07garbage");
+       }},
       {"/quiet /LOG C:\\q.log", "Admin:0\r\nReboot:1\r\n", true, 3010, {}, "C:\\q.log",
        {"restart dialog not shown (quiet), no restart: プレクスのアップデートは正常に終了しました。"
         " プレクスを使用する場合には、コンピュータを再起動する必要があります。",
@@ -102,6 +131,8 @@ TEST(RunLog, QuietAndLogOptionsOverTheWholeRun) {
     LoggedMachine m;
     m.files.addFile("C:\\media\\quillet.txt", c.script);
     m.log.writable = c.logWritable;
+    if (c.arrange) c.arrange(m);
+    const std::vector<std::string> journalBefore = m.registry.valueNames(kJournal);
     UpdateApp app(m.ports, m.operations, &m.log, [] { return 7L; });
     app.startFramework("Quillet", c.commandLine);
     app.runUpdate();
@@ -113,6 +144,13 @@ TEST(RunLog, QuietAndLogOptionsOverTheWholeRun) {
     if (c.exitStatus == 0) {
       EXPECT_EQ(m.files.contents("C:\\P\\bin\\a.dll"), "new");
     }
+    // A journal found is left as it was when it stops the run; the run's
+    // own journal is gone at its end, in either hive.
+    EXPECT_EQ(m.registry.valueNames(kJournal), journalBefore);
+    if (!journalBefore.empty()) {
+      EXPECT_TRUE(m.files.operations.empty()) << "nothing changed";
+    }
+    EXPECT_FALSE(m.registry.keyExists(std::string(FakeRegistry::kUserHive) + "\\" + kJournal));
     if (!c.logWritable || *c.logPath == '\0') {
       EXPECT_TRUE(m.log.lines.empty());
     }

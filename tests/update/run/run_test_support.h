@@ -13,11 +13,15 @@
 #include "tests/fakes/fake_ui.h"
 #include "update/ports/read_only_file_system.h"
 #include "update/ports/update_ports.h"
+#include "update/run/instance_guard.h"
 #include "update/run/run_operations.h"
 #include "update/run/update_app.h"
 #include "update/text/cp932_code_page.h"
 
 namespace quillet {
+
+// How the test system logs the run's single-instance guard.
+inline const std::string kGuardCall = std::string("semaphore ") + kInstanceGuardName;
 
 // Named semaphores of the machine: a name already held by "another process"
 // reports ERROR_ALREADY_EXISTS.

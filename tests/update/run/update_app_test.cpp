@@ -37,7 +37,7 @@ TEST(UpdateRun, CompleteInteractiveRunCallsEveryStepInOrder) {
   RunFixture f;
   f.operations.script = [](UpdateJob& job) { addFile(job, "C:\\P\\a.dll", 1); };
   EXPECT_EQ(f.run(nullptr), 0);
-  EXPECT_THAT(f.log, ElementsAre("semaphore Quillet", "readInstalledProduct", "resolveFolders",
+  EXPECT_THAT(f.log, ElementsAre(kGuardCall, "readInstalledProduct", "resolveFolders",
                                  "readUpdateScript", "checkMedia", "installedModelMask",
                                  "record file C:\\P\\a.dll", "start", "executeUpdate", "done"));
   EXPECT_EQ(f.services.openCalls, 1);
@@ -48,13 +48,14 @@ TEST(UpdateRun, CompleteInteractiveRunCallsEveryStepInOrder) {
   EXPECT_EQ(f.ui.callsOf("done")[0].text, "Plexor");
 }
 
-TEST(UpdateRun, SemaphoreIsNamedAfterTheApplicationAndHeldUntilExitInstance) {
+// One guard per machine: a renamed program file is the same tool.
+TEST(UpdateRun, SemaphoreIsNamedAfterTheProductAndHeldUntilExitInstance) {
   RunFixture f;
   f.run("", "Other");
-  EXPECT_THAT(f.system.created, ElementsAre("Other"));
-  EXPECT_EQ(f.system.open.count("Other"), 1u);
+  EXPECT_THAT(f.system.created, ElementsAre("Global\\Plexor.Update"));
+  EXPECT_EQ(f.system.open.count(kInstanceGuardName), 1u);
   EXPECT_EQ(f.app->ExitInstance(), 0);
-  EXPECT_EQ(f.system.open.count("Other"), 0u);
+  EXPECT_EQ(f.system.open.count(kInstanceGuardName), 0u);
   EXPECT_EQ(f.app->instanceSemaphore, nullptr);
 }
 
@@ -62,16 +63,16 @@ TEST(UpdateRun, SemaphoreIsHeldAfterAnEarlyEndToo) {
   RunFixture f;
   f.operations.productResult = 0;
   f.run(nullptr);
-  EXPECT_EQ(f.system.open.count("Quillet"), 1u);
+  EXPECT_EQ(f.system.open.count(kInstanceGuardName), 1u);
   f.app->ExitInstance();
   EXPECT_TRUE(f.system.open.empty());
 }
 
 TEST(UpdateRun, SecondInstanceEndsAtOnceWithoutAnyWindow) {
   RunFixture f;
-  f.system.heldElsewhere.insert("Quillet");
+  f.system.heldElsewhere.insert(kInstanceGuardName);
   EXPECT_EQ(f.run("silent"), 0);
-  EXPECT_THAT(f.log, ElementsAre("semaphore Quillet"));
+  EXPECT_THAT(f.log, ElementsAre(kGuardCall));
   EXPECT_THAT(f.ui.calls, IsEmpty());
   f.app->ExitInstance();
   EXPECT_TRUE(f.system.open.empty()) << "the handle of the existing semaphore is closed too";
@@ -81,7 +82,7 @@ TEST(UpdateRun, SemaphoreThatCannotBeCreatedEndsSilently) {
   RunFixture f;
   f.system.failCreate = true;
   EXPECT_EQ(f.run(nullptr), 0);
-  EXPECT_THAT(f.log, ElementsAre("semaphore Quillet"));
+  EXPECT_THAT(f.log, ElementsAre(kGuardCall));
   EXPECT_THAT(f.ui.calls, IsEmpty());
   f.app->ExitInstance();
 }
@@ -92,7 +93,7 @@ TEST(UpdateRun, MissingProductKeyEndsWithoutMessageEvenWithoutScript) {
   f.operations.scriptResult = 0;
   f.operations.foldersResult = 0;
   f.run(nullptr);
-  EXPECT_THAT(f.log, ElementsAre("semaphore Quillet", "readInstalledProduct"));
+  EXPECT_THAT(f.log, ElementsAre(kGuardCall, "readInstalledProduct"));
   EXPECT_THAT(f.ui.calls, IsEmpty());
 }
 
@@ -126,7 +127,7 @@ TEST(UpdateRun, UnreadableScriptShowsScriptNotFoundAndStops) {
   f.operations.scriptResult = 0;
   f.run("silent");
   EXPECT_THAT(messages(f.ui), ElementsAre(kScriptNotFound));
-  EXPECT_THAT(f.log, ElementsAre("semaphore Quillet", "readInstalledProduct", "resolveFolders",
+  EXPECT_THAT(f.log, ElementsAre(kGuardCall, "readInstalledProduct", "resolveFolders",
                                  "readUpdateScript", "message"));
 }
 
@@ -275,7 +276,7 @@ TEST(UpdateRun, EveryResultButOneEndsTheRunAtThatStep) {
     RunFixture product;
     product.operations.productResult = result;
     product.run(nullptr);
-    EXPECT_THAT(product.log, ElementsAre("semaphore Quillet", "readInstalledProduct")) << result;
+    EXPECT_THAT(product.log, ElementsAre(kGuardCall, "readInstalledProduct")) << result;
     EXPECT_THAT(product.ui.calls, IsEmpty()) << result;
 
     RunFixture folders;

@@ -95,6 +95,24 @@ struct Sleeper {
   PROCESS_INFORMATION info{};
 };
 
+// A journal's owner: found with its creation time while it runs, not once ended.
+TEST(ProcessesAdapterOnWine, LooksUpALiveProcessWithItsCreationTimeAndNotAnEndedOne) {
+  Win32Processes processes;
+  Sleeper sleeper;
+  ASSERT_TRUE(sleeper.started);
+  std::uint64_t created = 0;
+  FILETIME times[4] = {};
+  ASSERT_TRUE(GetProcessTimes(sleeper.info.hProcess, &times[0], &times[1], &times[2], &times[3]));
+  EXPECT_EQ(processes.lookUpProcess(sleeper.info.dwProcessId, &created),
+            ProcessesPort::Lookup::kRunning);
+  EXPECT_EQ(created, std::uint64_t{times[0].dwHighDateTime} << 32 | times[0].dwLowDateTime);
+  TerminateProcess(sleeper.info.hProcess, 3);
+  DWORD exitCode = 0;
+  ASSERT_TRUE(sleeper.ended(&exitCode));
+  EXPECT_EQ(processes.lookUpProcess(sleeper.info.dwProcessId, &created),
+            ProcessesPort::Lookup::kNotRunning);
+}
+
 const ProcessInfo* find(const ProcessInfo* list, int count, std::uint32_t id) {
   const ProcessInfo* end = list + count;
   const ProcessInfo* it =
