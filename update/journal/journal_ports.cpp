@@ -368,26 +368,33 @@ long JournalRegistry::deleteKey(RegKey parent, const std::string& subKey) {
   JournalEntry entry;
   entry.kind = JournalKind::kKeyDeleted;
   entry.path = path;
+  // The before-image is every value or the change is not made: a short
+  // list would lose the rest for good.
   ScopedKey key(inner_);
-  if (key.open(kLocalMachine, path, kKeyQueryValue)) {
-    std::vector<std::uint8_t> data(4096);
-    for (std::uint32_t index = 0;;) {
-      char name[520] = {};
-      std::uint32_t nameSize = sizeof name - 1;
-      std::uint32_t type = 0;
-      std::uint32_t dataSize = static_cast<std::uint32_t>(data.size());
-      const long status =
-          inner_.enumValue(key.key(), index, name, &nameSize, &type, data.data(), &dataSize);
-      if (status == kErrorMoreData && data.size() < (64u << 20)) {
-        data.resize(data.size() * 2 > dataSize ? data.size() * 2 : dataSize);
-        continue;
-      }
-      if (status != kErrorSuccess) break;
-      ++index;
-      entry.values.push_back(JournalValue{
-          std::string(name, nameSize), type,
-          std::string(reinterpret_cast<const char*>(data.data()), dataSize)});
+  if (!key.open(kLocalMachine, path, kKeyQueryValue)) {
+    return failed(kErrorAccessDenied, "cannot read key " + path + " before deleting it");
+  }
+  std::vector<std::uint8_t> data(4096);
+  // The registry's longest value name, 16383 characters, as double-byte text.
+  std::vector<char> name(2 * 16383 + 1);
+  for (std::uint32_t index = 0;;) {
+    std::uint32_t nameSize = static_cast<std::uint32_t>(name.size());
+    std::uint32_t type = 0;
+    std::uint32_t dataSize = static_cast<std::uint32_t>(data.size());
+    const long status = inner_.enumValue(key.key(), index, name.data(), &nameSize, &type,
+                                         data.data(), &dataSize);
+    if (status == kErrorMoreData && data.size() < (64u << 20)) {
+      data.resize(data.size() * 2 > dataSize ? data.size() * 2 : dataSize);
+      continue;
     }
+    if (status == kErrorNoMoreItems) break;
+    if (status != kErrorSuccess) {
+      return failed(status, "cannot read the values of " + path + " before deleting it");
+    }
+    ++index;
+    entry.values.push_back(
+        JournalValue{std::string(name.data(), nameSize), type,
+                     std::string(reinterpret_cast<const char*>(data.data()), dataSize)});
   }
   key.close();
   if (!journal_.record(entry)) return kErrorNotReadyStatus;

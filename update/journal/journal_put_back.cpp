@@ -49,7 +49,9 @@ std::vector<std::string> quietMachine(const std::vector<StoredEntry>& entries, U
   std::vector<std::string> services;
   for (const StoredEntry& stored : entries) {
     if (isKind(stored, JournalKind::kProcessListed)) processes.push_back(stored.entry.path);
-    if (isKind(stored, JournalKind::kServiceStopped) && !contains(services, stored.entry.path)) {
+    // A stop whose entry could not be written was never sent.
+    if (isKind(stored, JournalKind::kServiceStopped) && !stored.unsure &&
+        !contains(services, stored.entry.path)) {
       services.push_back(stored.entry.path);
     }
   }

@@ -22,6 +22,8 @@ struct StoredEntry {
   std::uint32_t number = 0;  // its place in the run's order
   bool readable = false;     // false: the bytes are not a whole record
   JournalDecode decoded = JournalDecode::kCutShort;
+  bool unsure = false;  // its write failed, so its change was never made; it
+                        // may still reach the disk with a later flush
   JournalEntry entry;
 };
 

@@ -93,6 +93,7 @@ bool UpdateJournal::record(const JournalEntry& entry) {
   // later flush: it keeps its place in the walk back, where its undo comes
   // before the undo of the changes made ahead of it.
   const bool written = store_.write(next_, entry);
+  stored.unsure = !written;
   ++next_;
   entries_.push_back(stored);
   if (!written) {
