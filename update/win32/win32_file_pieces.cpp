@@ -1,5 +1,5 @@
 // Win32FileSystem's piecewise reading, and the stage's folder that only the
-// system and the administrators may change.
+// system, the administrators and the user the run works as may change.
 #include <windows.h>
 #include <sddl.h>
 
@@ -40,13 +40,38 @@ std::unique_ptr<FileReading> Win32FileSystem::openToRead(const std::string& path
   return std::make_unique<Win32Reading>(handle);
 }
 
+// The SID of the user the run works as, in string form ("" when it cannot be
+// had). A standard user's run ("Admin:0") must be able to fill its own stage.
+static std::string runningUserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return std::string();
+  std::string sid;
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::string buffer(size, '\0');
+  LPSTR text = nullptr;
+  if (size != 0 &&
+      GetTokenInformation(token, TokenUser, &buffer[0], size, &size) &&
+      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(&buffer[0])->User.Sid, &text)) {
+    sid = text;
+    LocalFree(text);
+  }
+  CloseHandle(token);
+  return sid;
+}
+
 bool Win32FileSystem::createPrivateDirectory(const std::string& path) {
-  // Full control for the system and the administrators, inherited by every
-  // file and folder inside; nothing taken from the parent ("P"), so a
-  // product folder that lets users write does not open the stage to them.
+  // Full control for the system, the administrators and the user the run
+  // works as (an administrator when elevated; for a standard user's run, the
+  // one user whose changes it makes anyway), inherited by every file and
+  // folder inside; nothing taken from the parent ("P"), so a product folder
+  // that lets other users write does not open the stage to them.
+  const std::string user = runningUserSid();
+  if (user.empty()) return false;
+  const std::string sddl = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user + ")";
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
-          "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1, &descriptor, nullptr)) {
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                            &descriptor, nullptr)) {
     return false;
   }
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
