@@ -160,6 +160,13 @@ void UpdateJournal::servicesStarted() {
 int UpdateJournal::commit() {
   if (!open_) return 0;
   if (failed_ || (created_ && !store_.setState(kJournalCommitted))) {
+    // A commit whose write or flush failed may still be in the registry and
+    // reach the disk with the put-back's next flush; the journal is made open
+    // again first, so that a cut during the put-back is never read as a
+    // finished update.
+    if (!failed_ && !store_.setState(kJournalOpen)) {
+      note("journal: the state cannot be set back to open");
+    }
     fail("the commit cannot be written");
     return 0;
   }

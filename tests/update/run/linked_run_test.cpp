@@ -405,6 +405,7 @@ TEST(OneRunPerMachine, ASecondStartLeavesALiveRunAloneAndPutsBackADeadOne) {
     SCOPED_TRACE(c.name);
     Machine m;
     m.files.addFile("C:\\media\\a.dll", "new bytes", 20);
+    m.files.addFile("C:\\media\\probe.exe", "probe", 20);
     m.files.addFile("C:\\P\\bin\\a.dll", "old bytes", 10);
     m.script("Admin:0\r\npatch:a.dll\r\ntoWork:bin\r\nsetTime:aftercopy\r\ngoExe:probe.exe\r\n");
     if (c.standardUser) m.registry.injectFailure(FakeRegistry::Op::Create, journal, 5);
