@@ -69,6 +69,9 @@ struct FakeRegistry::Node {
     std::string name;
     std::uint32_t type;
     std::string bytes;
+    // Set through the exact calls: the name and data as set (non-empty name).
+    std::string exactName;
+    std::string exactBytes;
   };
   std::vector<Value> values;  // in the order first set
   bool deleted = false;
@@ -101,6 +104,36 @@ std::shared_ptr<FakeRegistry::Node> cloneTree(const std::shared_ptr<FakeRegistry
 
 }  // namespace
 
+namespace {
+
+bool textType(std::uint32_t type) { return type == 1 || type == 2 || type == 7; }
+
+std::string widen(const std::string& ansi) {
+  std::string wide;
+  for (char c : ansi) {
+    wide.push_back(c);
+    wide.push_back('\0');
+  }
+  return wide;
+}
+
+// A unit the fake's ANSI code page lacks becomes "?", as the ANSI calls do.
+std::string narrow(const std::string& wide) {
+  std::string ansi;
+  for (std::size_t at = 0; at + 1 < wide.size(); at += 2) {
+    ansi.push_back(wide[at + 1] == '\0' ? wide[at] : '?');
+  }
+  return ansi;
+}
+
+void exactForm(const FakeRegistry::Node::Value& v, std::string* name, std::string* bytes) {
+  const bool exact = !v.exactName.empty();
+  *name = exact ? v.exactName : widen(v.name);
+  *bytes = exact ? v.exactBytes : textType(v.type) ? widen(v.bytes) : v.bytes;
+}
+
+}  // namespace
+
 bool FakeRegistry::allowed() {
   if (gate == nullptr) return true;
   if (watched_ != gate) {
@@ -120,13 +153,13 @@ bool FakeRegistry::allowed() {
 }
 
 void FakeRegistry::storeValue(const std::shared_ptr<Node>& node, const std::string& name,
-                              std::uint32_t type, const std::string& bytes) {
+                              std::uint32_t type, const std::string& bytes,
+                              const std::string& exactName, const std::string& exactBytes) {
   if (!node) return;
   if (Node::Value* v = node->value(name)) {
-    v->type = type;
-    v->bytes = bytes;
+    *v = Node::Value{v->name, type, bytes, exactName, exactBytes};
   } else {
-    node->values.push_back(Node::Value{name, type, bytes});
+    node->values.push_back(Node::Value{name, type, bytes, exactName, exactBytes});
   }
 }
 
@@ -305,15 +338,24 @@ long FakeRegistry::setValue(RegKey key, const std::string& name, std::uint32_t t
   if (!h) return status;
   if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
   if (failureFor(Op::Set, h->node->path, &status)) return status;
-  const bool wasCut = gate != nullptr && gate->cut;
   std::string bytes = size ? std::string(reinterpret_cast<const char*>(data), size) : "";
+  return setStored(key, name, type, bytes, "", "");
+}
+
+long FakeRegistry::setStored(RegKey key, const std::string& name, std::uint32_t type,
+                             const std::string& given, const std::string& exactName,
+                             const std::string& exactBytes) {
+  long status;
+  const Handle* h = handleOf(key, &status);
+  const bool wasCut = gate != nullptr && gate->cut;
+  std::string bytes = given;
   if (!allowed()) {
     // The write the power cut hits may land torn: half of it, on the disk.
     if (wasCut || !gate->cut || !gate->tornWrite) return kErrorNotReady;
     bytes.resize(bytes.size() / 2);
     if (durable_) storeValue(findNode(durable_, splitKeyPath(h->node->path)), name, type, bytes);
   }
-  storeValue(h->node, name, type, bytes);
+  storeValue(h->node, name, type, bytes, exactName, exactBytes);
   return gate != nullptr && gate->cut ? kErrorNotReady : kErrorSuccess;
 }
 
@@ -427,13 +469,7 @@ void FakeRegistry::setDword(const std::string& path, const std::string& name,
 
 void FakeRegistry::setRaw(const std::string& path, const std::string& name, std::uint32_t type,
                           const std::string& bytes) {
-  std::shared_ptr<Node> node = makeNode(path);
-  if (Node::Value* v = node->value(name)) {
-    v->type = type;
-    v->bytes = bytes;
-  } else {
-    node->values.push_back(Node::Value{name, type, bytes});
-  }
+  storeValue(makeNode(path), name, type, bytes);
 }
 
 bool FakeRegistry::keyExists(const std::string& path) const { return nodeAt(path) != nullptr; }
@@ -500,5 +536,68 @@ void FakeRegistry::injectFailure(Op op, const std::string& path, long status, in
 }
 
 void FakeRegistry::clearFailures() { failures_.clear(); }
+
+}  // namespace quillet
+
+namespace quillet {
+
+std::string FakeRegistry::exactName(const std::string& name) { return widen(name); }
+
+long FakeRegistry::queryExactValue(RegKey key, const std::string& exactName, std::uint32_t* type,
+                                   std::string* data) {
+  countCall(Op::Query);
+  long status;
+  const Handle* h = handleOf(key, &status);
+  if (!h) return status;
+  if (!(h->access & kKeyQueryValue)) return kErrorAccessDenied;
+  if (failureFor(Op::Query, h->node->path, &status)) return status;
+  Node::Value* v = h->node->value(narrow(exactName));
+  if (!v) return kErrorFileNotFound;
+  std::string name;
+  exactForm(*v, &name, data);
+  *type = v->type;
+  return kErrorSuccess;
+}
+
+long FakeRegistry::enumExactValue(RegKey key, std::uint32_t index, std::string* exactName,
+                                  std::uint32_t* type, std::string* data) {
+  countCall(Op::EnumValue);
+  long status;
+  const Handle* h = handleOf(key, &status);
+  if (!h) return status;
+  if (!(h->access & kKeyQueryValue)) return kErrorAccessDenied;
+  if (failureFor(Op::EnumValue, h->node->path, &status)) return status;
+  if (index >= h->node->values.size()) return kErrorNoMoreItems;
+  exactForm(h->node->values[index], exactName, data);
+  *type = h->node->values[index].type;
+  return kErrorSuccess;
+}
+
+long FakeRegistry::setExactValue(RegKey key, const std::string& exactName, std::uint32_t type,
+                                 const std::string& data) {
+  countCall(Op::Set);
+  long status;
+  const Handle* h = handleOf(key, &status);
+  if (!h) return status;
+  if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
+  if (failureFor(Op::Set, h->node->path, &status)) return status;
+  return setStored(key, narrow(exactName), type, textType(type) ? narrow(data) : data,
+                   exactName, data);
+}
+
+void FakeRegistry::setExact(const std::string& path, const std::string& exactName,
+                            std::uint32_t type, const std::string& bytes) {
+  storeValue(makeNode(path), narrow(exactName), type, textType(type) ? narrow(bytes) : bytes,
+             exactName, bytes);
+}
+
+bool FakeRegistry::exactValue(const std::string& path, const std::string& name,
+                              std::string* exactName, std::string* bytes) const {
+  std::shared_ptr<Node> node = nodeAt(path);
+  Node::Value* v = node ? node->value(name) : nullptr;
+  if (!v) return false;
+  exactForm(*v, exactName, bytes);
+  return true;
+}
 
 }  // namespace quillet

@@ -59,6 +59,16 @@ class FakeRegistry : public RegistryPort {
   long enumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                  std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
   long flushKey(RegKey key) override;
+  // The exact calls. The fake's ANSI code page maps each byte to the UTF-16
+  // unit of the same number; a unit above 0xFF has no ANSI form and reads
+  // "?" through the ANSI calls, as text outside the system's code page does.
+  std::string exactName(const std::string& name) override;
+  long queryExactValue(RegKey key, const std::string& exactName, std::uint32_t* type,
+                       std::string* data) override;
+  long enumExactValue(RegKey key, std::uint32_t index, std::string* exactName,
+                      std::uint32_t* type, std::string* data) override;
+  long setExactValue(RegKey key, const std::string& exactName, std::uint32_t type,
+                     const std::string& data) override;
 
   // The user's hive (kCurrentUser) is the key of this name below the
   // machine's root: its paths are "HKEY_CURRENT_USER\\...".
@@ -71,6 +81,12 @@ class FakeRegistry : public RegistryPort {
   void setDword(const std::string& path, const std::string& name, std::uint32_t value);
   void setRaw(const std::string& path, const std::string& name, std::uint32_t type,
               const std::string& bytes);
+  // A value set and read as the exact calls do (UTF-16LE name and text).
+  void setExact(const std::string& path, const std::string& exactName, std::uint32_t type,
+                const std::string& bytes);
+  // The value of this (ANSI) name as the exact calls read it.
+  bool exactValue(const std::string& path, const std::string& name, std::string* exactName,
+                  std::string* bytes) const;
   bool keyExists(const std::string& path) const;
   bool valueExists(const std::string& path, const std::string& name) const;
   // The stored bytes and type; false when the key or value is missing.
@@ -130,7 +146,11 @@ class FakeRegistry : public RegistryPort {
   // disk holds it.
   bool allowed();
   static void storeValue(const std::shared_ptr<Node>& node, const std::string& name,
-                         std::uint32_t type, const std::string& bytes);
+                         std::uint32_t type, const std::string& bytes,
+                         const std::string& exactName = "", const std::string& exactBytes = "");
+  long setStored(RegKey key, const std::string& name, std::uint32_t type,
+                 const std::string& bytes, const std::string& exactName,
+                 const std::string& exactBytes);
   ChangeGate* watched_ = nullptr;
   std::shared_ptr<Node> durable_;  // null: nothing unflushed
 };

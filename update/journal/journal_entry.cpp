@@ -43,7 +43,10 @@ class Reader {
   std::size_t at_ = 0;
 };
 
-constexpr std::uint8_t kLastKind = 10;
+constexpr std::uint8_t kLastKind = 12;
+// The stored kinds of exact before-images.
+constexpr std::uint8_t kExactValueChanged = 11;
+constexpr std::uint8_t kExactKeyDeleted = 12;
 constexpr std::uint8_t kLastFormat0Kind = 9;
 const char kMagic[] = "QJ";
 constexpr std::size_t kHeaderBytes = 3;
@@ -61,6 +64,9 @@ bool decodePayload(const std::string& bytes, std::uint8_t lastKind, JournalEntry
     *unknownKind = true;
     return false;
   }
+  read.exact = kind == kExactValueChanged || kind == kExactKeyDeleted;
+  if (kind == kExactValueChanged) kind = static_cast<std::uint8_t>(JournalKind::kValueChanged);
+  if (kind == kExactKeyDeleted) kind = static_cast<std::uint8_t>(JournalKind::kKeyDeleted);
   read.kind = static_cast<JournalKind>(kind);
   if (!in.text(&read.path) || !in.text(&read.other) || !in.number(&read.number) ||
       !in.number(&read.type) || !in.text(&read.data) || !in.number(&count)) {
@@ -90,7 +96,10 @@ std::uint32_t crc32(const std::string& bytes, std::size_t size) {
 std::string encodeJournalEntry(const JournalEntry& entry) {
   std::string out(kMagic);
   out.push_back(static_cast<char>(kJournalFormat));
-  out.push_back(static_cast<char>(entry.kind));
+  std::uint8_t kind = static_cast<std::uint8_t>(entry.kind);
+  if (entry.exact && entry.kind == JournalKind::kValueChanged) kind = kExactValueChanged;
+  if (entry.exact && entry.kind == JournalKind::kKeyDeleted) kind = kExactKeyDeleted;
+  out.push_back(static_cast<char>(kind));
   putText(&out, entry.path);
   putText(&out, entry.other);
   putNumber(&out, entry.number);

@@ -45,6 +45,11 @@ struct JournalEntry {
   std::uint32_t type = 0;
   std::string data;
   std::vector<JournalValue> values;
+  // kValueChanged, kKeyDeleted: the before-image was read with the exact
+  // registry calls (value names of kKeyDeleted and data as the registry holds
+  // them) and is written back with them. Stored as kinds of their own, so
+  // that records written before keep their meaning.
+  bool exact = false;
 };
 
 // The format of the records this tool writes. A record: "QJ", the format

@@ -275,18 +275,15 @@ void JournalRegistry::readValue(const std::string& path, const std::string& name
   entry->number = 0;
   ScopedKey key(inner_);
   if (!key.open(kLocalMachine, path, kKeyQueryValue)) return;
-  std::uint32_t size = 0;
   std::uint32_t type = 0;
-  if (inner_.queryValue(key.key(), name, &type, nullptr, &size) != kErrorSuccess) return;
-  std::string data(size, '\0');
-  if (inner_.queryValue(key.key(), name, &type,
-                        reinterpret_cast<std::uint8_t*>(&data[0]), &size) != kErrorSuccess) {
+  std::string data;
+  if (inner_.queryExactValue(key.key(), inner_.exactName(name), &type, &data) != kErrorSuccess) {
     return;
   }
-  data.resize(size);
   entry->number = 1;
   entry->type = type;
   entry->data = data;
+  entry->exact = true;
 }
 
 long JournalRegistry::failed(long status, const std::string& what) {
@@ -374,27 +371,16 @@ long JournalRegistry::deleteKey(RegKey parent, const std::string& subKey) {
   if (!key.open(kLocalMachine, path, kKeyQueryValue)) {
     return failed(kErrorAccessDenied, "cannot read key " + path + " before deleting it");
   }
-  std::vector<std::uint8_t> data(4096);
-  // The registry's longest value name, 16383 characters, as double-byte text.
-  std::vector<char> name(2 * 16383 + 1);
-  for (std::uint32_t index = 0;;) {
-    std::uint32_t nameSize = static_cast<std::uint32_t>(name.size());
-    std::uint32_t type = 0;
-    std::uint32_t dataSize = static_cast<std::uint32_t>(data.size());
-    const long status = inner_.enumValue(key.key(), index, name.data(), &nameSize, &type,
-                                         data.data(), &dataSize);
-    if (status == kErrorMoreData && data.size() < (64u << 20)) {
-      data.resize(data.size() * 2 > dataSize ? data.size() * 2 : dataSize);
-      continue;
-    }
+  entry.exact = true;
+  for (std::uint32_t index = 0;; ++index) {
+    JournalValue value;
+    const long status = inner_.enumExactValue(key.key(), index, &value.name, &value.type,
+                                              &value.data);
     if (status == kErrorNoMoreItems) break;
     if (status != kErrorSuccess) {
       return failed(status, "cannot read the values of " + path + " before deleting it");
     }
-    ++index;
-    entry.values.push_back(
-        JournalValue{std::string(name.data(), nameSize), type,
-                     std::string(reinterpret_cast<const char*>(data.data()), dataSize)});
+    entry.values.push_back(value);
   }
   key.close();
   if (!journal_.record(entry)) return kErrorNotReadyStatus;

@@ -20,10 +20,12 @@ bool deleteOwnFile(FileSystemPort& files, const std::string& path) {
   return files.deleteFile(path) || !present(files, path);
 }
 
+// name is exact (as the exact registry calls take it) when exact is.
 bool restoreValue(RegistryPort& registry, const std::string& keyPath, const std::string& name,
-                  std::uint32_t type, const std::string& data) {
+                  std::uint32_t type, const std::string& data, bool exact) {
   ScopedKey key(registry);
   if (!key.create(kLocalMachine, keyPath, kKeySetValue)) return false;
+  if (exact) return registry.setExactValue(key.key(), name, type, data) == kErrorSuccess;
   return registry.setValue(key.key(), name, type,
                            reinterpret_cast<const std::uint8_t*>(data.data()),
                            static_cast<std::uint32_t>(data.size())) == kErrorSuccess;
@@ -85,7 +87,9 @@ bool undoJournalEntry(const JournalEntry& entry, RegistryPort& registry, FileSys
     }
     case JournalKind::kValueChanged: {
       if (entry.number == 1) {
-        return restoreValue(registry, entry.path, entry.other, entry.type, entry.data);
+        return restoreValue(registry, entry.path,
+                            entry.exact ? registry.exactName(entry.other) : entry.other,
+                            entry.type, entry.data, entry.exact);
       }
       ScopedKey key(registry);
       if (!key.open(kLocalMachine, entry.path, kKeySetValue)) return true;  // key gone: so is it
@@ -96,7 +100,8 @@ bool undoJournalEntry(const JournalEntry& entry, RegistryPort& registry, FileSys
       ScopedKey key(registry);
       if (!key.create(kLocalMachine, entry.path, kKeySetValue)) return false;
       for (const JournalValue& value : entry.values) {
-        if (!restoreValue(registry, entry.path, value.name, value.type, value.data)) return false;
+        if (!restoreValue(registry, entry.path, value.name, value.type, value.data,
+                          entry.exact)) return false;
       }
       return true;
     }

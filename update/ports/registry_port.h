@@ -58,6 +58,54 @@ class RegistryPort {
   // RegEnumValueA with the same conventions for the name and the data.
   virtual long enumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                          std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) = 0;
+  // Exact value access, for before-images: names and data as the registry
+  // holds them, through the Unicode calls, so that text the ANSI code page
+  // lacks is not turned into "?". A name is UTF-16LE bytes without the NUL;
+  // the data of a text type is UTF-16LE bytes too, of other types as stored.
+  // A port without Unicode access serves them with the ANSI calls.
+  virtual std::string exactName(const std::string& name) { return name; }
+  // RegQueryValueExW; data grows to the stored size.
+  virtual long queryExactValue(RegKey key, const std::string& exactName, std::uint32_t* type,
+                               std::string* data) {
+    for (;;) {
+      std::uint32_t size = static_cast<std::uint32_t>(data->size());
+      const long status = queryValue(key, exactName, type,
+                                     reinterpret_cast<std::uint8_t*>(&(*data)[0]), &size);
+      if (status != kErrorMoreData) {
+        if (status == kErrorSuccess) data->resize(size);
+        return status;
+      }
+      data->resize(size > data->size() ? size : data->size() * 2 + 16);
+    }
+  }
+  // RegEnumValueW; kErrorNoMoreItems past the end.
+  virtual long enumExactValue(RegKey key, std::uint32_t index, std::string* exactName,
+                              std::uint32_t* type, std::string* data) {
+    // The registry's longest value name, 16383 characters, as double-byte text.
+    std::string name(2 * 16383 + 1, '\0');
+    data->resize(4096);
+    for (;;) {
+      std::uint32_t nameSize = static_cast<std::uint32_t>(name.size());
+      std::uint32_t dataSize = static_cast<std::uint32_t>(data->size());
+      const long status = enumValue(key, index, &name[0], &nameSize, type,
+                                    reinterpret_cast<std::uint8_t*>(&(*data)[0]), &dataSize);
+      if (status == kErrorMoreData && data->size() < (64u << 20)) {
+        data->resize(dataSize > data->size() ? dataSize : data->size() * 2);
+        continue;
+      }
+      if (status == kErrorSuccess) {
+        exactName->assign(name, 0, nameSize);
+        data->resize(dataSize);
+      }
+      return status;
+    }
+  }
+  // RegSetValueExW.
+  virtual long setExactValue(RegKey key, const std::string& exactName, std::uint32_t type,
+                             const std::string& data) {
+    return setValue(key, exactName, type, reinterpret_cast<const std::uint8_t*>(data.data()),
+                    static_cast<std::uint32_t>(data.size()));
+  }
   // RegFlushKey: the key's hive written to the disk before it returns.
   virtual long flushKey(RegKey key) {
     (void)key;

@@ -88,6 +88,19 @@ class LoggingRegistry : public RegistryPort {
                  std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override {
     return inner_.enumValue(key, index, name, nameSize, type, data, dataSize);
   }
+  std::string exactName(const std::string& name) override { return inner_.exactName(name); }
+  long queryExactValue(RegKey key, const std::string& exactName, std::uint32_t* type,
+                       std::string* data) override {
+    return inner_.queryExactValue(key, exactName, type, data);
+  }
+  long enumExactValue(RegKey key, std::uint32_t index, std::string* exactName,
+                      std::uint32_t* type, std::string* data) override {
+    return inner_.enumExactValue(key, index, exactName, type, data);
+  }
+  long setExactValue(RegKey key, const std::string& exactName, std::uint32_t type,
+                     const std::string& data) override {
+    return inner_.setExactValue(key, exactName, type, data);
+  }
 
  private:
   std::string pathOf(RegKey key, const std::string& subKey = "") const;

@@ -1,6 +1,6 @@
 #pragma once
 // The registry port over the ANSI registry functions; status codes and buffer
-// sizes pass through unchanged.
+// sizes pass through unchanged. The exact calls use the Unicode ones.
 #include "update/ports/registry_port.h"
 
 namespace quillet {
@@ -23,6 +23,14 @@ class Win32Registry : public RegistryPort {
   long enumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                  std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
   long flushKey(RegKey key) override;
+  // The exact calls, through the Unicode functions (win32_registry_exact.cpp).
+  std::string exactName(const std::string& name) override;
+  long queryExactValue(RegKey key, const std::string& exactName, std::uint32_t* type,
+                       std::string* data) override;
+  long enumExactValue(RegKey key, std::uint32_t index, std::string* exactName,
+                      std::uint32_t* type, std::string* data) override;
+  long setExactValue(RegKey key, const std::string& exactName, std::uint32_t type,
+                     const std::string& data) override;
 };
 
 }  // namespace quillet

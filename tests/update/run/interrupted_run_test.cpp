@@ -29,7 +29,12 @@ enum Machine : int {
   kServiceHoldsModule = 1,  // Worker runs from C:\P\bin\a.dll
   kOtherHoldsNewFile = 2,   // an unlisted service loads the C:\P\bin\b.dll the update adds
   kTargetHeldOpen = 4,      // another program holds a.dll open, sharing writes
+  kForeignText = 8,         // values whose name or text the ANSI code page lacks
 };
+
+// UTF-16LE of "Owner—" and of "Zoë €", as the exact registry calls take them.
+const std::string kForeignName("O\0w\0n\0e\0r\0\x14\x20", 12);
+const std::string kForeignData("Z\0o\0\xeb\0 \0\xac\x20\0\0", 12);
 
 struct Update {
   const char* name;
@@ -59,6 +64,8 @@ const Update kUpdates[] = {
     {"an unlisted service loads a file the update adds", kSecondScript,
      kServiceHoldsModule | kOtherHoldsNewFile},
     {"the replaced file held open by another program", kFirstScript, kTargetHeldOpen},
+    {"text outside the code page in a changed value and a deleted key", kFirstScript,
+     kForeignText},
 };
 
 struct Box : FakeMachine {
@@ -68,6 +75,12 @@ struct Box : FakeMachine {
       services.services["Helper"].module = "C:\\P\\bin\\b.dll";
     }
     if (update.machine & kTargetHeldOpen) files.holdOpenSharingWrite("C:\\P\\bin\\a.dll");
+    if (update.machine & kForeignText) {
+      registry.setExact(std::string(kProduct) + "\\Configuration", registry.exactName("BannerMode"),
+                        kRegSz, kForeignData);
+      registry.setExact(std::string(kProduct) + "\\Obsolete\\Deep", kForeignName, kRegSz,
+                        kForeignData);
+    }
     services.syncModules();
   }
   explicit Box(const char* script) {
@@ -157,7 +170,11 @@ struct Box : FakeMachine {
       std::uint32_t type = 0;
       std::string bytes;
       registry.rawValue(path, name, &type, &bytes);
-      *text += "  " + name + " " + std::to_string(type) + " " + bytes + "\n";
+      std::string exactName;
+      std::string exactBytes;
+      registry.exactValue(path, name, &exactName, &exactBytes);
+      *text += "  " + name + " " + std::to_string(type) + " " + bytes + " exact " + exactName +
+               " " + exactBytes + "\n";
     }
     for (const std::string& sub : registry.subKeyNames(path)) keys(path + "\\" + sub, text);
   }

@@ -137,6 +137,30 @@ TEST_F(RegistryAdapter, ValuesEnumerateWithNamesAndData) {
             kErrorNoMoreItems);
 }
 
+TEST_F(RegistryAdapter, ExactValuesKeepTextTheCodePageLacks) {
+  // UTF-16LE of "Owner—" and of "Zoë €".
+  const std::string name("O\0w\0n\0e\0r\0\x14\x20", 12);
+  const std::string text("Z\0o\0\xeb\0 \0\xac\x20\0\0", 12);
+  ASSERT_EQ(registry.setExactValue(root, name, kRegSz, text), kErrorSuccess);
+  wchar_t held[8] = {};
+  DWORD heldSize = sizeof held;
+  ASSERT_EQ(RegQueryValueExW(reinterpret_cast<HKEY>(root),
+                             L"Owner\x2014", nullptr, nullptr, reinterpret_cast<BYTE*>(held),
+                             &heldSize),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::wstring(held), L"Zo\xeb \x20ac");
+  std::uint32_t type = 0;
+  std::string data;
+  ASSERT_EQ(registry.queryExactValue(root, name, &type, &data), kErrorSuccess);
+  EXPECT_EQ(data, text);
+  std::string enumerated;
+  ASSERT_EQ(registry.enumExactValue(root, 0, &enumerated, &type, &data), kErrorSuccess);
+  EXPECT_EQ(enumerated, name);
+  EXPECT_EQ(type, kRegSz);
+  EXPECT_EQ(data, text);
+  EXPECT_EQ(registry.enumExactValue(root, 1, &enumerated, &type, &data), kErrorNoMoreItems);
+}
+
 TEST(SystemAdapter, ModuleFileNameOfTheRunningProgram) {
   Win32System system;
   char own[MAX_PATH] = {};
