@@ -408,13 +408,28 @@ if [ "$(id -u)" = 0 ]; then chown -R nobody:nogroup "$media4"; fi
 timeout 180 "$PLEXOR_WINE_RUN" 'C:\killmedia\Quillet.exe' silent >/dev/null 2>&1 &
 runner=$!
 killed=no
-for _ in $(seq 3000); do  # up to 30 s for the copy to begin
-  if compgen -G "$drive/Plexor/bin/big*~qt*" >/dev/null; then
-    for proc in /proc/[0-9]*; do  # the run's own process, by the media path it was started from
-      if tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep -q 'killmedia\\Quillet.exe'; then
-        kill -9 "${proc#/proc/}" 2>/dev/null && killed=yes
-      fi
+# The run's own Windows process (its first argument is the program on the
+# media, unlike the wrappers that start it) is found while the run stages its
+# media, so that the kill lands at once when the copy begins: the copy of
+# staged files takes only moments.
+run_pids=""
+for _ in $(seq 6000); do  # up to 60 s for the copy to begin
+  if [ -z "$run_pids" ]; then
+    for proc in /proc/[0-9]*; do
+      first=""
+      IFS= read -r -d '' first 2>/dev/null <"$proc/cmdline" || true
+      case "$first" in *'killmedia\Quillet.exe'*) run_pids="$run_pids ${proc#/proc/}" ;; esac
     done
+  fi
+  if compgen -G "$drive/Plexor/bin/big*~qt*" >/dev/null; then
+    for pid in $run_pids; do kill -9 "$pid" 2>/dev/null && killed=yes; done
+    if [ "$killed" = no ]; then  # not found by its first argument: any process naming it
+      for proc in /proc/[0-9]*; do
+        if tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep -q 'killmedia\\Quillet.exe'; then
+          kill -9 "${proc#/proc/}" 2>/dev/null && killed=yes
+        fi
+      done
+    fi
     break
   fi
   sleep 0.01
