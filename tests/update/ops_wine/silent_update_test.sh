@@ -227,16 +227,16 @@ want='. ./Copypool ./bin ./bin/fresh.dll ./bin/keep.dll ./bin/newer.dll ./keep.t
 
 # --- Registry ---
 query() { wine_run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -i " $2 " || true; }
-query "$key\\Configuration" SpoolMode | grep -q 'REG_DWORD *0x2$' || fail "SpoolMode: $(query "$key\\Configuration" SpoolMode)"
-query "$key\\Configuration" BannerMode | grep -q 'REG_SZ *on$' || fail "BannerMode: $(query "$key\\Configuration" BannerMode)"
+query "$key\\Configuration" SpoolMode | grep 'REG_DWORD *0x2$' >/dev/null || fail "SpoolMode: $(query "$key\\Configuration" SpoolMode)"
+query "$key\\Configuration" BannerMode | grep 'REG_SZ *on$' >/dev/null || fail "BannerMode: $(query "$key\\Configuration" BannerMode)"
 if wine_run reg query "$key\\Obsolete" >/dev/null 2>&1; then fail "delSubKey:Obsolete left the key"; fi
 if wine_run reg query "$key\\Update\\100" >/dev/null 2>&1; then fail "PatchDelAll: left patch 100"; fi
-query "$key\\Update\\105" Title | grep -q 'REG_SZ *Fix 105$' || fail "patch 105 Title: $(query "$key\\Update\\105" Title)"
-query "$key\\Update\\105" Date | grep -Eq 'REG_SZ *[0-9]{4}/[0-9]{2}/[0-9]{2}$' || fail "patch 105 Date"
-query "$key\\Update\\105" Time | grep -Eq 'REG_SZ *[0-9]{1,2}:[0-9]{2}:[0-9]{2}$' || fail "patch 105 Time"
+query "$key\\Update\\105" Title | grep 'REG_SZ *Fix 105$' >/dev/null || fail "patch 105 Title: $(query "$key\\Update\\105" Title)"
+query "$key\\Update\\105" Date | grep -E 'REG_SZ *[0-9]{4}/[0-9]{2}/[0-9]{2}$' >/dev/null || fail "patch 105 Date"
+query "$key\\Update\\105" Time | grep -E 'REG_SZ *[0-9]{1,2}:[0-9]{2}:[0-9]{2}$' >/dev/null || fail "patch 105 Time"
 uninst="$key\\UninstFiles"
 check_record() {
-  query "$uninst" "$1" | grep -qF "REG_SZ    $2" || fail "$1 is not $2: $(query "$uninst" "$1")"
+  query "$uninst" "$1" | grep -F "REG_SZ    $2" >/dev/null || fail "$1 is not $2: $(query "$uninst" "$1")"
 }
 check_record FILE0 'C:\Plexor\bin\keep.dll'
 check_record FILE1 'C:\Plexor\bin\newer.dll'
@@ -293,9 +293,9 @@ started() { awk -v phase="$1" '$1 == phase {print $2}' "$log"; }
 [ "$(wc -l <"$log")" = 4 ] || fail "launch.log: $(cat "$log")"
 # Deterministic facts only: a "beforecopy" program may see the copy done by
 # the time it looks, an "aftercopy" one the shortcuts.
-seen previous | grep -q '^previous no no no no ' || fail "previous program saw: $(seen previous)"
-seen beforecopy | grep -q '^beforecopy yes ' || fail "beforecopy program saw no work folder: $(seen beforecopy)"
-seen aftercopy | grep -q '^aftercopy yes yes ' || fail "aftercopy program saw no placed file: $(seen aftercopy)"
+seen previous | grep '^previous no no no no ' >/dev/null || fail "previous program saw: $(seen previous)"
+seen beforecopy | grep '^beforecopy yes ' >/dev/null || fail "beforecopy program saw no work folder: $(seen beforecopy)"
+seen aftercopy | grep '^aftercopy yes yes ' >/dev/null || fail "aftercopy program saw no placed file: $(seen aftercopy)"
 [ "$(seen later)" = "later yes yes yes yes running" ] || fail "later program saw: $(seen later)"
 # Service events among the program starts (FILETIME: 100 ns ticks): the
 # worker is asked to stop after the "previous" program started, has stopped
