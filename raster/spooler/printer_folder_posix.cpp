@@ -28,12 +28,22 @@ void appendUtf8(std::string& out, std::uint32_t codePoint) {
   out.append(reinterpret_cast<const char*>(bytes), encodeUtf8(codePoint, bytes));
 }
 
+// The C.UTF-8 character tables, held while the module is loaded and given
+// back when a host unloads it.
+struct UnicodeTables {
+  locale_t tables = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+  ~UnicodeTables() {
+    if (tables != locale_t(0)) freelocale(tables);
+  }
+};
+
 // Upper case as Windows compares printer names: each character on its own,
 // through the C library's Unicode tables when the C.UTF-8 locale is there,
 // else ASCII letters only. Bytes that are not UTF-8 text are kept: their
 // code page is unknown, so their letters cannot be told.
 std::string upperCase(const std::string& text) {
-  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+  static const UnicodeTables unicodeTables;
+  const locale_t unicode = unicodeTables.tables;
   std::string out;
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   for (std::size_t i = 0; i < text.size();) {
