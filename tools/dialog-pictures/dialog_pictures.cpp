@@ -16,7 +16,6 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "update/app/win32_user_interface.h"
 #include "update/run/run_messages.h"
@@ -24,7 +23,7 @@
 
 namespace {
 
-constexpr ULONGLONG kWaitLimit = 60000;
+constexpr DWORD kWaitLimit = 60000;
 
 std::wstring folder;
 
@@ -32,29 +31,35 @@ bool exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+struct DialogSearch {
+  HWND except;
+  HWND found;
+};
+
+BOOL CALLBACK findVisibleDialog(HWND window, LPARAM parameter) {
+  auto* s = reinterpret_cast<DialogSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (owner == GetCurrentProcessId() && window != s->except && IsWindowVisible(window) &&
+      lstrcmpW(className, L"#32770") == 0) {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The process's visible dialog other than `except`, or null.
 HWND visibleDialog(HWND except) {
-  struct Search {
-    HWND except;
-    HWND found;
-  } search{except, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t className[16] = {};
-        GetClassNameW(window, className, 16);
-        if (owner == GetCurrentProcessId() && window != s->except && IsWindowVisible(window) &&
-            lstrcmpW(className, L"#32770") == 0) {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  DialogSearch search{except, nullptr};
+  EnumWindows(findVisibleDialog, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
+
+// True until `limit` milliseconds have passed since `start` (GetTickCount
+// wraps after 49 days; the difference does not).
+bool within(DWORD start, DWORD limit) { return GetTickCount() - start < limit; }
 
 // Tells the script where the dialog is and waits until it has its picture.
 bool hold(HWND dialog, const std::wstring& name) {
@@ -68,8 +73,8 @@ bool hold(HWND dialog, const std::wstring& name) {
     std::ofstream out(quillet::wideToUtf8(folder + L"\\" + name + L".rect"));
     out << rect.left << ' ' << rect.top << ' ' << rect.right << ' ' << rect.bottom << '\n';
   }
-  const ULONGLONG end = GetTickCount64() + kWaitLimit;
-  while (!exists(taken) && GetTickCount64() < end) {
+  const DWORD start = GetTickCount();
+  while (!exists(taken) && within(start, kWaitLimit)) {
     MSG message;  // a modeless dialog of this thread still paints
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     Sleep(50);
@@ -77,22 +82,36 @@ bool hold(HWND dialog, const std::wstring& name) {
   return exists(taken);
 }
 
+// What the holding thread needs: the dialog's name, the button that closes
+// it, and whether the picture was taken.
+struct HoldRequest {
+  const std::wstring* name;
+  int button;
+  bool held;
+};
+
+DWORD WINAPI holdThenClose(void* parameter) {
+  auto* request = static_cast<HoldRequest*>(parameter);
+  const DWORD start = GetTickCount();
+  HWND dialog = nullptr;
+  while ((dialog = visibleDialog(nullptr)) == nullptr && within(start, kWaitLimit)) Sleep(20);
+  if (dialog == nullptr) return 0;
+  request->held = hold(dialog, *request->name);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(request->button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, request->button)));
+  return 0;
+}
+
 // Shows a modal dialog (or message box); a second thread holds it for its
 // picture and then closes it with the button.
 bool showModal(const std::wstring& name, int button, const std::function<void()>& show) {
-  bool held = false;
-  std::thread user([&] {
-    const ULONGLONG end = GetTickCount64() + kWaitLimit;
-    HWND dialog = nullptr;
-    while ((dialog = visibleDialog(nullptr)) == nullptr && GetTickCount64() < end) Sleep(20);
-    if (dialog == nullptr) return;
-    held = hold(dialog, name);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-  });
+  HoldRequest request{&name, button, false};
+  HANDLE user = CreateThread(nullptr, 0, holdThenClose, &request, 0, nullptr);
+  if (user == nullptr) return false;
   show();
-  user.join();
-  return held;
+  WaitForSingleObject(user, INFINITE);
+  CloseHandle(user);
+  return request.held;
 }
 
 }  // namespace
