@@ -505,19 +505,19 @@ wait_held 6,3 || fail "held DLL: the service loaded $(held_builds), not 1.3.0 af
 # The new build, still loaded by the stopped service's lingering process when
 # it is put back, may only be renamed aside: the log names it, it is the new
 # build, and it is left to the restart; everything else is as before.
-aside=$(tr -d '\r' <"$media5/run.log" | sed -n 's/.* renamed to \(.*\), is deleted at the next restart$/\1/p')
+aside=$(tr -d '\r' <"$media5/run.log" | sed -n 's/.* renamed to \(.*\), is deleted at the next restart$/\1/p' | tail -1)
 aside_name='<no file set aside>'
 if [ -n "$aside" ]; then
   aside_name=${aside##*\\}
   same "$drive/Plexor/bin/$aside_name" "$dlls/ver_2_0_1.dll" "held DLL: $aside is not the new build"
   wine_run reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
-    2>/dev/null | grep -qF "$aside_name" || fail "held DLL: $aside is not deleted at restart"
+    2>/dev/null | grep -aqF "$aside_name" || fail "held DLL: $aside is not deleted at restart"
 fi
-held_state() { product_state | grep -vF "$aside_name" || true; }
+held_state() { product_state | grep -avF "$aside_name" || true; }
 [ "$(held_state)" = "$before" ] ||
   fail "held DLL: the late failure changed the product: $(diff <(echo "$before") <(held_state) | head -20)"
 if wine_run reg query "$key\\UpdateJournal" >/dev/null 2>&1; then fail "held DLL: the journal was left"; fi
-grep -E 'put back|fail|cannot' "$media5/run.log" | tr -d '\r' | sed 's/^/held DLL run: /' || true
+grep -aE 'put back|fail|cannot' "$media5/run.log" | tr -d '\r' | sed 's/^/held DLL run: /' || true
 wine_run reg add "$folders" /v "Common Desktop" /d 'C:\users\Public\Desktop' /f >/dev/null
 status=0
 timeout 180 "$PLEXOR_WINE_RUN" 'C:\heldmedia\Quillet.exe' quiet /log 'C:\heldmedia\again.log' || status=$?
