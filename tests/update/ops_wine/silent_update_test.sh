@@ -476,6 +476,73 @@ leftovers=$(find "$drive/Plexor" -name '*~qt*')
 if wine_run reg query "$key\\UpdateJournal" >/dev/null 2>&1; then fail "the journal was left"; fi
 rm -rf "$media4/big" "$drive/Plexor/bin"/big*.bin
 
+# A late failure while a service holds the update's new DLL: "PlexorHolder"
+# (the test service) loads bin\newer.dll at each start and lingers 4 s
+# holding it after it stops. The update replaces it, starts the service on
+# the new build, then cannot write its desktop shortcut (a folder Wine may
+# not write). 1603: the product byte for byte as before, the service running
+# the old build again; the same update, the folder writable again, completes.
+held_log=$drive/testsvc/events.log.PlexorHolder.dll
+held_builds() { tr -d '\r' <"$held_log" 2>/dev/null | paste -sd, || true; }
+wait_held() {  # builds: up to 30 s for the worker's loads to read so
+  for _ in $(seq 300); do
+    [ "$(held_builds)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+holder='C:\testsvc\plexor_test_service.exe C:\testsvc\events.log linger=4 load=C:\Plexor\bin\newer.dll'
+services="$services PlexorHolder"  # removed on exit with the others
+rm -f "$held_log"
+wine_run sc create PlexorHolder binPath= "$holder" >/dev/null
+wine_run sc start PlexorHolder >/dev/null
+wait_service PlexorHolder RUNNING || fail "held DLL: the service does not run"
+# ver_1_3_0 answers 3, ver_2_0_1 answers 6.
+wait_held 3 || fail "held DLL: the service holds $(held_builds), not newer.dll 1.3.0"
+before=$(product_state)
+media5=$drive/heldmedia
+rm -rf "$media5" "$drive/lockeddesk"
+mkdir -p "$media5/bin" "$drive/lockeddesk"
+cp "$quillet" "$media5/Quillet.exe"
+cp "$dlls/ver_2_0_1.dll" "$media5/bin/newer.dll"
+printf '%s\r\n' 'VerCheckLower:3.00' 'VerCheckUpper:3.09' 'stopSvc:PlexorHolder' \
+  'startSvc:PlexorHolder' 'file:bin\newer.dll' 'toWork:bin' 'desktopname:Held' >"$media5/quillet.txt"
+if [ "$(id -u)" = 0 ]; then chown -R nobody:nogroup "$media5" "$drive/lockeddesk"; fi
+chmod 555 "$drive/lockeddesk"
+wine_run reg add "$folders" /v "Common Desktop" /d 'C:\lockeddesk' /f >/dev/null
+rm -f "$held_log"
+status=0
+timeout 180 "$PLEXOR_WINE_RUN" 'C:\heldmedia\Quillet.exe' quiet /log 'C:\heldmedia\run.log' || status=$?
+[ "$status" = $((1603 & 255)) ] || fail "held DLL: the late failure ended with $status, not 1603"
+wait_service PlexorHolder RUNNING || fail "held DLL: the service does not run after the failure"
+# Started on the new build by the run, then again on the old one by the put-back.
+wait_held 6,3 || fail "held DLL: the service loaded $(held_builds), not 1.3.0 after 2.0.1"
+# The new build, still loaded by the stopped service's lingering process when
+# it is put back, may only be renamed aside: the log names it, it is the new
+# build, and it is left to the restart; everything else is as before.
+aside=$(tr -d '\r' <"$media5/run.log" | sed -n 's/.* renamed to \(.*\), is deleted at the next restart$/\1/p' | tail -1)
+aside_name='<no file set aside>'
+if [ -n "$aside" ]; then
+  aside_name=${aside##*\\}
+  same "$drive/Plexor/bin/$aside_name" "$dlls/ver_2_0_1.dll" "held DLL: $aside is not the new build"
+  wine_run reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
+    2>/dev/null | grep -aqF "$aside_name" || fail "held DLL: $aside is not deleted at restart"
+fi
+held_state() { product_state | grep -avF "$aside_name" || true; }
+[ "$(held_state)" = "$before" ] ||
+  fail "held DLL: the late failure changed the product: $(diff <(echo "$before") <(held_state) | head -20)"
+if wine_run reg query "$key\\UpdateJournal" >/dev/null 2>&1; then fail "held DLL: the journal was left"; fi
+grep -aE 'put back|fail|cannot' "$media5/run.log" | tr -d '\r' | sed 's/^/held DLL run: /' || true
+wine_run reg add "$folders" /v "Common Desktop" /d 'C:\users\Public\Desktop' /f >/dev/null
+status=0
+timeout 180 "$PLEXOR_WINE_RUN" 'C:\heldmedia\Quillet.exe' quiet /log 'C:\heldmedia\again.log' || status=$?
+[ "$status" = 0 ] || fail "held DLL: the update run again ended with $status: $(tail -20 "$media5/again.log")"
+same "$drive/Plexor/bin/newer.dll" "$dlls/ver_2_0_1.dll" "held DLL: newer.dll 2.0.1 not placed by the run again"
+[ -e "$desktop/Held.url" ] || fail "held DLL: the run again wrote no shortcut"
+wait_held 6,3,6 || fail "held DLL: after the run again the service loaded $(held_builds)"
+rm -rf "$media5" "$desktop/Held.url" "$drive/Plexor/bin"/newer.dll~qt*
+chmod 755 "$drive/lockeddesk" && rm -rf "$drive/lockeddesk"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
   exit 1

@@ -13,6 +13,10 @@
  *   slowstart=S  stays START_PENDING S seconds (checkpoint every 0.5 s), then runs
  *   stuckstop    stays STOP_PENDING raising its checkpoint for ever, until a file
  *                LOGFILE.release appears
+ *   load=DLL     loads DLL at each start, before it reports RUNNING, and keeps it
+ *                loaded until the process ends (a service holding its module);
+ *                appends the DLL's versionProbe() to LOGFILE.<service>.dll, one
+ *                line per start (0: not loaded, -1: no such export)
  */
 #include <stdio.h>
 #include <string.h>
@@ -25,6 +29,25 @@ static SERVICE_STATUS status;
 static HANDLE stopEvent;
 static int lingerSeconds, slowStopSeconds, slowStartSeconds, stuckStop;
 static char releasePath[MAX_PATH];
+static char loadPath[MAX_PATH];
+
+/* Loads the named module and records which build of it this start holds. */
+static void loadModule(void) {
+  if (loadPath[0] == 0) return;
+  HMODULE module = LoadLibraryA(loadPath);
+  int probe = 0;
+  if (module != NULL) {
+    typedef int(__cdecl * ProbeFunction)(void);
+    ProbeFunction function = (ProbeFunction)(void*)GetProcAddress(module, "versionProbe");
+    probe = function != NULL ? function() : -1;
+  }
+  char path[MAX_PATH + 300];
+  snprintf(path, sizeof path, "%s.%s.dll", logPath, serviceName);
+  FILE* f = fopen(path, "ab");
+  if (f == NULL) return;
+  fprintf(f, "%d\n", probe);
+  fclose(f);
+}
 
 static void logLine(const char* event, DWORD code) {
   FILETIME now;
@@ -81,6 +104,7 @@ static void WINAPI serviceMain(DWORD argc, LPSTR* argv) {
   DWORD checkPoint = 3;
   for (int i = 0; i < slowStartSeconds * 2; ++i, Sleep(500))
     report(SERVICE_START_PENDING, checkPoint++, 3000);
+  loadModule();
   report(SERVICE_RUNNING, 0, 0);
   logLine("running", 0);
   WaitForSingleObject(stopEvent, INFINITE);
@@ -106,6 +130,7 @@ int main(int argc, char** argv) {
     sscanf(argv[i], "slowstop=%d", &slowStopSeconds);
     sscanf(argv[i], "slowstart=%d", &slowStartSeconds);
     if (strcmp(argv[i], "stuckstop") == 0) stuckStop = 1;
+    if (strncmp(argv[i], "load=", 5) == 0) lstrcpynA(loadPath, argv[i] + 5, sizeof loadPath);
   }
   const int status = StartServiceCtrlDispatcherA(table) ? 0 : 1;
   Sleep(lingerSeconds * 1000);
