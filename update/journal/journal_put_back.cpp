@@ -96,12 +96,13 @@ void startServices(const std::vector<std::string>& names, UpdatePorts& ports,
 
 // A created file that cannot be deleted (a loaded module) is renamed aside,
 // the new name journalled first, and deleted now or at restart.
-bool setAsideInUse(StoredEntry& stored, JournalStore& store, UpdatePorts& ports) {
+bool setAsideInUse(StoredEntry& stored, const std::vector<StoredEntry>& journalled,
+                   JournalStore& store, UpdatePorts& ports) {
   const std::string& path = stored.entry.path;
   if (stored.entry.kind != JournalKind::kFileCreated || !present(ports.files, path)) return false;
   JournalEntry moved = stored.entry;
   moved.number = 1;
-  moved.other = freeNameBeside(path, ports.files, ports.codePage);
+  moved.other = freeNameBeside(path, ports.files, ports.codePage, journalled);
   if (moved.other.empty() || !store.write(stored.number, moved)) return false;
   stored.entry = moved;
   if (ports.files.moveFile(path, moved.other) != kErrorSuccess) return false;
@@ -111,11 +112,20 @@ bool setAsideInUse(StoredEntry& stored, JournalStore& store, UpdatePorts& ports)
 }  // namespace
 
 std::string freeNameBeside(const std::string& path, FileSystemPort& files,
-                           const CodePage& codePage) {
+                           const CodePage& codePage, const std::vector<StoredEntry>& journalled) {
+  const auto named = [&](const std::string& candidate) {
+    for (const StoredEntry& stored : journalled) {
+      if (equalsIgnoringAsciiCase(stored.entry.path, candidate) ||
+          equalsIgnoringAsciiCase(stored.entry.other, candidate)) {
+        return true;
+      }
+    }
+    return false;
+  };
   for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
     const std::string candidate = temporaryCopyName(path, attempt, codePage);
     if (candidate.size() > kMaxPathBytes) return std::string();
-    if (!present(files, candidate)) return candidate;
+    if (!present(files, candidate) && !named(candidate)) return candidate;
   }
   return std::string();
 }
@@ -132,7 +142,7 @@ PutBackResult putBackJournal(std::vector<StoredEntry>* entries, JournalStore& st
     }
     if (!stored.readable ||
         (!undoJournalEntry(stored.entry, ports.registry, ports.files) &&
-         !setAsideInUse(stored, store, ports))) {
+         !setAsideInUse(stored, *entries, store, ports))) {
       tell(note, "put back: cannot put back " + stored.entry.path);
       result.complete = false;
       continue;  // the older changes are still put back

@@ -35,7 +35,9 @@ PutBackResult putBackJournal(std::vector<StoredEntry>* entries, JournalStore& st
                              UpdatePorts& ports, bool startAllServices, const JournalNote& note);
 
 // A free name beside the path for setting it aside; empty when none fits.
+// A name some journalled entry names is never free, even when no file has
+// it now: the undo of that entry would act on the file set aside.
 std::string freeNameBeside(const std::string& path, FileSystemPort& files,
-                           const CodePage& codePage);
+                           const CodePage& codePage, const std::vector<StoredEntry>& journalled);
 
 }  // namespace quillet

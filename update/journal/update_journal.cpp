@@ -131,7 +131,7 @@ bool UpdateJournal::restartsService(const std::string& name) const {
 }
 
 std::string UpdateJournal::asideName(const std::string& path) {
-  return freeNameBeside(path, files_, codePage_);
+  return freeNameBeside(path, files_, codePage_, entries_);
 }
 
 int UpdateJournal::rollBack() {

@@ -308,6 +308,9 @@ TEST(AllOrNothing, FailureOfEachChangeEndsWith1603AndTheMachineAsBefore) {
         // Once the commit is written, nothing may fail the run any more.
         EXPECT_LE(n, reference.commitChange) << label << " fails the run after its commit";
         renamedInUse += !box.files.restartDeletes.empty();
+        for (const std::string& aside : box.files.restartDeletes) {  // set aside once, by a name
+          EXPECT_EQ(aside.find("~qt"), aside.rfind("~qt")) << label;  // no older entry names
+        }
         EXPECT_EQ(box.restartedSnapshot(), reference.before) << label;
         // A cut at each step of the rollback, and the next start.
         for (int k = 1; n % 5 == 0; ++k) {
