@@ -231,6 +231,18 @@ std::shared_ptr<FakeRegistry::Node> FakeRegistry::makeNode(const std::string& pa
   return node;
 }
 
+const FakeRegistry::Handle* FakeRegistry::enter(Op op, RegKey key, std::uint32_t access,
+                                                long* status) {
+  countCall(op);
+  const Handle* h = handleOf(key, status);
+  if (!h) return nullptr;
+  if (!(h->access & access)) {
+    *status = kErrorAccessDenied;
+    return nullptr;
+  }
+  return failureFor(op, h->node->path, status) ? nullptr : h;
+}
+
 bool FakeRegistry::failureFor(Op op, const std::string& foldedPath, long* status) {
   for (Failure& f : failures_) {
     if (f.op == op && f.path == foldedPath && f.times != 0) {
@@ -307,12 +319,9 @@ long FakeRegistry::closeKey(RegKey key) {
 
 long FakeRegistry::queryValue(RegKey key, const std::string& name, std::uint32_t* type,
                               std::uint8_t* data, std::uint32_t* size) {
-  countCall(Op::Query);
   long status;
-  const Handle* h = handleOf(key, &status);
+  const Handle* h = enter(Op::Query, key, kKeyQueryValue, &status);
   if (!h) return status;
-  if (!(h->access & kKeyQueryValue)) return kErrorAccessDenied;
-  if (failureFor(Op::Query, h->node->path, &status)) return status;
   Node::Value* v = h->node->value(name);
   if (!v) return kErrorFileNotFound;
   std::uint32_t stored = static_cast<std::uint32_t>(v->bytes.size());
@@ -332,12 +341,9 @@ long FakeRegistry::queryValue(RegKey key, const std::string& name, std::uint32_t
 
 long FakeRegistry::setValue(RegKey key, const std::string& name, std::uint32_t type,
                             const std::uint8_t* data, std::uint32_t size) {
-  countCall(Op::Set);
   long status;
-  const Handle* h = handleOf(key, &status);
+  const Handle* h = enter(Op::Set, key, kKeySetValue, &status);
   if (!h) return status;
-  if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
-  if (failureFor(Op::Set, h->node->path, &status)) return status;
   std::string bytes = size ? std::string(reinterpret_cast<const char*>(data), size) : "";
   return setStored(key, name, type, bytes, "", "");
 }
@@ -360,12 +366,9 @@ long FakeRegistry::setStored(RegKey key, const std::string& name, std::uint32_t 
 }
 
 long FakeRegistry::deleteValue(RegKey key, const std::string& name) {
-  countCall(Op::DeleteValue);
   long status;
-  const Handle* h = handleOf(key, &status);
+  const Handle* h = enter(Op::DeleteValue, key, kKeySetValue, &status);
   if (!h) return status;
-  if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
-  if (failureFor(Op::DeleteValue, h->node->path, &status)) return status;
   auto& values = h->node->values;
   auto it = std::find_if(values.begin(), values.end(),
                          [&](const Node::Value& v) { return sameRegistryName(v.name, name); });
@@ -405,12 +408,9 @@ long FakeRegistry::querySubKeyCount(RegKey key, std::uint32_t* count) {
 
 long FakeRegistry::enumKey(RegKey key, std::uint32_t index, char* name,
                            std::uint32_t* nameSize) {
-  countCall(Op::EnumKey);
   long status;
-  const Handle* h = handleOf(key, &status);
+  const Handle* h = enter(Op::EnumKey, key, kKeyEnumerateSubKeys, &status);
   if (!h) return status;
-  if (!(h->access & kKeyEnumerateSubKeys)) return kErrorAccessDenied;
-  if (failureFor(Op::EnumKey, h->node->path, &status)) return status;
   if (index >= h->node->children.size()) return kErrorNoMoreItems;
   const std::string& childName = h->node->children[index]->name;
   std::uint32_t length = static_cast<std::uint32_t>(childName.size());
@@ -424,12 +424,9 @@ long FakeRegistry::enumKey(RegKey key, std::uint32_t index, char* name,
 long FakeRegistry::enumValue(RegKey key, std::uint32_t index, char* name,
                              std::uint32_t* nameSize, std::uint32_t* type, std::uint8_t* data,
                              std::uint32_t* dataSize) {
-  countCall(Op::EnumValue);
   long status;
-  const Handle* h = handleOf(key, &status);
+  const Handle* h = enter(Op::EnumValue, key, kKeyQueryValue, &status);
   if (!h) return status;
-  if (!(h->access & kKeyQueryValue)) return kErrorAccessDenied;
-  if (failureFor(Op::EnumValue, h->node->path, &status)) return status;
   if (index >= h->node->values.size()) return kErrorNoMoreItems;
   const Node::Value& v = h->node->values[index];
   std::uint32_t length = static_cast<std::uint32_t>(v.name.size());
@@ -545,12 +542,9 @@ std::string FakeRegistry::exactName(const std::string& name) { return widen(name
 
 long FakeRegistry::queryExactValue(RegKey key, const std::string& exactName, std::uint32_t* type,
                                    std::string* data) {
-  countCall(Op::Query);
   long status;
-  const Handle* h = handleOf(key, &status);
+  const Handle* h = enter(Op::Query, key, kKeyQueryValue, &status);
   if (!h) return status;
-  if (!(h->access & kKeyQueryValue)) return kErrorAccessDenied;
-  if (failureFor(Op::Query, h->node->path, &status)) return status;
   Node::Value* v = h->node->value(narrow(exactName));
   if (!v) return kErrorFileNotFound;
   std::string name;
@@ -561,12 +555,9 @@ long FakeRegistry::queryExactValue(RegKey key, const std::string& exactName, std
 
 long FakeRegistry::enumExactValue(RegKey key, std::uint32_t index, std::string* exactName,
                                   std::uint32_t* type, std::string* data) {
-  countCall(Op::EnumValue);
   long status;
-  const Handle* h = handleOf(key, &status);
+  const Handle* h = enter(Op::EnumValue, key, kKeyQueryValue, &status);
   if (!h) return status;
-  if (!(h->access & kKeyQueryValue)) return kErrorAccessDenied;
-  if (failureFor(Op::EnumValue, h->node->path, &status)) return status;
   if (index >= h->node->values.size()) return kErrorNoMoreItems;
   exactForm(h->node->values[index], exactName, data);
   *type = h->node->values[index].type;
@@ -575,12 +566,9 @@ long FakeRegistry::enumExactValue(RegKey key, std::uint32_t index, std::string* 
 
 long FakeRegistry::setExactValue(RegKey key, const std::string& exactName, std::uint32_t type,
                                  const std::string& data) {
-  countCall(Op::Set);
   long status;
-  const Handle* h = handleOf(key, &status);
+  const Handle* h = enter(Op::Set, key, kKeySetValue, &status);
   if (!h) return status;
-  if (!(h->access & kKeySetValue)) return kErrorAccessDenied;
-  if (failureFor(Op::Set, h->node->path, &status)) return status;
   return setStored(key, narrow(exactName), type, textType(type) ? narrow(data) : data,
                    exactName, data);
 }

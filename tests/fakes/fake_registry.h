@@ -140,6 +140,9 @@ class FakeRegistry : public RegistryPort {
   std::shared_ptr<Node> makeNode(const std::string& path);
   std::shared_ptr<Node> childOrNew(const std::shared_ptr<Node>& node, const std::string& part);
   bool failureFor(Op op, const std::string& path, long* status);
+  // What every call on an open key does first: count the call, find the
+  // handle, check its access, apply an injected failure. Null: *status says why.
+  const Handle* enter(Op op, RegKey key, std::uint32_t access, long* status);
   RegKey newHandle(const std::shared_ptr<Node>& node, std::uint32_t access);
   void countCall(Op op) { ++calls_[op]; }
   // Asks the gate; before the first unflushed change keeps the hive as the
