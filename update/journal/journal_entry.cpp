@@ -1,5 +1,7 @@
 #include "update/journal/journal_entry.h"
 
+#include <array>
+
 namespace quillet {
 namespace {
 
@@ -84,13 +86,25 @@ bool decodePayload(const std::string& bytes, std::uint8_t lastKind, JournalEntry
 
 }  // namespace
 
-std::uint32_t crc32(const std::string& bytes, std::size_t size) {
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t at = 0; at < size && at < bytes.size(); ++at) {
-    crc ^= static_cast<unsigned char>(bytes[at]);
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+std::uint32_t crc32Update(std::uint32_t state, const char* data, std::size_t size) {
+  // The reflected polynomial's table, made once.
+  static const std::array<std::uint32_t, 256> table = [] {
+    std::array<std::uint32_t, 256> made{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      std::uint32_t c = n;
+      for (int bit = 0; bit < 8; ++bit) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+      made[n] = c;
+    }
+    return made;
+  }();
+  for (std::size_t at = 0; at < size; ++at) {
+    state = table[(state ^ static_cast<unsigned char>(data[at])) & 0xFFu] ^ (state >> 8);
   }
-  return ~crc;
+  return state;
+}
+
+std::uint32_t crc32(const std::string& bytes, std::size_t size) {
+  return ~crc32Update(0xFFFFFFFFu, bytes.data(), size < bytes.size() ? size : bytes.size());
 }
 
 std::string encodeJournalEntry(const JournalEntry& entry) {

@@ -66,6 +66,9 @@ enum class JournalDecode {
 
 // The CRC-32 (IEEE) of the first size bytes.
 std::uint32_t crc32(const std::string& bytes, std::size_t size);
+// One more piece into a running CRC-32: start with 0xFFFFFFFF, and the CRC
+// is the complement of the last state.
+std::uint32_t crc32Update(std::uint32_t state, const char* data, std::size_t size);
 
 // The bytes of one journal record.
 std::string encodeJournalEntry(const JournalEntry& entry);

@@ -175,15 +175,13 @@ bool JournalFiles::copyFile(const std::string& from, const std::string& to, bool
       }
       // The entry records what the copy must hold: a copy cut short (a
       // full disk, a cut) is deleted by the undo, never copied back.
-      std::string installed;
       JournalEntry entry;
       entry.kind = JournalKind::kCopiedAside;
       entry.path = to;
       entry.other = journal_.asideName(to);
-      if (entry.other.empty() || !inner_.readFile(to, &installed)) {
+      if (entry.other.empty() || !stampFile(inner_, to, &entry.data)) {
         return failed("cannot keep a copy of " + to);
       }
-      entry.data = contentStamp(installed);
       if (!journal_.record(entry)) return false;
       if (inner_.copyToNewFile(to, entry.other) != kErrorSuccess ||
           !inner_.flushFile(entry.other)) {

@@ -1,6 +1,8 @@
 #include "update/journal/journal_undo.h"
 
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include "update/ops/file_placement.h"
 #include "update/ops/registry_key.h"
@@ -36,16 +38,28 @@ bool restoreValue(RegistryPort& registry, const std::string& keyPath, const std:
 // recorded none is trusted, as that tool did.
 bool wholeCopy(FileSystemPort& files, const JournalEntry& entry) {
   if (entry.data.empty()) return true;
-  std::string bytes;
-  return files.readFile(entry.other, &bytes) && contentStamp(bytes) == entry.data;
+  std::string stamp;
+  return stampFile(files, entry.other, &stamp) && stamp == entry.data;
 }
 
 }  // namespace
 
-std::string contentStamp(const std::string& bytes) {
+bool stampFile(FileSystemPort& files, const std::string& path, std::string* stamp) {
+  long error = 0;
+  std::unique_ptr<FileReading> reading = files.openToRead(path, &error);
+  if (!reading) return false;
+  std::vector<char> piece(64 * 1024);
+  std::uint64_t size = 0;
+  std::uint32_t state = 0xFFFFFFFFu;
+  for (std::size_t got = 0;; size += got) {
+    if (!reading->read(piece.data(), piece.size(), &got)) return false;
+    if (got == 0) break;
+    state = crc32Update(state, piece.data(), got);
+  }
   char crc[16];
-  std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(crc32(bytes, bytes.size())));
-  return std::to_string(bytes.size()) + " " + crc;
+  std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(~state));
+  *stamp = std::to_string(size) + " " + crc;
+  return true;
 }
 
 bool undoJournalEntry(const JournalEntry& entry, RegistryPort& registry, FileSystemPort& files) {

@@ -12,8 +12,9 @@ namespace quillet {
 // True when the machine holds the before-image of the change again.
 bool undoJournalEntry(const JournalEntry& entry, RegistryPort& registry, FileSystemPort& files);
 // The size and CRC-32 of a file's bytes, as a kCopiedAside entry records
-// them of the target before its copy aside is made.
-std::string contentStamp(const std::string& bytes);
+// them of the target before its copy aside is made. Read in pieces, so a
+// file of any size is stamped in little memory; false when it cannot be read.
+bool stampFile(FileSystemPort& files, const std::string& path, std::string* stamp);
 // True when nothing that the change set aside is left.
 bool finishJournalEntry(const JournalEntry& entry, FileSystemPort& files,
                         const CodePage& codePage);
