@@ -425,7 +425,7 @@ for _ in $(seq 6000); do  # up to 60 s for the copy to begin
     for pid in $run_pids; do kill -9 "$pid" 2>/dev/null && killed=yes; done
     if [ "$killed" = no ]; then  # not found by its first argument: any process naming it
       for proc in /proc/[0-9]*; do
-        if tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep -q 'killmedia\\Quillet.exe'; then
+        if tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep 'killmedia\\Quillet.exe' >/dev/null; then
           kill -9 "${proc#/proc/}" 2>/dev/null && killed=yes
         fi
       done
@@ -526,7 +526,7 @@ if [ -n "$aside" ]; then
   aside_name=${aside##*\\}
   same "$drive/Plexor/bin/$aside_name" "$dlls/ver_2_0_1.dll" "held DLL: $aside is not the new build"
   wine_run reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
-    2>/dev/null | grep -aqF "$aside_name" || fail "held DLL: $aside is not deleted at restart"
+    2>/dev/null | grep -aF "$aside_name" >/dev/null || fail "held DLL: $aside is not deleted at restart"
 fi
 held_state() { product_state | grep -avF "$aside_name" || true; }
 [ "$(held_state)" = "$before" ] ||
