@@ -268,20 +268,22 @@ bool JournalRegistry::keyExists(const std::string& path) {
   return key.open(kLocalMachine, path, kKeyQueryValue);
 }
 
-void JournalRegistry::readValue(const std::string& path, const std::string& name,
+long JournalRegistry::readValue(const std::string& path, const std::string& name,
                                 JournalEntry* entry) {
   entry->number = 0;
-  ScopedKey key(inner_);
-  if (!key.open(kLocalMachine, path, kKeyQueryValue)) return;
+  RegKey key = 0;
+  long status = inner_.openKey(kLocalMachine, path, kKeyQueryValue, &key);
+  if (status != kErrorSuccess) return absentStatus(status) ? kErrorSuccess : status;
   std::uint32_t type = 0;
   std::string data;
-  if (inner_.queryExactValue(key.key(), inner_.exactName(name), &type, &data) != kErrorSuccess) {
-    return;
-  }
+  status = inner_.queryExactValue(key, inner_.exactName(name), &type, &data);
+  inner_.closeKey(key);
+  if (status != kErrorSuccess) return absentStatus(status) ? kErrorSuccess : status;
   entry->number = 1;
   entry->type = type;
   entry->data = data;
   entry->exact = true;
+  return kErrorSuccess;
 }
 
 long JournalRegistry::failed(long status, const std::string& what) {
@@ -333,7 +335,10 @@ long JournalRegistry::setValue(RegKey key, const std::string& name, std::uint32_
   entry.kind = JournalKind::kValueChanged;
   entry.path = path;
   entry.other = name;
-  readValue(path, name, &entry);
+  const long read = readValue(path, name, &entry);
+  if (read != kErrorSuccess) {
+    return failed(read, "cannot read value " + name + " of " + path + " before changing it");
+  }
   if (!journal_.record(entry)) return kErrorNotReadyStatus;
   const long status = inner_.setValue(key, name, type, data, size);
   if (status != kErrorSuccess) return failed(status, "cannot write value " + name + " of " + path);
@@ -347,7 +352,10 @@ long JournalRegistry::deleteValue(RegKey key, const std::string& name) {
   entry.kind = JournalKind::kValueChanged;
   entry.path = path;
   entry.other = name;
-  readValue(path, name, &entry);
+  const long read = readValue(path, name, &entry);
+  if (read != kErrorSuccess) {
+    return failed(read, "cannot read value " + name + " of " + path + " before deleting it");
+  }
   if (entry.number == 0) return inner_.deleteValue(key, name);  // nothing to delete
   if (!journal_.record(entry)) return kErrorNotReadyStatus;
   const long status = inner_.deleteValue(key, name);

@@ -110,8 +110,10 @@ class JournalRegistry : public RegistryPort {
  private:
   std::string pathOf(RegKey key, const std::string& subKey) const;
   bool keyExists(const std::string& path);
-  // The value's before-image into entry (number 1 and its data, or 0).
-  void readValue(const std::string& path, const std::string& name, JournalEntry* entry);
+  // The value's before-image (entry->number 1: there, 0: not there); the
+  // system's status when it cannot be known, and the change is then not made:
+  // an undo that took the value for absent would delete it for good.
+  long readValue(const std::string& path, const std::string& name, JournalEntry* entry);
   long failed(long status, const std::string& what);
 
   RegistryPort& inner_;

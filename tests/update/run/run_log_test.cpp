@@ -85,6 +85,18 @@ TEST(RunLog, QuietAndLogOptionsOverTheWholeRun) {
         "message not shown (quiet): レジストリの変更に失敗しました。"
         "アップデートは行われず、変更はすべて元に戻しました。",
         "exit status 1603"}},
+      // A value whose before-image cannot be read is not changed: an undo
+      // that took it for absent would delete it.
+      {"quiet /log C:\\q.log",
+       "Admin:0\r\nsetKey:SOFTWARE\\Kept\r\nsetName:Mode\r\naddSZValue:new\r\n", true, 1603, {},
+       "C:\\q.log",
+       {"update: failed in the step registry edits: cannot read value Mode of SOFTWARE\\Kept "
+        "before changing it (error 14); everything was put back",
+        "exit status 1603"},
+       [](FakeMachine& m) {
+         m.registry.setString("SOFTWARE\\Kept", "Mode", "old");
+         m.registry.injectFailure(FakeRegistry::Op::Query, "SOFTWARE\\Kept", 14);
+       }},
       // A journal this tool cannot read: named, and left as it is.
       {"quiet /log C:\\q.log", update, true, 1603, {}, "C:\\q.log",
        {"recovery: the journal HKEY_LOCAL_MACHINE\\SOFTWARE\\norvane\\Plexor\\UpdateJournal cannot be "
