@@ -57,7 +57,7 @@ class JournalFiles : public FileSystemPort {
 
  private:
   bool journalling() const { return journal_.isOpen(); }
-  bool present(const std::string& path) { return inner_.getAttributes(path) != kInvalidAttributes; }
+  bool present(const std::string& path) { return pathPresent(inner_, path); }
   // Moves the installed path aside (journalled); the rename's status.
   long moveAside(const std::string& path);
   bool failed(const std::string& why);

@@ -18,14 +18,6 @@ constexpr std::uint32_t kWaitAfterStoppingServices = 2000;
 constexpr std::size_t kMaxPathBytes = 259;
 constexpr int kAsideAttempts = 100;
 
-void tell(const JournalNote& note, const std::string& line) {
-  if (note) note(line);
-}
-
-bool present(FileSystemPort& files, const std::string& path) {
-  return files.getAttributes(path) != kInvalidAttributes;
-}
-
 bool isKind(const StoredEntry& stored, JournalKind kind) {
   return stored.readable && stored.entry.kind == kind;
 }
@@ -79,27 +71,12 @@ std::vector<std::string> quietMachine(const std::vector<StoredEntry>& entries, U
   return stopped;
 }
 
-// Starts the services, the last stopped first.
-void startServices(const std::vector<std::string>& names, UpdatePorts& ports,
-                   const JournalNote& note) {
-  if (names.empty()) return;
-  std::unique_ptr<ServiceManager> manager = ports.services.openManager();
-  if (!manager) {
-    tell(note, "put back: the service manager cannot be opened");
-    return;
-  }
-  for (auto name = names.rbegin(); name != names.rend(); ++name) {
-    const int started = startService(*manager, *name, ports.clock);
-    tell(note, "put back: service " + *name + (started == 1 ? " runs" : " does not run"));
-  }
-}
-
 // A created file that cannot be deleted (a loaded module) is renamed aside,
 // the new name journalled first, and deleted now or at restart.
 bool setAsideInUse(StoredEntry& stored, const std::vector<StoredEntry>& journalled,
                    JournalStore& store, UpdatePorts& ports) {
   const std::string& path = stored.entry.path;
-  if (stored.entry.kind != JournalKind::kFileCreated || !present(ports.files, path)) return false;
+  if (stored.entry.kind != JournalKind::kFileCreated || !pathPresent(ports.files, path)) return false;
   JournalEntry moved = stored.entry;
   moved.number = 1;
   moved.other = freeNameBeside(path, ports.files, ports.codePage, journalled);
@@ -110,6 +87,20 @@ bool setAsideInUse(StoredEntry& stored, const std::vector<StoredEntry>& journall
 }
 
 }  // namespace
+
+void startJournalServices(const std::vector<std::string>& names, UpdatePorts& ports,
+                          const std::string& who, const JournalNote& note) {
+  if (names.empty()) return;
+  std::unique_ptr<ServiceManager> manager = ports.services.openManager();
+  if (!manager) {
+    tell(note, who + ": the service manager cannot be opened");
+    return;
+  }
+  for (auto name = names.rbegin(); name != names.rend(); ++name) {
+    const int started = startService(*manager, *name, ports.clock);
+    tell(note, who + ": service " + *name + (started == 1 ? " runs" : " does not run"));
+  }
+}
 
 std::string freeNameBeside(const std::string& path, FileSystemPort& files,
                            const CodePage& codePage, const std::vector<StoredEntry>& journalled) {
@@ -125,7 +116,7 @@ std::string freeNameBeside(const std::string& path, FileSystemPort& files,
   for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
     const std::string candidate = temporaryCopyName(path, attempt, codePage);
     if (candidate.size() > kMaxPathBytes) return std::string();
-    if (!present(files, candidate) && !named(candidate)) return candidate;
+    if (!pathPresent(files, candidate) && !named(candidate)) return candidate;
   }
   return std::string();
 }
@@ -148,7 +139,7 @@ PutBackResult putBackJournal(std::vector<StoredEntry>* entries, JournalStore& st
       continue;  // the older changes are still put back
     }
     if (stored.entry.kind == JournalKind::kFileCreated && stored.entry.number == 1 &&
-        present(ports.files, stored.entry.other)) {
+        pathPresent(ports.files, stored.entry.other)) {
       tell(note, "put back: " + stored.entry.path + " is in use; its new version, renamed to " +
                      stored.entry.other + ", is deleted at the next restart");
     }
@@ -168,7 +159,7 @@ PutBackResult putBackJournal(std::vector<StoredEntry>* entries, JournalStore& st
       result.servicesWaiting = true;
     }
   }
-  startServices(toStart, ports, note);
+  startJournalServices(toStart, ports, "put back", note);
   if (result.complete && !result.servicesWaiting && !store.erase()) result.complete = false;
   return result;
 }

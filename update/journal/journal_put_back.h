@@ -34,6 +34,11 @@ struct PutBackResult {
 PutBackResult putBackJournal(std::vector<StoredEntry>* entries, JournalStore& store,
                              UpdatePorts& ports, bool startAllServices, const JournalNote& note);
 
+// Starts the services, the last stopped first (a listed service before the
+// dependents stopped for it); each outcome is told as "WHO: service ...".
+void startJournalServices(const std::vector<std::string>& names, UpdatePorts& ports,
+                          const std::string& who, const JournalNote& note);
+
 // A free name beside the path for setting it aside; empty when none fits.
 // A name some journalled entry names is never free, even when no file has
 // it now: the undo of that entry would act on the file set aside.

@@ -12,10 +12,6 @@
 namespace quillet {
 namespace {
 
-void tell(const JournalNote& note, const std::string& line) {
-  if (note) note(line);
-}
-
 std::string entryText(const StoredEntry& stored) {
   char text[32];
   std::snprintf(text, sizeof text, "entry %08u", static_cast<unsigned>(stored.number));
@@ -52,16 +48,7 @@ void startStoppedServices(UpdatePorts& ports, const std::vector<StoredEntry>& en
       names.push_back(stored.entry.path);
     }
   }
-  if (names.empty()) return;
-  std::unique_ptr<ServiceManager> manager = ports.services.openManager();
-  if (!manager) {
-    tell(note, "recovery: the service manager cannot be opened");
-    return;
-  }
-  for (auto name = names.rbegin(); name != names.rend(); ++name) {
-    const int started = startService(*manager, *name, ports.clock);
-    tell(note, "recovery: service " + *name + (started == 1 ? " runs" : " does not run"));
-  }
+  startJournalServices(names, ports, "recovery", note);
 }
 
 }  // namespace

@@ -10,16 +10,12 @@
 namespace quillet {
 namespace {
 
-bool present(FileSystemPort& files, const std::string& path) {
-  return files.getAttributes(path) != kInvalidAttributes;
-}
-
 // Deletes a file the run made or left aside, read-only or not.
 bool deleteOwnFile(FileSystemPort& files, const std::string& path) {
   const std::uint32_t attributes = files.getAttributes(path);
   if (attributes == kInvalidAttributes) return true;
   if ((attributes & kAttrReadOnly) != 0) files.setAttributes(path, kAttrArchive);
-  return files.deleteFile(path) || !present(files, path);
+  return files.deleteFile(path) || !pathPresent(files, path);
 }
 
 // name is exact (as the exact registry calls take it) when exact is.
@@ -72,11 +68,11 @@ bool undoJournalEntry(const JournalEntry& entry, RegistryPort& registry, FileSys
     case JournalKind::kMovedAside:
       // Not yet moved (or already back): nothing to do. Something standing in
       // the way would be lost by moving over it, so that is left to a person.
-      if (!present(files, entry.other)) return true;
-      if (present(files, entry.path)) return false;
+      if (!pathPresent(files, entry.other)) return true;
+      if (pathPresent(files, entry.path)) return false;
       return files.moveFile(entry.other, entry.path) == kErrorSuccess;
     case JournalKind::kCopiedAside: {
-      if (!present(files, entry.other)) return true;
+      if (!pathPresent(files, entry.other)) return true;
       // A copy cut short was made before the target was touched: it is
       // deleted, never copied back.
       if (!wholeCopy(files, entry)) return deleteOwnFile(files, entry.other);
@@ -90,11 +86,11 @@ bool undoJournalEntry(const JournalEntry& entry, RegistryPort& registry, FileSys
       return deleteOwnFile(files, entry.other);
     }
     case JournalKind::kAttributesChanged:
-      if (!present(files, entry.path)) return true;
+      if (!pathPresent(files, entry.path)) return true;
       return files.setAttributes(entry.path, entry.number);
     case JournalKind::kFolderCreated:
-      if (!present(files, entry.path)) return true;
-      return files.removeDirectory(entry.path) || !present(files, entry.path);
+      if (!pathPresent(files, entry.path)) return true;
+      return files.removeDirectory(entry.path) || !pathPresent(files, entry.path);
     case JournalKind::kKeyCreated: {
       const long status = registry.deleteKey(kLocalMachine, entry.path);
       return status == kErrorSuccess || status == kErrorFileNotFound;
@@ -139,7 +135,7 @@ bool finishJournalEntry(const JournalEntry& entry, FileSystemPort& files,
   if (attributes == kInvalidAttributes) return true;
   if ((attributes & kAttrDirectory) != 0) {
     deleteTree(path, files, codePage);
-    return !present(files, path);
+    return !pathPresent(files, path);
   }
   // One still in use (a module loaded from it) goes when the system restarts.
   return deleteOwnFile(files, path) || files.deleteAtRestart(path);

@@ -26,6 +26,11 @@ namespace quillet {
 // Receives one line about what the journal did (for the run log).
 using JournalNote = std::function<void(const std::string&)>;
 
+// Passes the line on when someone listens.
+inline void tell(const JournalNote& note, const std::string& line) {
+  if (note) note(line);
+}
+
 class UpdateJournal {
  public:
   // The real ports: the journal's own writes and the putting back pass

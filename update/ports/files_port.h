@@ -106,6 +106,11 @@ class FileSystemPort {
   virtual bool createPrivateDirectory(const std::string& path) { return createDirectory(path); }
 };
 
+// True when a file or folder has the path.
+inline bool pathPresent(FileSystemPort& files, const std::string& path) {
+  return files.getAttributes(path) != kInvalidAttributes;
+}
+
 // The defaults of the piecewise calls, for ports that hold files in memory.
 namespace detail {
 
