@@ -30,31 +30,29 @@ int endProcessesNamed(const std::string* names, int count, UpdatePorts& ports) {
     if (names[i].size() < kPatternSlotSize)
       patterns.push_back(upperCaseSingleByte(names[i], ports.codePage));
   }
-  const int patternCount = static_cast<int>(patterns.size());
-  UpdatePorts& ports_ = ports;
-  enableDebugPrivilege(ports_.processes, stdout);
+  enableDebugPrivilege(ports.processes, stdout);
   // Every process, not only the first 255: busy machines run more.
-  std::vector<ProcessInfo> list = listAllProcesses(ports_.processes);
+  std::vector<ProcessInfo> list = listAllProcesses(ports.processes);
   const int listed = static_cast<int>(list.size());
-  const std::uint32_t ownId = ports_.processes.ownProcessId();
+  const std::uint32_t ownId = ports.processes.ownProcessId();
 
   for (int i = 0; i < listed; ++i) {
     ProcessInfo& entry = list[i];
     // An entry whose name did not fit is never matched, not even by "*".
     if (entry.processId == ownId || entry.name[0] == '\0') continue;
     const std::string name = entry.name;
-    const std::size_t dot = firstCharIndex(name, '.', ports_.codePage);
+    const std::size_t dot = firstCharIndex(name, '.', ports.codePage);
     const std::string withoutExtension = dot == kNotFound ? name : name.substr(0, dot);
-    for (int p = 0; p < patternCount; ++p) {
-      if (matchPattern(withoutExtension, patterns[p], ports_.codePage) ||
-          matchPattern(name, patterns[p], ports_.codePage))
+    for (const std::string& pattern : patterns) {
+      if (matchPattern(withoutExtension, pattern, ports.codePage) ||
+          matchPattern(name, pattern, ports.codePage))
         entry.mark = 1;
     }
   }
 
   int result = 1;
   for (int i = 0; i < listed; ++i) {
-    if (list[i].mark == 1 && !ports_.processes.endProcess(list[i].processId)) result = 0;
+    if (list[i].mark == 1 && !ports.processes.endProcess(list[i].processId)) result = 0;
   }
   return result;
 }
