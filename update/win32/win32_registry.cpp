@@ -2,17 +2,11 @@
 
 #include <windows.h>
 
+#include "update/win32/win32_registry_handle.h"
+
 namespace quillet {
 namespace {
 
-// The root is named by the platform's own constant: on 64-bit Windows the
-// predefined handles are sign-extended, so the port's 0x80000002 must not be
-// passed through as an address-sized value.
-HKEY toHkey(RegKey key) {
-  if (key == kLocalMachine) return HKEY_LOCAL_MACHINE;
-  if (key == kCurrentUser) return HKEY_CURRENT_USER;
-  return reinterpret_cast<HKEY>(key);
-}
 RegKey fromHkey(HKEY key) { return reinterpret_cast<RegKey>(key); }
 
 }  // namespace

@@ -4,15 +4,10 @@
 
 #include "update/text/wide_text.h"
 #include "update/win32/win32_registry.h"
+#include "update/win32/win32_registry_handle.h"
 
 namespace quillet {
 namespace {
-
-HKEY toHkey(RegKey key) {
-  if (key == kLocalMachine) return HKEY_LOCAL_MACHINE;
-  if (key == kCurrentUser) return HKEY_CURRENT_USER;
-  return reinterpret_cast<HKEY>(key);
-}
 
 std::wstring wideOf(const std::string& bytes) {
   std::wstring wide(bytes.size() / 2, L'\0');
