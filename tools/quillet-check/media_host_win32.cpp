@@ -5,30 +5,10 @@
 
 #include "tools/quillet-check/media_host.h"
 #include "update/text/wide_text.h"
+#include "update/win32/file_handle.h"
 
 namespace quillet {
 namespace {
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (valid()) CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  // Closes now, for the write's last error.
-  bool close() {
-    const HANDLE handle = handle_;
-    handle_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(handle) != 0;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 std::wstring widePath(const std::string& mediaDir, const std::string& listName) {
   std::wstring path = ansiToWide(mediaDir) + L"\\" + utf8ToWide(listName);
@@ -84,7 +64,7 @@ MediaRead readMediaFile(const std::string& mediaDir, const std::string& listName
     *why = "it is a folder, not a regular file";
     return MediaRead::kFailed;
   }
-  Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.valid()) {
     *why = windowsError(GetLastError());
@@ -127,7 +107,7 @@ bool replaceMediaList(const std::string& mediaDir, const std::string& listName,
     return false;
   }
   std::wstring temporary;
-  Handle out(createBeside(path, &temporary));
+  FileHandle out(createBeside(path, &temporary));
   if (!out.valid()) {
     *why = "cannot create a file beside it: " + windowsError(GetLastError());
     return false;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include "update/win32/file_handle.h"
 #include "update/win32/win32_file_system.h"
 
 namespace quillet {
@@ -11,20 +12,17 @@ namespace {
 class Win32Reading : public FileReading {
  public:
   explicit Win32Reading(HANDLE handle) : handle_(handle) {}
-  ~Win32Reading() override { CloseHandle(handle_); }
-  Win32Reading(const Win32Reading&) = delete;
-  Win32Reading& operator=(const Win32Reading&) = delete;
   bool read(char* buffer, std::size_t capacity, std::size_t* got) override {
     // ReadFile takes at most a DWORD; the callers' pieces are far smaller.
     const DWORD want = capacity > 0x40000000u ? 0x40000000u : static_cast<DWORD>(capacity);
     DWORD done = 0;
-    if (!ReadFile(handle_, buffer, want, &done, nullptr)) return false;
+    if (!ReadFile(handle_.get(), buffer, want, &done, nullptr)) return false;
     *got = done;
     return true;
   }
 
  private:
-  HANDLE handle_;
+  FileHandle handle_;
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <io.h>
 #include <vector>
 
+#include "update/win32/file_handle.h"
 #include "update/win32/system_libraries.h"
 
 namespace quillet {
@@ -38,21 +39,6 @@ class RuntimeSearch : public FileSearch {
 
  private:
   intptr_t handle_;
-};
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (valid()) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
 };
 
 }  // namespace
