@@ -46,12 +46,14 @@ void CWnd::SetWindowTextWide(const std::wstring& text) const {
   if (CDialog* dialog = CDialog::FromHandle(::GetParent(m_hWnd))) dialog->FitToTexts();
 }
 
-std::wstring CWnd::GetWindowTextWide() const {
-  const int length = ::GetWindowTextLengthW(m_hWnd);
+std::wstring windowTextWide(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
   std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
-  const int got = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
+  const int got = ::GetWindowTextW(window, buffer.data(), length + 1);
   return std::wstring(buffer.data(), static_cast<std::size_t>(got > 0 ? got : 0));
 }
+
+std::wstring CWnd::GetWindowTextWide() const { return windowTextWide(m_hWnd); }
 
 CDialog::~CDialog() {
   // A dialog object that goes away takes its window with it.

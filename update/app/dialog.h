@@ -8,6 +8,9 @@
 
 namespace quillet {
 
+// A window's text, through the wide-character API.
+std::wstring windowTextWide(HWND window);
+
 // A child window bound to a control of a dialog.
 class CWnd {
  public:

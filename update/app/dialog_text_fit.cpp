@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "update/app/dialog.h"
 #include "update/run/dialog_layout.h"
 
 namespace quillet {
@@ -56,13 +57,6 @@ TextKind textKindOf(HWND control, TextAlign* align) {
   return TextKind::kNone;
 }
 
-std::wstring textOf(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
-  const int got = GetWindowTextW(window, buffer.data(), length + 1);
-  return std::wstring(buffer.data(), static_cast<std::size_t>(got > 0 ? got : 0));
-}
-
 // The text's extent as DrawTextW lays it out; with a wrap width, broken into
 // lines of at most that width.
 SIZE drawnExtent(HDC dc, const std::wstring& text, UINT flags, int wrapWidth) {
@@ -76,7 +70,7 @@ SIZE drawnExtent(HDC dc, const std::wstring& text, UINT flags, int wrapWidth) {
 // text keeps its lines as written while they fit on the screen; a longer
 // line wraps at widestLine.
 SIZE textRoom(HWND control, TextKind kind, int widestLine) {
-  const std::wstring text = textOf(control);
+  const std::wstring text = windowTextWide(control);
   if (text.empty()) return SIZE{0, 0};
   HDC dc = GetDC(control);
   if (dc == nullptr) return SIZE{0, 0};
